@@ -1,0 +1,150 @@
+// twk-csv: decodes telemetry logs headless and writes the CSV file the window exports.
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "export/atomic_file.h"
+#include "export/csv_writer.h"
+#include "intake/error.h"
+#include "intake/log_decoder.h"
+#include "telemetry/channel_conversion.h"
+
+namespace {
+
+constexpr const char* kUsage = "Usage: twk-csv [-o FILE] LOG...\n";
+
+constexpr const char* kHelp =
+    "Decodes Tarnwick telemetry logs and writes every packet's 31 channel values as\n"
+    "semicolon-separated text, exactly as the window's \"Write CSV File\" does.\n"
+    "\n"
+    "  LOG...           log files, decoded in the given order as one load; packets\n"
+    "                   are numbered from 1 across files. \"-\" reads standard input.\n"
+    "  -o, --output FILE  write to FILE instead of standard output; FILE is replaced\n"
+    "                   only when the whole CSV is written, and keeps its old contents\n"
+    "                   on any error\n"
+    "  -h, --help       show this help and exit\n"
+    "  -V, --version    show the version and exit\n"
+    "\n"
+    "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG).\n"
+    "Exit status: 0 success, 1 an input or output error, 2 wrong usage.\n";
+
+// Where the CSV text goes: standard output, or a file that is replaced when complete.
+class Output {
+ public:
+  explicit Output(const std::optional<std::string>& path) {
+    if (path) m_file = std::make_unique<twk::AtomicFile>(*path);
+  }
+
+  void write(std::string_view text) {
+    if (m_file) {
+      m_file->write(text);
+    } else if (const int failure = twk::writeAll(STDOUT_FILENO, text)) {
+      throw twk::Error(twk::ErrorKind::WriteFailed, "standard output", 0,
+                       twk::systemReason(failure));
+    }
+  }
+
+  void finish() {
+    if (m_file) m_file->commit();
+  }
+
+ private:
+  std::unique_ptr<twk::AtomicFile> m_file;
+};
+
+// Converts each packet as soon as its line is decoded and writes its CSV line, so memory stays
+// flat whatever the input's size. Every packet starts from a zeroed row, as in a fresh window.
+class CsvStreamSink : public twk::PacketSink {
+ public:
+  CsvStreamSink(Output& output, std::string separator)
+      : m_output(output), m_separator(std::move(separator)) {}
+
+  void fileStarted(const std::string&) override {}
+  bool hasRoom() const override { return true; }
+  twk::PacketRow& nextRow() override {
+    m_row.fill(0);
+    return m_row;
+  }
+  void lineShown(std::string_view) override {}
+  void packetStored() override {
+    twk::convertPacket(m_row, m_values);
+    twk::appendCsvRow(m_text, m_values, m_separator);
+    if (m_text.size() >= kChunk) flush();
+  }
+
+  void writeHeader() {
+    const std::vector<std::string> captions = twk::defaultCaptions();
+    twk::appendCsvHeader(m_text, captions);
+  }
+
+  void flush() {
+    m_output.write(m_text);
+    m_text.clear();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 256 * 1024;
+
+  Output& m_output;
+  std::string m_separator;
+  twk::PacketRow m_row{};
+  twk::ChannelRow m_values{};
+  std::string m_text;
+};
+
+int usageError(const char* message) {
+  if (message != nullptr) std::fprintf(stderr, "twk-csv: %s\n", message);
+  std::fputs(kUsage, stderr);
+  std::fputs("Try 'twk-csv --help' for more information.\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  const std::string separator = std::localeconv()->decimal_point;
+
+  static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {"version", no_argument, nullptr, 'V'},
+                                    {nullptr, 0, nullptr, 0}};
+  std::optional<std::string> outputPath;
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv, ":o:hV", kOptions, nullptr)) != -1;) {
+    switch (c) {
+      case 'o': outputPath = optarg; break;
+      case 'h':
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+      case 'V': std::printf("twk-csv %s (Tarnwick telemetry decoder)\n", TWK_VERSION); return 0;
+      case ':': return usageError("an option needs a file name");
+      default: return usageError("unknown option");
+    }
+  }
+  if (optind >= argc) return usageError("no log file given");
+  if (outputPath && outputPath->empty()) return usageError("the output file name is empty");
+
+  try {
+    Output output(outputPath);
+    CsvStreamSink sink(output, separator);
+    sink.writeHeader();
+    for (int i = optind; i < argc; ++i) twk::decodeLog(argv[i], sink);
+    sink.flush();
+    output.finish();
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "twk-csv: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

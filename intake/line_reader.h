@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twk {
+
+struct LogLine {
+  std::string_view text;     // at most kMaxLineLength characters; valid until the next read
+  std::uint64_t length = 0;  // the line's full length as read, without its line end
+  std::uint64_t number = 0;  // counted from 1
+};
+
+// Reads a file descriptor line by line. CR LF, CR alone and LF alone each end a line; the last
+// line needs no line end. Memory stays bounded whatever the line lengths.
+class LineReader {
+ public:
+  LineReader(int fd, std::string name);
+
+  // Reads the next line; false at the end of the input. Throws Error on a read failure.
+  bool next(LogLine& line);
+
+ private:
+  bool fill();
+
+  int m_fd;
+  std::string m_name;
+  std::vector<char> m_buffer;
+  std::size_t m_pos = 0;
+  std::size_t m_end = 0;
+  bool m_eof = false;
+  bool m_skipLf = false;  // the previous line ended in CR; a LF right after it belongs to it
+  std::string m_carry;    // a line that spans buffer refills
+  std::uint64_t m_number = 0;
+};
+
+}  // namespace twk

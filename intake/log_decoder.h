@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "intake/packet_store.h"
+
+namespace twk {
+
+struct ChannelStore;
+
+// Receives what decoding one log file produces, in this order for each telemetry line:
+// hasRoom, nextRow (the packet is counted), lineShown, packetStored.
+class PacketSink {
+ public:
+  virtual ~PacketSink() = default;
+
+  // The file is open and about to be read.
+  virtual void fileStarted(const std::string& path) = 0;
+  // Whether one more packet fits; when not, decoding stops with a TableFull error.
+  virtual bool hasRoom() const = 0;
+  // Counts one more packet and gives the row its bytes go into.
+  virtual PacketRow& nextRow() = 0;
+  // The telemetry line as the log view shows it: un-escaped, without blanks.
+  virtual void lineShown(std::string_view text) = 0;
+  // The row of the last counted packet holds its bytes (also for a line that is too long,
+  // right before the LineTooLong error).
+  virtual void packetStored() = 0;
+};
+
+// Decodes the log file at path ("-" reads standard input) into sink. Every file is closed on
+// every path. Throws Error: OpenFailed, ReadFailed, LineTooLong or TableFull.
+void decodeLog(const std::string& path, PacketSink& sink);
+
+// The name errors give standard input.
+inline constexpr std::string_view kStdinName = "(standard input)";
+
+// A sink that fills a packet store, its count rising from where it stands. The window derives
+// from it to show the file's path and lines.
+class StoreSink : public PacketSink {
+ public:
+  explicit StoreSink(PacketStore& store) : m_store(store) {}
+
+  void fileStarted(const std::string&) override {}
+  bool hasRoom() const override { return m_store.Packet_Count < kMaxPackets; }
+  PacketRow& nextRow() override;
+  void lineShown(std::string_view) override {}
+  void packetStored() override {}
+
+ private:
+  PacketStore& m_store;
+};
+
+// Decodes one log into the store through sink, then converts rows 1..Packet_Count into values.
+// When decoding fails the rows stored so far are converted before the error is rethrown, so no
+// row up to Packet_Count holds values that were not computed from its bytes.
+void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
+                        ChannelStore& values);
+
+}  // namespace twk
