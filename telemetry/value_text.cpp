@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "telemetry/channel_table.h"
 
@@ -28,14 +29,18 @@ Decimal splitScientific(const char* text, const char* end) {
   return d;
 }
 
-// The magnitude rounded to 15 significant digits, trailing zeros dropped. A shortest round-trip
-// form of 15 digits or fewer is that rounding already: two different 15-digit decimals of one
-// decade lie further apart than one step of a double, so no other one can be nearer.
+// The magnitude rounded to 15 significant digits, trailing zeros dropped. For a normal double a
+// shortest round-trip form of 15 digits or fewer is that rounding already: two different 15-digit
+// decimals of one decade lie further apart than one step of a double, so no other one can be
+// nearer. Subnormals have fewer bits and take the long way.
 Decimal fifteenDigits(double magnitude) {
   char text[40];
-  auto shortest = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
-  Decimal d = splitScientific(text, shortest.ptr);
-  if (d.count <= 15) return d;
+  if (magnitude >= std::numeric_limits<double>::min()) {
+    auto shortest =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    Decimal d = splitScientific(text, shortest.ptr);
+    if (d.count <= 15) return d;
+  }
   auto rounded =
       std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
   return splitScientific(text, rounded.ptr);
