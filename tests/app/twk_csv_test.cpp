@@ -1,0 +1,157 @@
+// Runs the twk-csv program as a user would: exit statuses, messages, atomic output, locale.
+
+#include <sys/stat.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "log_text.h"
+#include "temp_dir.h"
+
+namespace twk {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs twk-csv with the shell words args; stdin from /dev/null unless args redirect it.
+Outcome twkCsv(const std::string& args, const std::string& environment = "LC_ALL=C") {
+  const test::TempDir dir;
+  // The arguments come last, so a redirection among them wins over the capture.
+  const std::string command = "env " + environment + " " + TWK_CSV_PATH + " >" + dir.file("out") +
+                              " 2>" + dir.file("err") + " " + args;
+  const int raw = std::system(("exec </dev/null; " + command).c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::readFile(dir.file("out")),
+          test::readFile(dir.file("err"))};
+}
+
+std::string shellWord(const std::string& path) { return "'" + path + "'"; }
+
+std::size_t countLines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class TwkCsv : public testing::Test {
+ protected:
+  test::TempDir dir;
+  std::string good = dir.write("good.log", test::telemetryLine({{35, 1}}) + "\r\n" +
+                                               test::telemetryLine({{35, 2}}) + "\r\n");
+  std::string tooLong = dir.write("long.log", "note\r\n" + test::telemetryLine({{35, 3}}) +
+                                                  "\r\n" + test::telemetryLine({}, 150) + "\r\n");
+};
+
+TEST_F(TwkCsv, UsageErrorsExitWithTwo) {
+  for (const char* args : {"", "--bogus", "-o", "-x good.log"}) {
+    const Outcome run = twkCsv(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_NE(run.err.find("Usage: twk-csv [-o FILE] LOG..."), std::string::npos) << args;
+    EXPECT_TRUE(run.out.empty()) << args;
+  }
+  const Outcome help = twkCsv("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: twk-csv [-o FILE] LOG...\n", 0), 0u);
+  const Outcome version = twkCsv("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("twk-csv 1.", 0), 0u);
+}
+
+TEST_F(TwkCsv, InputErrorsNameTheFileAndLine) {
+  struct Case {
+    std::string args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {shellWord(dir.file("missing.log")),
+       "twk-csv: " + dir.file("missing.log") + ": No such file or directory\n"},
+      {shellWord(dir.path().string()), "twk-csv: " + dir.path().string() + ": Is a directory\n"},
+      {shellWord(good) + " " + shellWord(tooLong),
+       "twk-csv: " + tooLong + ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = twkCsv(c.args);
+    EXPECT_EQ(run.status, 1) << c.args;
+    EXPECT_EQ(run.err, c.message) << c.args;
+  }
+}
+
+TEST_F(TwkCsv, FilesAndStandardInputMakeOneLoad) {
+  const Outcome run = twkCsv(shellWord(good) + " - " + shellWord(good) + " <" + shellWord(good));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(countLines(run.out), 7u);
+  EXPECT_NE(run.out.find("\r\n0;256;"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\n0;512;"), std::string::npos);
+  EXPECT_TRUE(run.err.empty());
+}
+
+TEST_F(TwkCsv, OutputFileIsReplacedOnlyWhenComplete) {
+  const std::string out = dir.write("out.csv", "old contents\r\n");
+  ::chmod(out.c_str(), 0640);
+
+  Outcome run = twkCsv("-o " + shellWord(out) + " " + shellWord(good) + " " + shellWord(tooLong));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(test::readFile(out), "old contents\r\n");
+
+  run = twkCsv("--output=" + shellWord(out) + " " + shellWord(good));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(countLines(test::readFile(out)), 3u);
+  struct stat info {};
+  ::stat(out.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+
+  // Through a symbolic link the file it names is replaced and the link stays.
+  const std::string link = dir.file("link.csv");
+  std::filesystem::create_symlink(out, link);
+  run = twkCsv("-o " + shellWord(link) + " " + shellWord(good) + " " + shellWord(good));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(countLines(test::readFile(out)), 5u);
+
+  run = twkCsv("-o " + shellWord(dir.file("no/such/folder.csv")) + " " + shellWord(good));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "twk-csv: " + dir.file("no/such/folder.csv") + ": No such file or directory\n");
+
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"good.log", "link.csv", "long.log", "out.csv"}))
+      << "no temporary file is left behind";
+}
+
+TEST_F(TwkCsv, DevicesAreWrittenInPlaceAndWriteErrorsCount) {
+  Outcome run = twkCsv("-o /dev/null " + shellWord(good));
+  EXPECT_EQ(run.status, 0) << run.err;
+  struct stat info {};
+  ASSERT_EQ(::stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+  run = twkCsv(shellWord(good) + " >/dev/full");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "twk-csv: standard output: No space left on device\n");
+  run = twkCsv("-o /dev/full " + shellWord(good));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "twk-csv: /dev/full: No space left on device\n");
+}
+
+TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
+  // A German locale compiled into the test's folder, so the machine needs no generated locales.
+  const std::string locales = dir.file("locales");
+  std::filesystem::create_directory(locales);
+  const std::string make = "localedef -i de_DE -f UTF-8 " + shellWord(locales + "/de_DE.UTF-8") +
+                           " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(make.c_str()), 0) << "localedef could not build de_DE.UTF-8";
+  const std::string line = dir.write("half.log", test::telemetryLine(test::word(37, 0x00FF)));
+  const Outcome german = twkCsv(shellWord(line), "LOCPATH=" + shellWord(locales) + " LC_ALL=de_DE.UTF-8");
+  ASSERT_EQ(german.status, 0) << german.err;
+  EXPECT_NE(german.out.find(";19,921875;"), std::string::npos) << german.out;
+  const Outcome plain = twkCsv(shellWord(line));
+  EXPECT_NE(plain.out.find(";19.921875;"), std::string::npos) << plain.out;
+}
+
+}  // namespace
+}  // namespace twk
