@@ -1,0 +1,32 @@
+#include "intake/log_view.h"
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+namespace twk {
+
+LogView::LogView(QWidget* parent) : QTextEdit(parent) {
+  setReadOnly(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setLineWrapMode(QTextEdit::NoWrap);
+  setAcceptRichText(false);
+}
+
+void LogView::AddText(const QString& text, std::uint32_t colour) {
+  QTextCursor cursor = textCursor();
+  const int start = cursor.selectionStart();
+  QTextCharFormat format;
+  format.setForeground(QColor(static_cast<int>(colour & 0xFF),
+                              static_cast<int>((colour >> 8) & 0xFF),
+                              static_cast<int>((colour >> 16) & 0xFF)));
+  cursor.setPosition(start);
+  // A carriage return ends a paragraph here; Qt's own paragraph separator keeps one character
+  // per line end, so positions count as the text given.
+  QString paragraphs = text;
+  paragraphs.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
+  cursor.insertText(paragraphs, format);
+  cursor.setPosition(start + static_cast<int>(text.size()));
+  setTextCursor(cursor);
+}
+
+}  // namespace twk

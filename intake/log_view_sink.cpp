@@ -1,0 +1,30 @@
+#include "intake/log_view_sink.h"
+
+#include <QFile>
+#include <QLabel>
+
+#include "intake/log_view.h"
+
+namespace twk {
+
+LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view)
+    : StoreSink(store), m_fileLabel(fileLabel), m_view(view) {}
+
+void LogViewSink::fileStarted(const std::string& path) {
+  m_started = true;
+  m_fileLabel.setText(QFile::decodeName(path.c_str()));
+  m_view.clear();
+}
+
+void LogViewSink::lineShown(std::string_view text) {
+  m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
+  m_pending.append(QLatin1Char('\r'));
+}
+
+void LogViewSink::flush() {
+  if (m_pending.isEmpty()) return;
+  m_view.AddText(m_pending, 0);
+  m_pending.clear();
+}
+
+}  // namespace twk

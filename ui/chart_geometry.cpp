@@ -1,0 +1,148 @@
+#include "ui/chart_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace twk {
+namespace {
+
+// Aims at about five steps on the value axis: enough to read, few enough for a small chart.
+constexpr double kTargetSteps = 5.0;
+// Air between neighbouring category labels, in pixels.
+constexpr double kLabelGap = 6.0;
+
+}  // namespace
+
+std::vector<double> ChartGeometry::Axis::ticks() const {
+  std::vector<double> result;
+  const int count = static_cast<int>(std::lround((max - min) / step));
+  for (int i = 0; i <= count; ++i) result.push_back(min + i * step);
+  return result;
+}
+
+ChartGeometry::Axis ChartGeometry::niceAxis(double low, double high) {
+  low = std::min(low, 0.0);
+  high = std::max(high, 0.0);
+  if (!(high > low)) high = low + 1;
+  const double raw = (high - low) / kTargetSteps;
+  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = 10 * magnitude;
+  for (const double factor : {1.0, 2.0, 5.0}) {
+    if (factor * magnitude >= raw) {
+      step = factor * magnitude;
+      break;
+    }
+  }
+  Axis axis;
+  axis.step = step;
+  // A small tolerance keeps a value that sits on a step (3000 with steps of 500) from getting
+  // one more step from a rounding error of the division.
+  axis.min = std::floor(low / step + 1e-9) * step;
+  axis.max = std::ceil(high / step - 1e-9) * step;
+  axis.decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  return axis;
+}
+
+int ChartGeometry::autoDivisions(int rowCount, int width, int labelWidth) {
+  if (rowCount <= 0 || width <= 0) return 1;
+  const double categoryWidth = static_cast<double>(width) / rowCount;
+  const double needed = labelWidth + kLabelGap;
+  for (std::int64_t magnitude = 1;; magnitude *= 10) {
+    for (const std::int64_t factor : {1, 2, 5}) {
+      const std::int64_t step = factor * magnitude;
+      if (step * categoryWidth >= needed || step >= rowCount) return static_cast<int>(step);
+    }
+  }
+}
+
+double ChartGeometry::mapValueToY(double value) const {
+  return top + (axis.max - value) / (axis.max - axis.min) * height;
+}
+
+int ChartGeometry::rowAt(double x) const {
+  if (rowCount <= 0 || x < left || x >= left + width) return -1;
+  const auto row = static_cast<int>((x - left) * rowCount / width);
+  return std::clamp(row, 0, rowCount - 1);
+}
+
+ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input& input) {
+  ChartGeometry g;
+  g.left = input.left;
+  g.top = input.top;
+  g.width = std::max(input.width, 1);
+  g.height = std::max(input.height, 1);
+  g.rowCount = static_cast<int>(values.size());
+  if (values.empty()) return g;
+
+  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+  g.axis = niceAxis(*lowest, *highest);
+
+  const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
+  const auto finish = [&](Column& c) {
+    c.top = pixelY(std::max(c.high, 0.0));
+    c.bottom = pixelY(std::min(c.low, 0.0));
+    c.spanTop = pixelY(c.high);
+    c.spanBottom = pixelY(c.low);
+    // A bar of zero height still shows where its packet is.
+    if (c.bottom <= c.top) c.bottom = c.top + 1;
+    if (c.spanBottom <= c.spanTop) c.spanBottom = c.spanTop + 1;
+    g.columns.push_back(c);
+  };
+
+  const std::int64_t n = g.rowCount;
+  const std::int64_t w = g.width;
+  if (n <= w) {
+    // Every row gets its own bar with a gap to its neighbours once there is room for one.
+    g.columns.reserve(values.size());
+    for (std::int64_t i = 0; i < n; ++i) {
+      const int x0 = g.left + static_cast<int>(i * w / n);
+      const int x1 = g.left + static_cast<int>((i + 1) * w / n);
+      const int gap = (x1 - x0) >= 4 ? (x1 - x0) / 5 : 0;
+      Column c;
+      c.x = x0 + gap / 2;
+      c.width = std::max(x1 - x0 - gap, 1);
+      c.firstRow = c.lastRow = static_cast<int>(i);
+      c.low = c.high = values[static_cast<std::size_t>(i)];
+      finish(c);
+    }
+  } else {
+    // More rows than pixels: row i lies in pixel column i * w / n, so every column holds at
+    // least one row and each row exactly one column.
+    g.columns.reserve(static_cast<std::size_t>(w));
+    std::int64_t row = 0;
+    for (std::int64_t x = 0; x < w; ++x) {
+      Column c;
+      c.x = g.left + static_cast<int>(x);
+      c.firstRow = static_cast<int>(row);
+      c.low = c.high = values[static_cast<std::size_t>(row)];
+      while (row < n && row * w / n == x) {
+        c.low = std::min(c.low, values[static_cast<std::size_t>(row)]);
+        c.high = std::max(c.high, values[static_cast<std::size_t>(row)]);
+        ++row;
+      }
+      c.lastRow = static_cast<int>(row - 1);
+      finish(c);
+    }
+  }
+
+  const int labelStep = input.divisionsPerLabel > 0
+                            ? input.divisionsPerLabel
+                            : autoDivisions(g.rowCount, g.width, input.labelWidth);
+  const int tickStep = input.divisionsPerTick > 0 ? input.divisionsPerTick : labelStep;
+  const double categoryWidth = static_cast<double>(g.width) / g.rowCount;
+  // A label that would run into the one before it is left out; its tick stays.
+  double freeFrom = g.left - input.labelWidth;
+  for (int k = 0; k < g.rowCount; k += labelStep) {
+    const double x = g.left + (k + 0.5) * categoryWidth;
+    if (x - input.labelWidth / 2.0 < freeFrom) continue;
+    g.labels.push_back({k, x});
+    freeFrom = x + input.labelWidth / 2.0 + kLabelGap;
+  }
+  for (int k = 0; k < g.rowCount; k += tickStep) {
+    g.ticks.push_back({k, g.left + k * categoryWidth});
+  }
+  return g;
+}
+
+}  // namespace twk

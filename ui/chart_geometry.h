@@ -1,0 +1,77 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace twk {
+
+// Where the bar chart draws what: pixel positions of the bars, the category labels and ticks
+// and the value axis, computed from the values alone so that it can be checked without a
+// screen. Rows are 0-based here; the chart's row k is the packet of its row label k + 1.
+struct ChartGeometry {
+  // A value axis with round steps that always includes zero.
+  struct Axis {
+    double min = 0;
+    double max = 1;
+    double step = 1;
+    int decimals = 0;  // digits after the separator that the step needs
+
+    std::vector<double> ticks() const;
+  };
+
+  // One drawn column. Where several rows share a pixel column the column spans the union of
+  // their bars (zero to the extreme values), and [spanTop, spanBottom] marks the lowest to the
+  // highest value inside it, so a one-row spike in either direction stays visible.
+  struct Column {
+    int x = 0;
+    int width = 1;
+    int firstRow = 0;
+    int lastRow = 0;
+    double low = 0;   // lowest value of the rows
+    double high = 0;  // highest value of the rows
+    int top = 0;      // pixel rows covered by the bars, top <= bottom, at least one pixel
+    int bottom = 0;
+    int spanTop = 0;  // pixel rows from the highest to the lowest value
+    int spanBottom = 0;
+  };
+
+  // A category label or tick: the row it belongs to and its x position.
+  struct Mark {
+    int row = 0;
+    double x = 0;
+  };
+
+  // What the chart is told: the plot area in pixels, the category spacing (0 = automatic) and
+  // the width of the widest category label for the automatic spacing.
+  struct Input {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int divisionsPerLabel = 0;
+    int divisionsPerTick = 0;
+    int labelWidth = 0;
+  };
+
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int rowCount = 0;
+  Axis axis;
+  std::vector<Column> columns;
+  std::vector<Mark> labels;
+  std::vector<Mark> ticks;
+
+  static Axis niceAxis(double low, double high);
+  static ChartGeometry compute(std::span<const double> values, const Input& input);
+  // The automatic spacing: the smallest of 1, 2, 5, 10, 20, 50, ... categories that leaves
+  // room for a label of labelWidth pixels.
+  static int autoDivisions(int rowCount, int width, int labelWidth);
+
+  double mapValueToY(double value) const;
+  // The row under pixel column x, -1 outside the plot or without rows.
+  int rowAt(double x) const;
+};
+
+}  // namespace twk

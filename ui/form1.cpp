@@ -1,0 +1,339 @@
+#include "ui/form1.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "intake/error.h"
+#include "intake/log_decoder.h"
+#include "intake/log_view.h"
+#include "intake/log_view_sink.h"
+#include "telemetry/channel_table.h"
+#include "telemetry/value_text.h"
+#include "ui/bar_chart.h"
+#include "ui/option_button.h"
+#include "ui/packet_scroll_bar.h"
+#include "ui/twip_scale.h"
+
+namespace twk {
+namespace {
+
+struct FrameInfo {
+  std::string_view group;
+  int left, top, width, height;
+};
+
+// The group frames of the value panel, in twips within the window.
+constexpr std::array<FrameInfo, 7> kFrames{{
+    {"", 120, 2040, 6375, 615},
+    {"Solar Arrays Currents", 6600, 2040, 3135, 2055},
+    {"Battery A", 120, 2760, 3135, 1815},
+    {"Battery B", 3360, 2760, 3135, 1815},
+    {"COMM", 6600, 4200, 3135, 2055},
+    {"Regulator", 120, 4680, 3135, 1575},
+    {"Temperatures", 3360, 4680, 3135, 1575},
+}};
+
+// Controls that exist for every row but lie right of the window's client area.
+constexpr int kHiddenLeft = 13800;
+constexpr std::array<int, 3> kSpareRowTops{3240, 3480, 3720};
+
+constexpr QRgb kGreyText = 0xFF808080;
+
+QString arrayName(const char* array, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
+}
+
+QString decimalSeparator() {
+  return QLocale::system().decimalPoint();
+}
+
+QFont panelFont(bool bold) {
+  // Fall back to the platform's sans-serif font at the same size where this one is missing.
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(8.25);
+  font.setBold(bold);
+  return font;
+}
+
+QIcon makeIcon() {
+  QPixmap pixmap(64, 64);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(0x2f, 0x5f, 0xa7));
+  p.setPen(Qt::NoPen);
+  p.drawRect(4, 26, 18, 12);
+  p.drawRect(42, 26, 18, 12);
+  p.setBrush(QColor(0xd0, 0xa0, 0x30));
+  p.drawEllipse(QPointF(32, 32), 10, 10);
+  p.setPen(QPen(QColor(0x40, 0x40, 0x40), 2));
+  p.drawLine(32, 22, 32, 8);
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("Tarnwick Telemetry Decoder [Ostrel]"));
+  setWindowIcon(makeIcon());
+  buildLayout();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildLayout() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const TwipScale tw(screen != nullptr ? screen->logicalDotsPerInchX() : 96.0);
+  const QFont normal = panelFont(false);
+  const QFont bold = panelFont(true);
+
+  auto* client = new QWidget(this);
+  client->setFont(normal);
+  client->setFixedSize(tw(9870), tw(11985));
+  setCentralWidget(client);
+
+  m_log = new LogView(client);
+  m_log->setObjectName(QStringLiteral("RichTextBox1"));
+  QFont courier(QStringLiteral("Courier New"));
+  courier.setStyleHint(QFont::TypeWriter);
+  courier.setPointSizeF(8.25);
+  m_log->setFont(courier);
+  m_log->setGeometry(tw.rect(120, 120, 9615, 1815));
+
+  std::array<QGroupBox*, kFrames.size()> frames{};
+  for (std::size_t i = 0; i < kFrames.size(); ++i) {
+    const FrameInfo& f = kFrames[i];
+    frames[i] = new QGroupBox(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), client);
+    frames[i]->setFont(bold);
+    frames[i]->setGeometry(tw.rect(f.left, f.top, f.width, f.height));
+  }
+  const auto frameOf = [&frames](std::string_view group) -> QWidget* {
+    for (std::size_t i = 0; i < kFrames.size(); ++i) {
+      if (kFrames[i].group == group) return frames[i];
+    }
+    return nullptr;
+  };
+
+  for (int n = 0; n < kRowCount; ++n) {
+    const bool inTable = n < kChannelCount;
+    const ChannelInfo* info = inTable ? &channelTable()[static_cast<std::size_t>(n)] : nullptr;
+    QWidget* frame = info != nullptr && info->rowTop >= 0 ? frameOf(info->group) : nullptr;
+    QWidget* parentOfRow = frame != nullptr ? frame : client;
+
+    // Channel 0's option button sits outside the window, unlike the rest of its row.
+    m_option[n] = new OptionButton(n, n == 0 ? client : parentOfRow);
+    m_name[n] = new QLabel(parentOfRow);
+    m_text[n] = new QLineEdit(parentOfRow);
+    for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_name[n]),
+                       static_cast<QWidget*>(m_text[n])}) {
+      w->setFont(normal);
+    }
+    m_option[n]->setObjectName(arrayName("Option1", n));
+    m_option[n]->setText(QStringLiteral("Option1"));
+    m_name[n]->setObjectName(arrayName("Label5", n));
+    m_name[n]->setText(info != nullptr
+                           ? QString::fromUtf8(info->name.data(), qsizetype(info->name.size()))
+                           : QStringLiteral("Label5"));
+    m_text[n]->setObjectName(arrayName("Text1", n));
+    m_text[n]->setReadOnly(true);
+    connect(m_option[n], &OptionButton::selected, this, &Form1::Option1_Click);
+
+    // What lies outside the window takes no keyboard focus: a user could not see it.
+    if (n == 0) m_option[n]->setFocusPolicy(Qt::NoFocus);
+    if (frame == nullptr) {
+      for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_name[n]),
+                         static_cast<QWidget*>(m_text[n])}) {
+        w->setFocusPolicy(Qt::NoFocus);
+      }
+    }
+
+    if (n == 0) {
+      m_option[n]->setGeometry(tw.rect(kHiddenLeft, 2640, 255, 195));
+      m_name[n]->setGeometry(tw.rect(120, info->rowTop, info->nameWidth, 255));
+      m_text[n]->setGeometry(tw.rect(1800, info->rowTop, 4335, 285));
+      m_text[n]->setFont(bold);
+    } else if (frame != nullptr) {
+      const bool comm = info->group == "COMM";
+      m_option[n]->setGeometry(tw.rect(120, info->rowTop, 255, 195));
+      // COMM's names may run on to its wider-set value fields: the fallback fonts are wider
+      // than the one the widths were chosen for, and "File System Pointer" would be cut.
+      const int nameWidth = comm ? std::max(info->nameWidth, 2040 - 480 - 60) : info->nameWidth;
+      m_name[n]->setGeometry(tw.rect(480, info->rowTop, nameWidth, 255));
+      m_text[n]->setGeometry(comm ? tw.rect(2040, info->rowTop, 855, 285)
+                                  : tw.rect(1800, info->rowTop, 735, 285));
+    } else {
+      const int top = kSpareRowTops[static_cast<std::size_t>(n - 30)];
+      m_option[n]->setGeometry(tw.rect(11280, top, 255, 195));
+      m_name[n]->setGeometry(tw.rect(11640, top, 1335, 255));
+      m_text[n]->setGeometry(tw.rect(13200, top, 1095, 285));
+    }
+
+    // Unit labels: channels 1 to 24 in their frame; channel 0's ("Label1") and the empty ones
+    // of channels 25 to 29 outside the window; rows 30 to 32 have none.
+    if (inTable && n < 30) {
+      const bool shown = n >= 1 && n <= 24;
+      auto* unit = new QLabel(shown ? parentOfRow : client);
+      unit->setFont(normal);
+      unit->setObjectName(arrayName("Label1", n));
+      if (n == 0) {
+        unit->setText(QStringLiteral("Label1"));
+        unit->setGeometry(tw.rect(kHiddenLeft, 2880, info->unitWidth, 255));
+      } else if (shown) {
+        unit->setText(QString::fromUtf8(info->unit.data(), qsizetype(info->unit.size())));
+        unit->setGeometry(tw.rect(2640, info->rowTop, info->unitWidth, 255));
+      } else {
+        unit->setGeometry(tw.rect(kHiddenLeft, 4320, info->unitWidth, 255));
+      }
+      m_unit[n] = unit;
+    }
+  }
+
+  m_option[1]->setChecked(true);
+  QPalette grey = m_text[1]->palette();
+  grey.setColor(QPalette::Text, QColor::fromRgba(kGreyText));
+  m_text[1]->setPalette(grey);
+  m_text[1]->setToolTip(QStringLiteral("invalid"));
+  m_text[23]->setToolTip(QStringLiteral("invalid readings"));
+  m_text[24]->setToolTip(QStringLiteral("invalid readings"));
+
+  m_chartFrame = new QGroupBox(QStringLiteral("Graph"), client);
+  m_chartFrame->setObjectName(QStringLiteral("Frame8"));
+  m_chartFrame->setFont(bold);
+  m_chartFrame->setGeometry(tw.rect(120, 6360, 9615, 5175));
+  m_chart = new BarChart(m_chartFrame);
+  m_chart->setObjectName(QStringLiteral("MSChart1"));
+  m_chart->setFont(normal);
+  m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
+  m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
+  connect(m_chart, &BarChart::rowClicked, this, [this](int row) { m_scroll->setValue(row); });
+
+  m_fileLabel = new QLabel(client);
+  m_fileLabel->setObjectName(QStringLiteral("Label3"));
+  m_fileLabel->setGeometry(tw.rect(120, 11640, 6975, 255));
+  m_packetLabel = new QLabel(client);
+  m_packetLabel->setObjectName(QStringLiteral("Label2"));
+  m_packetLabel->setGeometry(tw.rect(7320, 11640, 975, 255));
+  m_scroll = new PacketScrollBar(client);
+  m_scroll->setObjectName(QStringLiteral("HScroll1"));
+  m_scroll->setGeometry(tw.rect(8400, 11640, 1335, 255));
+  connect(m_scroll, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
+
+  m_fileList = new QListWidget(client);
+  m_fileList->setObjectName(QStringLiteral("List2"));
+  m_fileList->setGeometry(tw.rect(11520, 4800, 2535, 3180));
+  m_fileList->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form1::Decode_TextFile() {
+  LogViewSink sink(m_packets, *m_fileLabel, *m_log);
+  try {
+    decodeLogIntoStore(QFile::encodeName(Log_FileName).toStdString(), sink, m_packets, m_values);
+  } catch (const Error&) {
+    sink.flush();
+    // The packets stored before the failure are converted already; show them as after a whole
+    // file. A file that never opened changed nothing, so the window stays as it was.
+    if (sink.started()) showChannels();
+    throw;
+  }
+  sink.flush();
+  showChannels();
+}
+
+void Form1::Make_Channels() {
+  convertPackets(m_packets, m_values);
+  showChannels();
+}
+
+void Form1::showChannels() {
+  m_scroll->setPacketMaximum(m_packets.Packet_Count);
+  m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
+                         QString::number(m_scroll->packetMaximum()));
+  Show_Data(1);
+  Option1_Click(1);
+}
+
+void Form1::Show_Data(int packet) {
+  if (packet < 0 || packet > kMaxPackets) throw std::out_of_range("packet number out of range");
+  const std::string separator = decimalSeparator().toStdString();
+  const ChannelRow& row = m_values.Channel_Values[static_cast<std::size_t>(packet)];
+  for (int n = 0; n < kChannelCount; ++n) {
+    m_text[n]->setText(
+        QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
+  }
+}
+
+void Form1::HScroll1_Change() {
+  m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
+                         QString::number(m_scroll->packetMaximum()));
+  Show_Data(m_scroll->value());
+}
+
+void Form1::Option1_Click(int index) {
+  if (index < 0 || index >= kRowCount) throw std::out_of_range("channel number out of range");
+  const QColor normal = QGuiApplication::palette().color(QPalette::Base);
+  const auto setBase = [](QLineEdit* field, const QColor& colour) {
+    if (field->palette().color(QPalette::Base) == colour) return;
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, colour);
+    field->setPalette(palette);
+  };
+  for (int a = 0; a <= 30; ++a) {
+    if (a != index) setBase(m_text[a], normal);
+    if (a != index) m_option[a]->setChecked(false);
+  }
+  setBase(m_text[index], QColor::fromRgba(kHighlight));
+  Draw_Chart(index);
+}
+
+void Form1::Draw_Chart(int channel) {
+  const int count = m_packets.Packet_Count;
+  if (count < 1) return;
+  const QLabel* unit = m_unit[channel];
+  m_chartUnit = unit != nullptr ? unit->text() : QString();
+  m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
+                         QStringLiteral(" ]"));
+  if (count > 100) {
+    m_chart->setAutoCategorySpacing(false);
+    // count / 20 to the nearest whole number, halves to even (the default rounding mode).
+    const int divisions = static_cast<int>(std::nearbyint(count / 20.0));
+    m_chart->setDivisionsPerLabel(divisions);
+    m_chart->setDivisionsPerTick(divisions);
+  } else {
+    m_chart->setAutoCategorySpacing(true);
+  }
+  m_chart->setRowCount(count);
+  const bool filtered = channel == 23 || channel == 24;
+  for (int i = 1; i <= count; ++i) {
+    const double v =
+        m_values.Channel_Values[static_cast<std::size_t>(i)][static_cast<std::size_t>(channel)];
+    m_chart->setRow(i, QString::number(i), filtered && v <= -50.0 ? 0.0 : v);
+  }
+}
+
+QString Form1::chartToolTip(int row) const {
+  const std::string separator = decimalSeparator().toStdString();
+  const int packet = m_chart->rowLabel(row).toInt();
+  QString text = QStringLiteral("Packet %1: ").arg(m_chart->rowLabel(row)) +
+                 QString::fromStdString(generalText(m_chart->value(row), separator));
+  if (!m_chartUnit.isEmpty()) text += QLatin1Char(' ') + m_chartUnit;
+  if (packet >= 0 && packet <= kMaxPackets) {
+    text += QLatin1Char('\n') +
+            QString::fromStdString(channelText(
+                0, m_values.Channel_Values[static_cast<std::size_t>(packet)][0], separator));
+  }
+  return text;
+}
+
+}  // namespace twk

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+
+#include "intake/packet_store.h"
+#include "telemetry/channel_conversion.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace twk {
+
+class BarChart;
+class LogView;
+class OptionButton;
+class PacketScrollBar;
+
+// The main window. It owns the packet store and the channel values and shows them: the log view
+// at the top, the value panel of channels 0 to 29 grouped by subsystem, the chart of one channel
+// over all packets, the file label, the packet label and the packet scroll bar.
+//
+// Controls of an indexed array carry the array's name and the index as their object name,
+// "Text1(5)", "Option1(5)", "Label5(5)", "Label1(5)", so findChild reaches each by the name
+// users of the window know it by. Single controls carry their plain names ("Label2",
+// "HScroll1", "RichTextBox1", "MSChart1", "List2", "Frame8").
+class Form1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Rows 0 to 32 exist as controls; rows 30 to 32 lie outside the visible window.
+  static constexpr int kRowCount = 33;
+  // The highlight of the charted channel's value field, light yellow.
+  static constexpr QRgb kHighlight = 0xFFFFFFC0;
+
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  PacketStore& packets() { return m_packets; }
+  ChannelStore& values() { return m_values; }
+
+  // The log file that Decode_TextFile reads next; callers set it first.
+  QString Log_FileName;
+
+  // Reads Log_FileName into the store after the packets already there, converts all packets
+  // and shows packet 1 and channel 1. A twk::Error is passed on after the window shows the
+  // packets stored before it.
+  void Decode_TextFile();
+  // Converts packets 1..Packet_Count and brings the window up to date.
+  void Make_Channels();
+  // Fills the 31 value fields from a packet row (0 to 5000); throws std::out_of_range otherwise.
+  void Show_Data(int packet);
+  // Marks channel index as the charted one and charts it.
+  void Option1_Click(int index);
+  void Draw_Chart(int channel);
+  void HScroll1_Change();
+
+ private:
+  void buildLayout();
+  void showChannels();
+  QString chartToolTip(int row) const;
+
+  PacketStore m_packets;
+  ChannelStore m_values;
+
+  std::array<OptionButton*, kRowCount> m_option{};
+  std::array<QLabel*, kRowCount> m_name{};
+  std::array<QLineEdit*, kRowCount> m_text{};
+  std::array<QLabel*, kRowCount> m_unit{};  // none for rows 30 to 32
+  QGroupBox* m_chartFrame = nullptr;
+  BarChart* m_chart = nullptr;
+  QLabel* m_fileLabel = nullptr;
+  QLabel* m_packetLabel = nullptr;
+  PacketScrollBar* m_scroll = nullptr;
+  LogView* m_log = nullptr;
+  QListWidget* m_fileList = nullptr;
+  QString m_chartUnit;
+};
+
+}  // namespace twk
