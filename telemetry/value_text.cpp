@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "telemetry/channel_table.h"
 
@@ -29,18 +29,92 @@ Decimal splitScientific(const char* text, const char* end) {
   return d;
 }
 
-// The magnitude rounded to 15 significant digits, trailing zeros dropped. For a normal double a
-// shortest round-trip form of 15 digits or fewer is that rounding already: two different 15-digit
-// decimals of one decade lie further apart than one step of a double, so no other one can be
-// nearer. Subnormals have fewer bits and take the long way.
-Decimal fifteenDigits(double magnitude) {
-  char text[40];
-  if (magnitude >= std::numeric_limits<double>::min()) {
-    auto shortest =
-        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
-    Decimal d = splitScientific(text, shortest.ptr);
-    if (d.count <= 15) return d;
+constexpr std::uint64_t kPow10[] = {1ULL,
+                                    10ULL,
+                                    100ULL,
+                                    1000ULL,
+                                    10000ULL,
+                                    100000ULL,
+                                    1000000ULL,
+                                    10000000ULL,
+                                    100000000ULL,
+                                    1000000000ULL,
+                                    10000000000ULL,
+                                    100000000000ULL,
+                                    1000000000000ULL,
+                                    10000000000000ULL,
+                                    100000000000000ULL,
+                                    1000000000000000ULL,
+                                    10000000000000000ULL,
+                                    100000000000000000ULL,
+                                    1000000000000000000ULL,
+                                    10000000000000000000ULL};
+
+// The 15 digits of magnitude x 10^(14 - exponent), rounded to nearest with ties to even as
+// printf rounds, computed exactly in 128 bits: magnitude = m x 2^k with m below 2^53, and for
+// 1e-5 <= magnitude < 1e15 the scaled value stays below 2^117. Returns false when exponent is
+// not the magnitude's decimal exponent.
+bool scaledDigits(std::uint64_t m, int k, int exponent, std::uint64_t& digits) {
+  const int p = 14 - exponent;
+  if (p < 0 || p > 19) return false;
+  __extension__ using u128 = unsigned __int128;
+  u128 whole;
+  bool above = false;
+  bool half = false;
+  if (k >= 0) {
+    whole = (static_cast<u128>(m) << k) * kPow10[p];
+  } else {
+    const u128 scaled = static_cast<u128>(m) * kPow10[p];
+    const int shift = -k;
+    whole = scaled >> shift;
+    const u128 rest = scaled - (whole << shift);
+    const u128 halfway = static_cast<u128>(1) << (shift - 1);
+    above = rest > halfway;
+    half = rest == halfway;
   }
+  if (whole < kPow10[14] || whole >= kPow10[15]) return false;
+  if (above || (half && (whole & 1) != 0)) ++whole;
+  digits = static_cast<std::uint64_t>(whole);
+  return true;
+}
+
+constexpr double kPow10Double[] = {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4,
+                                   1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14,
+                                   1e15, 1e16};
+
+// The magnitude rounded to 15 significant digits, trailing zeros dropped.
+Decimal fifteenDigits(double magnitude) {
+  if (magnitude >= 1e-5 && magnitude < 1e15) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
+    const int k = biased - 1075;
+    // floor(log10(2^(biased - 1023))), then one step up where the magnitude reaches it.
+    int exponent = ((biased - 1023) * 78913) >> 18;
+    if (magnitude >= kPow10Double[exponent + 7]) ++exponent;
+    std::uint64_t digits = 0;
+    if (scaledDigits(m, k, exponent, digits)) {
+      if (digits == kPow10[15]) {  // rounded up into the next decade
+        digits = kPow10[14];
+        ++exponent;
+      }
+      Decimal d;
+      d.exponent = exponent;
+      d.count = 15;
+      static constexpr char kPairs[] =
+          "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+          "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+          "8081828384858687888990919293949596979899";
+      for (int i = 13; i >= 1; i -= 2, digits /= 100) {
+        std::memcpy(&d.digits[i], &kPairs[2 * (digits % 100)], 2);
+      }
+      d.digits[0] = static_cast<char>('0' + digits);
+      while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+      return d;
+    }
+  }
+  char text[40];
   auto rounded =
       std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
   return splitScientific(text, rounded.ptr);
@@ -126,7 +200,14 @@ void appendGeneralText(std::string& out, double x, std::string_view separator) {
     return;
   }
   if (x < 0) out += '-';
-  const Decimal d = fifteenDigits(std::fabs(x));
+  const double magnitude = std::fabs(x);
+  if (magnitude < 1e15 && magnitude == std::trunc(magnitude)) {  // counts and words: no rounding
+    char text[24];
+    const auto end = std::to_chars(text, text + sizeof text, static_cast<std::uint64_t>(magnitude));
+    out.append(text, end.ptr);
+    return;
+  }
+  const Decimal d = fifteenDigits(magnitude);
   const std::string_view digits(d.digits, static_cast<std::size_t>(d.count));
   if (d.exponent < -4 || d.exponent >= 15) {
     out += digits[0];
