@@ -97,10 +97,10 @@ const std::vector<std::uint8_t>& FrameEncoder::encode(const TelemetrySample& s) 
   putWord(f, 15, s.bootCount);
   putLong(f, 17, s.onboardTicks);
   putLong(f, 21, s.uptimeSeconds);
-  for (int i = 0; i < 3; ++i) putWord(f, 25 + 2 * i, signedWord(s.magneticFieldNt[i] / 2));
+  for (std::size_t i = 0; i < 3; ++i) putWord(f, 25 + 2 * i, signedWord(s.magneticFieldNt[i] / 2));
   putLong(f, 31, m_sequence * 3 + 7);
 
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     const TelemetrySample::Battery& b = s.batteries[i];
     const std::size_t at = 35 + 10 * i;
     putWord(f, at, static_cast<std::uint16_t>(nearest(b.capacityMah, 0, 65535)));
@@ -109,7 +109,7 @@ const std::vector<std::uint8_t>& FrameEncoder::encode(const TelemetrySample& s) 
     putWord(f, at + 6, batteryVoltsWord(b.volts));
     putWord(f, at + 8, instCurrentWord(b.instCurrentMa));
   }
-  for (int i = 0; i < 6; ++i) f[55 + i] = senseByte(s.solarMa[i], 5.1);
+  for (std::size_t i = 0; i < 6; ++i) f[55 + i] = senseByte(s.solarMa[i], 5.1);
   f[61] = senseByte(s.reg33Ma, 3.4);
   f[62] = senseByte(s.reg5Ma, 3.4);
   putWord(f, 63, signedWord(s.reg33Volts / (3.3 / 1024 * 1.67)));

@@ -39,7 +39,7 @@ std::array<double, 3> rotate(const std::array<double, 3>& v, const std::array<do
   const std::array<double, 3> cross = {k[1] * v[2] - k[2] * v[1], k[2] * v[0] - k[0] * v[2],
                                        k[0] * v[1] - k[1] * v[0]};
   std::array<double, 3> out{};
-  for (int i = 0; i < 3; ++i) out[i] = v[i] * c + cross[i] * s + k[i] * dot * (1 - c);
+  for (std::size_t i = 0; i < 3; ++i) out[i] = v[i] * c + cross[i] * s + k[i] * dot * (1 - c);
   return out;
 }
 
@@ -68,7 +68,8 @@ OrbitModel::OrbitModel(Xoshiro256& random) : m_random(random) {
   m_sample.bootCount = static_cast<std::uint16_t>(3 + random.below(40));
 
   m_capacityMaxMah = {2150, 2080};
-  for (int i = 0; i < 2; ++i) m_capacityMah[i] = m_capacityMaxMah[i] * random.uniform(0.55, 0.8);
+  for (std::size_t i = 0; i < 2; ++i)
+    m_capacityMah[i] = m_capacityMaxMah[i] * random.uniform(0.55, 0.8);
   m_batteryTempC = {random.uniform(2, 10), random.uniform(0, 8)};
   m_reg33TempC = random.uniform(14, 20);
   m_reg5TempC = m_reg33TempC - 1;
@@ -138,7 +139,7 @@ std::array<double, 6> OrbitModel::solarCurrents(double t) {
   const std::array<double, 3> s = sunInBody(t);
   const double projections[6] = {s[0], -s[0], -s[1], s[1], -s[2], s[2]};
   std::array<double, 6> currents{};
-  for (int i = 0; i < 6; ++i) {
+  for (std::size_t i = 0; i < 6; ++i) {
     const double lit = sun * std::max(0.0, projections[i]) * m_panelMaxMa[i];
     currents[i] = std::max(0.0, lit + 0.5 * m_random.noise());
   }
@@ -162,7 +163,7 @@ void OrbitModel::step(double dt) {
   const double meanVolts = 3.9;
   const double netMa = (solarMw - loadMw) / meanVolts;
   const double shares[2] = {0.52, 0.48};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     double current = netMa * shares[i];
     const double soc = m_capacityMah[i] / m_capacityMaxMah[i];
     // Near full the charger tapers the current and shunts the rest.
@@ -174,7 +175,7 @@ void OrbitModel::step(double dt) {
 
   const double batteryTargets[2] = {sun > 0 ? 15 + 8 * sun : -9, sun > 0 ? 12 + 7 * sun : -12};
   const double batteryTau[2] = {1500, 1750};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     relax(m_batteryTempC[i], batteryTargets[i] + 0.01 * std::abs(m_trueCurrentMa[i]), dt,
           batteryTau[i]);
   }
@@ -210,7 +211,7 @@ void OrbitModel::fillSample() {
       static_cast<std::uint64_t>(std::llround(onboard * kTicksPerSecond)) & 0xFFFFFFFFu);
   s.uptimeSeconds = static_cast<std::uint32_t>(onboard - m_bootSeconds);
 
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     TelemetrySample::Battery& b = s.batteries[i];
     const double soc = m_capacityMah[i] / m_capacityMaxMah[i];
     b.capacityMah = m_capacityMah[i];
@@ -263,7 +264,7 @@ void OrbitModel::fillSample() {
   const std::array<double, 3> field = {18000 * std::cos(phase), 6000 * std::sin(3 * phase),
                                        -42000 * std::sin(phase)};
   const std::array<double, 3> body = rotateToBody(field, m_t);
-  for (int i = 0; i < 3; ++i) s.magneticFieldNt[i] = body[i] + 60 * r.noise();
+  for (std::size_t i = 0; i < 3; ++i) s.magneticFieldNt[i] = body[i] + 60 * r.noise();
 }
 
 }  // namespace twk

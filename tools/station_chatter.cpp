@@ -85,7 +85,7 @@ void StationChatter::appendOtherFrame(std::string& out) {
   frame.push_back(static_cast<std::uint8_t>(0x20 + m_random.below(0x40)));
   frame.push_back(static_cast<std::uint8_t>(m_random.below(0x80)));
   frame.push_back(0x00);
-  for (int i = 0; i < 7; ++i) frame.push_back(static_cast<std::uint8_t>(call[i]));
+  for (std::size_t i = 0; i < 7; ++i) frame.push_back(static_cast<std::uint8_t>(call[i]));
   const std::size_t payload = 6 + m_random.below(90);
   for (std::size_t i = 0; i < payload; ++i) {
     frame.push_back(static_cast<std::uint8_t>(m_random.next() >> 56));
