@@ -7,8 +7,13 @@ namespace {
 
 std::string describe(const std::string& file, std::uint64_t line, const std::string& reason) {
   std::string text = file;
-  if (line > 0) text += ":" + std::to_string(line);
-  return text + ": " + reason;
+  if (line > 0) {
+    text += ':';
+    text += std::to_string(line);
+  }
+  text += ": ";
+  text += reason;
+  return text;
 }
 
 }  // namespace

@@ -249,8 +249,11 @@ std::string twoDecimalsText(double x, std::string_view separator) {
 }
 
 std::string twoDigitsText(std::int64_t n) {
-  if (n < 0) return "-" + twoDigitsText(-n);
-  return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
+  std::string text = std::to_string(n);
+  // A single digit gets a leading zero, after the sign of a negative number.
+  const std::size_t digits = n < 0 ? text.size() - 1 : text.size();
+  if (digits < 2) text.insert(n < 0 ? 1 : 0, 1, '0');
+  return text;
 }
 
 std::string wholeText(double x) {

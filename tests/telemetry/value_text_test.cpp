@@ -108,6 +108,9 @@ TEST(TimeText, SecondsThenDaysAndClock) {
   EXPECT_EQ(SecToTime(-1), "-1d 23:59:59");
   EXPECT_EQ(twoDigitsText(5), "05");
   EXPECT_EQ(twoDigitsText(23), "23");
+  EXPECT_EQ(twoDigitsText(0), "00");
+  EXPECT_EQ(twoDigitsText(-5), "-05");
+  EXPECT_EQ(twoDigitsText(INT64_MIN), "-9223372036854775808");
 
   const TextCase cases[] = {
       {1234567, "3215.02 sec  => 0d 00:53:35"},
