@@ -33,7 +33,8 @@ constexpr const char* kHelp =
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
-    "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG).\n"
+    "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG). Unlike the\n"
+    "window, which holds 5000 packets, the converter streams any number of packets.\n"
     "Exit status: 0 success, 1 an input or output error, 2 wrong usage.\n";
 
 // Where the CSV text goes: standard output, or a file that is replaced when complete.
