@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "unescape_by_passes.h"
+
 namespace twk {
 namespace {
 
@@ -53,22 +55,6 @@ TEST(Unescape, PairsInTableOrderWithoutRescanning) {
   }
 }
 
-// The escape table read literally: six replace-all passes in order, then blank removal.
-std::string unescapeByPasses(std::string text) {
-  const std::pair<std::string, std::string> steps[] = {
-      {"D7 DF", "FF"}, {"D7 D8", "F8"}, {"D7 D9", "F9"}, {"D7 DA", "FA"},
-      {"D7 DE", "FB"}, {"D7 D6", "D7"}, {" ", ""}};
-  for (const auto& [from, to] : steps) {
-    std::string out;
-    std::size_t at = 0;
-    for (std::size_t hit; (hit = text.find(from, at)) != std::string::npos; at = hit + from.size()) {
-      out += text.substr(at, hit - at) + to;
-    }
-    text = out + text.substr(at);
-  }
-  return text;
-}
-
 TEST(Unescape, SinglePassEqualsTheSequentialPasses) {
   std::mt19937 random(7);
   const std::string alphabet = "D7 D7 DEF689A ";
@@ -77,7 +63,7 @@ TEST(Unescape, SinglePassEqualsTheSequentialPasses) {
     std::string line(random() % 40, ' ');
     for (char& c : line) c = alphabet[random() % alphabet.size()];
     unescapeLine(line, shown);
-    ASSERT_EQ(shown, unescapeByPasses(line)) << '"' << line << '"';
+    ASSERT_EQ(shown, test::unescapeByPasses(line)) << '"' << line << '"';
   }
 }
 
