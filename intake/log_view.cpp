@@ -5,11 +5,11 @@
 
 namespace twk {
 
-LogView::LogView(QWidget* parent) : QTextEdit(parent) {
+LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setLineWrapMode(QTextEdit::NoWrap);
-  setAcceptRichText(false);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setUndoRedoEnabled(false);
 }
 
 void LogView::AddText(const QString& text, std::uint32_t colour) {

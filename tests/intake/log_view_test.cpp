@@ -67,7 +67,7 @@ TEST(AddText, UsersCanSelectButNotEdit) {
 
 class DecodeIntoWindow : public ::testing::Test {
  protected:
-  QString logText() const { return m_window.findChild<QTextEdit*>("RichTextBox1")->toPlainText(); }
+  QString logText() const { return m_window.findChild<LogView*>("RichTextBox1")->toPlainText(); }
   QString label3() const { return m_window.findChild<QLabel*>("Label3")->text(); }
   void decode(const std::string& path) {
     m_window.Log_FileName = QString::fromStdString(path);

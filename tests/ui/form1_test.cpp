@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextEdit>
 #include <QToolTip>
 #include <memory>
 
@@ -131,7 +131,7 @@ TEST_F(Form1Test, InitialState) {
   EXPECT_EQ(chartTitle(), "Graph");
   EXPECT_TRUE(label2().isEmpty());
   EXPECT_TRUE(control<QLabel>("Label3")->text().isEmpty());
-  EXPECT_TRUE(control<QTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+  EXPECT_TRUE(control<QPlainTextEdit>("RichTextBox1")->toPlainText().isEmpty());
   EXPECT_EQ(control<QListWidget>("List2")->count(), 0);
   EXPECT_EQ(chart()->rowCount(), 0);
   // Only packet 1 is offered before a load: nothing outside the packet table.
