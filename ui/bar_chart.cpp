@@ -73,6 +73,7 @@ void BarChart::setToolTipSource(std::function<QString(int)> source) {
 
 void BarChart::changed() {
   m_geometryValid = false;
+  m_pictureValid = false;
   update();
 }
 
@@ -150,11 +151,31 @@ void BarChart::mousePressEvent(QMouseEvent* event) {
 
 void BarChart::resizeEvent(QResizeEvent* event) {
   m_geometryValid = false;
+  m_pictureValid = false;
   QWidget::resizeEvent(event);
 }
 
+void BarChart::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+    m_geometryValid = false;
+    m_pictureValid = false;
+  }
+  QWidget::changeEvent(event);
+}
+
 void BarChart::paintEvent(QPaintEvent*) {
-  QPainter p(this);
+  const qreal ratio = devicePixelRatioF();
+  if (!m_pictureValid || m_picture.devicePixelRatioF() != ratio) {
+    m_picture = QPixmap(size() * ratio);
+    m_picture.setDevicePixelRatio(ratio);
+    drawPicture();
+    m_pictureValid = true;
+  }
+  QPainter(this).drawPixmap(0, 0, m_picture);
+}
+
+void BarChart::drawPicture() {
+  QPainter p(&m_picture);
   p.fillRect(rect(), palette().color(QPalette::Base));
   const ChartGeometry& g = geometry();
   const QColor axisColour = palette().color(QPalette::Text);

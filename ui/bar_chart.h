@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -50,9 +51,11 @@ class BarChart : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void changed();
+  void drawPicture();
   ChartGeometry::Input layoutInput() const;
 
   bool m_autoSpacing = true;
@@ -63,6 +66,10 @@ class BarChart : public QWidget {
   std::function<QString(int)> m_toolTipSource;
   mutable ChartGeometry m_geometry;
   mutable bool m_geometryValid = false;
+  // The last picture, drawn again while nothing in it changed (a repaint of the window for
+  // another packet, an uncovered area).
+  QPixmap m_picture;
+  bool m_pictureValid = false;
 };
 
 }  // namespace twk
