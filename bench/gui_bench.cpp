@@ -1,0 +1,132 @@
+// Window timings at 5000 packets, on Qt's offscreen platform unless another is chosen: decoding
+// into the window until it is painted, charting another channel, and moving to another packet.
+// "Painted" means QWidget::grab() of the whole window, which paints every widget anew, and for
+// the two small steps also the repaint of just what changed, as the event loop does it.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "intake/log_decoder.h"
+#include "intake/log_view.h"
+#include "telemetry/channel_conversion.h"
+#include "ui/form1.h"
+
+namespace {
+
+const std::string& log5000() {
+  static const std::string path = [] {
+    const auto file = std::filesystem::temp_directory_path() / "twk_gui_bench_5000.log";
+    const std::string command =
+        std::string(TWK_LOGGEN_PATH) + " --packets 5000 --seed 20261206 -o " + file.string();
+    if (std::system(command.c_str()) != 0) std::abort();
+    return file.string();
+  }();
+  return path;
+}
+
+std::unique_ptr<twk::Form1> loadedWindow() {
+  auto window = std::make_unique<twk::Form1>();
+  window->show();
+  window->Log_FileName = QString::fromStdString(log5000());
+  window->Decode_TextFile();
+  window->grab();
+  return window;
+}
+
+void BM_DecodeIntoWindowPainted(benchmark::State& state) {
+  twk::Form1 window;
+  window.show();
+  window.Log_FileName = QString::fromStdString(log5000());
+  for (auto _ : state) {
+    window.packets().Packet_Count = 0;  // as the open command does
+    window.Decode_TextFile();
+    benchmark::DoNotOptimize(window.grab());
+  }
+}
+BENCHMARK(BM_DecodeIntoWindowPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The parts of a load: the core alone, and the log view taking one file's lines.
+void BM_CoreDecodeOnly(benchmark::State& state) {
+  auto store = std::make_unique<twk::PacketStore>();
+  auto values = std::make_unique<twk::ChannelStore>();
+  for (auto _ : state) {
+    store->Packet_Count = 0;
+    twk::StoreSink sink(*store);
+    twk::decodeLogIntoStore(log5000(), sink, *store, *values);
+  }
+}
+BENCHMARK(BM_CoreDecodeOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LogViewFill(benchmark::State& state) {
+  const auto window = loadedWindow();
+  auto* view = window->findChild<twk::LogView*>("RichTextBox1");
+  const QString text = view->toPlainText().replace(QLatin1Char('\n'), QLatin1Char('\r'));
+  for (auto _ : state) {
+    view->clear();
+    view->AddText(text, 0);
+    benchmark::DoNotOptimize(view->grab());
+  }
+}
+BENCHMARK(BM_LogViewFill)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Option1ClickPainted(benchmark::State& state) {
+  const auto window = loadedWindow();
+  int channel = 7;
+  for (auto _ : state) {
+    window->Option1_Click(channel);
+    benchmark::DoNotOptimize(window->grab());
+    channel = channel == 7 ? 2 : 7;
+  }
+}
+BENCHMARK(BM_Option1ClickPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Option1ClickRepaint(benchmark::State& state) {
+  const auto window = loadedWindow();
+  int channel = 7;
+  for (auto _ : state) {
+    window->Option1_Click(channel);
+    QApplication::processEvents();
+    channel = channel == 7 ? 2 : 7;
+  }
+}
+BENCHMARK(BM_Option1ClickRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HScroll1ChangePainted(benchmark::State& state) {
+  const auto window = loadedWindow();
+  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  int packet = 17;
+  for (auto _ : state) {
+    scroll->setValue(packet);  // the change runs HScroll1_Change
+    benchmark::DoNotOptimize(window->grab());
+    packet = packet == 17 ? 4000 : 17;
+  }
+}
+BENCHMARK(BM_HScroll1ChangePainted)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_HScroll1ChangeRepaint(benchmark::State& state) {
+  const auto window = loadedWindow();
+  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  int packet = 17;
+  for (auto _ : state) {
+    scroll->setValue(packet);
+    QApplication::processEvents();
+    packet = packet == 17 ? 4000 : 17;
+  }
+}
+BENCHMARK(BM_HScroll1ChangeRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
