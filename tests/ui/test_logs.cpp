@@ -7,58 +7,42 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 namespace twk::test {
 namespace {
 
-std::filesystem::path testDir() {
-  static const std::filesystem::path dir = [] {
-    auto d =
-        std::filesystem::temp_directory_path() / ("twk_gui_tests_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(d);
-    return d;
+const std::filesystem::path& testDir() {
+  static const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("twk_gui_tests_" + std::to_string(getpid()));
+  static const bool made = [] {
+    std::filesystem::create_directories(dir);
+    // Each test process writes its own logs and takes them away when it ends.
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    });
+    return true;
   }();
+  (void)made;
   return dir;
-}
-
-std::string hexByte(int value) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", value);
-  return text;
 }
 
 }  // namespace
 
 std::string telemetryLine(const std::vector<std::pair<int, int>>& bytes) {
+  static const std::map<int, const char*> kEscaped = {{0xFF, "D7 DF"}, {0xF8, "D7 D8"},
+                                                      {0xF9, "D7 D9"}, {0xFA, "D7 DA"},
+                                                      {0xFB, "D7 DE"}, {0xD7, "D7 D6"}};
   std::array<int, 83> frame{0x8C, 0x10, 0x33, 0x67, 0x58, 0x30, 0x54, 0x57, 0x4B, 0x2D, 0x31};
-  for (const auto& [position, value] : bytes) frame.at(static_cast<std::size_t>(position)) = value;
+  for (const auto& [position, value] : bytes) frame.at(std::size_t(position)) = value;
   std::string line;
-  for (std::size_t i = 0; i < frame.size(); ++i) {
-    if (i > 0) line += ' ';
-    const int b = frame[i];
-    switch (b) {
-      case 0xFF:
-        line += "D7 DF";
-        break;
-      case 0xF8:
-        line += "D7 D8";
-        break;
-      case 0xF9:
-        line += "D7 D9";
-        break;
-      case 0xFA:
-        line += "D7 DA";
-        break;
-      case 0xFB:
-        line += "D7 DE";
-        break;
-      case 0xD7:
-        line += "D7 D6";
-        break;
-      default:
-        line += hexByte(b);
-    }
+  for (const int b : frame) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", b);
+    if (!line.empty()) line += ' ';
+    line += kEscaped.contains(b) ? kEscaped.at(b) : hex;
   }
   return line;
 }
@@ -72,8 +56,8 @@ std::string writeLog(const std::string& name, const std::vector<std::string>& li
 }
 
 std::string generatedLog(int packets, int seed) {
-  const std::filesystem::path path =
-      testDir() / ("generated_" + std::to_string(packets) + "_" + std::to_string(seed) + ".log");
+  const std::string name = "generated_" + std::to_string(packets) + "_" + std::to_string(seed);
+  const std::filesystem::path path = testDir() / (name + ".log");
   if (!std::filesystem::exists(path)) {
     const std::string command = std::string(TWK_LOGGEN_PATH) + " --packets " +
                                 std::to_string(packets) + " --seed " + std::to_string(seed) +
