@@ -216,9 +216,8 @@ void BarChart::drawPicture() {
     }
     const int zero = static_cast<int>(std::lround(g.mapValueToY(0.0)));
     p.drawLine(g.left, zero, g.left + g.width - 1, zero);
+    p.drawLine(g.left - 1, g.top, g.left - 1, g.top + g.height);
   }
-  p.setPen(axisColour);
-  p.drawLine(g.left - 1, g.top, g.left - 1, g.top + g.height);
 }
 
 }  // namespace twk
