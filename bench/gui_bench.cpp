@@ -108,6 +108,13 @@ void BM_HScroll1ChangePainted(benchmark::State& state) {
 }
 BENCHMARK(BM_HScroll1ChangePainted)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// What any grab costs: the whole window painted with nothing changed.
+void BM_WindowGrabOnly(benchmark::State& state) {
+  const auto window = loadedWindow();
+  for (auto _ : state) benchmark::DoNotOptimize(window->grab());
+}
+BENCHMARK(BM_WindowGrabOnly)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 void BM_HScroll1ChangeRepaint(benchmark::State& state) {
   const auto window = loadedWindow();
   auto* scroll = window->findChild<QScrollBar*>("HScroll1");
