@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core time locales
+  fonts-dejavu-core fonts-liberation2 time locales
 )
 if [[ "${TWK_BOOTSTRAP_EXTRA:-}" != "" ]]; then
   read -r -a extra <<<"$TWK_BOOTSTRAP_EXTRA"

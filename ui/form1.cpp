@@ -59,8 +59,11 @@ QString decimalSeparator() {
 }
 
 QFont panelFont(bool bold) {
-  // Fall back to the platform's sans-serif font at the same size where this one is missing.
+  // Where this font is missing, the narrow sans-serif faces come first, so names fit their
+  // labels; the platform's sans-serif font at the same size is the last resort.
   QFont font(QStringLiteral("MS Sans Serif"));
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Arial")});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(8.25);
   font.setBold(bold);
@@ -107,6 +110,7 @@ void Form1::buildLayout() {
   m_log = new LogView(client);
   m_log->setObjectName(QStringLiteral("RichTextBox1"));
   QFont courier(QStringLiteral("Courier New"));
+  courier.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
   courier.setStyleHint(QFont::TypeWriter);
   courier.setPointSizeF(8.25);
   m_log->setFont(courier);
