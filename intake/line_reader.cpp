@@ -35,20 +35,67 @@ const char* findLineEnd(const char* p, const char* end) {
 LineReader::LineReader(int fd, std::string name)
     : m_fd(fd), m_name(std::move(name)), m_buffer(kBufferSize) {}
 
+std::size_t LineReader::readSome(char* into, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(m_fd, into, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) throw Error(ErrorKind::ReadFailed, m_name, m_number + 1, systemReason(errno));
+  }
+}
+
+// The first read decides how the bytes are read: a byte-order mark can only stand at the start.
+void LineReader::detectByteOrderMark() {
+  m_started = true;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.data());
+  // Read until three bytes are there or the input ends, so a short first read cannot hide a mark.
+  while (m_end < 3) {
+    const std::size_t got = readSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (got == 0) break;
+    m_end += got;
+  }
+  if (m_end >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    m_pos = 3;
+  } else if (m_end >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
+                            (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    m_encoding = bytes[0] == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
+    m_raw.assign(m_buffer.size(), 0);
+    m_rawKept = m_end - 2;
+    std::copy(m_buffer.begin() + 2, m_buffer.begin() + static_cast<std::ptrdiff_t>(m_end),
+              m_raw.begin());
+    m_pos = 0;
+    m_end = decodeUtf16(m_rawKept);
+  }
+}
+
+// Turns the complete 16-bit units of m_raw into characters in m_buffer and keeps an odd byte.
+std::size_t LineReader::decodeUtf16(std::size_t rawSize) {
+  const auto* raw = reinterpret_cast<const unsigned char*>(m_raw.data());
+  const std::size_t units = rawSize / 2;
+  const bool little = m_encoding == Encoding::Utf16Le;
+  for (std::size_t i = 0; i < units; ++i) {
+    const unsigned unit = little ? raw[2 * i] | (raw[2 * i + 1] << 8) : (raw[2 * i] << 8) | raw[2 * i + 1];
+    m_buffer[i] = unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  m_rawKept = rawSize % 2;
+  if (m_rawKept != 0) m_raw[0] = m_raw[rawSize - 1];
+  return units;
+}
+
 bool LineReader::fill() {
   if (m_eof) return false;
   for (;;) {
-    const ssize_t got = ::read(m_fd, m_buffer.data(), m_buffer.size());
-    if (got > 0) {
-      m_pos = 0;
-      m_end = static_cast<std::size_t>(got);
-      return true;
+    m_pos = 0;
+    if (m_encoding == Encoding::Bytes) {
+      m_end = readSome(m_buffer.data(), m_buffer.size());
+      if (m_end == 0) m_eof = true;
+    } else {
+      const std::size_t got = readSome(m_raw.data() + m_rawKept, m_raw.size() - m_rawKept);
+      if (got == 0) m_eof = true;  // a lone last byte is no character
+      m_end = decodeUtf16(m_rawKept + got);
     }
-    if (got == 0) {
-      m_eof = true;
-      return false;
-    }
-    if (errno != EINTR) throw Error(ErrorKind::ReadFailed, m_name, m_number + 1, systemReason(errno));
+    if (!m_started) detectByteOrderMark();
+    if (m_pos < m_end) return true;
+    if (m_eof) return false;
   }
 }
 

@@ -14,7 +14,9 @@ struct LogLine {
 };
 
 // Reads a file descriptor line by line. CR LF, CR alone and LF alone each end a line; the last
-// line needs no line end. Memory stays bounded whatever the line lengths.
+// line needs no line end. Memory stays bounded whatever the line lengths. A byte-order mark at
+// the start is honoured: UTF-8's is skipped, and UTF-16 text (little or big endian) is read as
+// the characters it holds, each one outside ASCII as '?'.
 class LineReader {
  public:
   LineReader(int fd, std::string name);
@@ -24,6 +26,11 @@ class LineReader {
 
  private:
   bool fill();
+  std::size_t readSome(char* into, std::size_t size);
+  void detectByteOrderMark();
+  std::size_t decodeUtf16(std::size_t rawSize);
+
+  enum class Encoding { Bytes, Utf16Le, Utf16Be };
 
   int m_fd;
   std::string m_name;
@@ -31,6 +38,10 @@ class LineReader {
   std::size_t m_pos = 0;
   std::size_t m_end = 0;
   bool m_eof = false;
+  bool m_started = false;
+  Encoding m_encoding = Encoding::Bytes;
+  std::vector<char> m_raw;  // UTF-16 input before it becomes characters
+  std::size_t m_rawKept = 0;  // an odd byte left over from the last read
   bool m_skipLf = false;  // the previous line ended in CR; a LF right after it belongs to it
   std::string m_carry;    // a line that spans buffer refills
   std::uint64_t m_number = 0;

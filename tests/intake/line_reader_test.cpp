@@ -52,6 +52,37 @@ TEST(LineReader, EveryKindOfLineEndEndsALine) {
   for (const auto& [bytes, texts] : cases) EXPECT_EQ(textsOf(readAll(bytes)), texts) << bytes;
 }
 
+std::string utf16(const std::string& text, bool little) {
+  std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : text) {
+    const char high = c == '~' ? '\x20' : '\0';  // '~' stands for U+2000, a non-ASCII character
+    const char low = c == '~' ? '\0' : c;
+    bytes += little ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+TEST(LineReader, ByteOrderMarksAreHonoured) {
+  using Texts = std::vector<std::string>;
+  const std::pair<std::string, Texts> cases[] = {
+      {"\xEF\xBB\xBF" "58 30\r\nnext", {"58 30", "next"}},
+      {"\xEF\xBB", {"\xEF\xBB"}},  // too short to be a mark
+      {utf16("4B 2D\r\n31~\nend", true), {"4B 2D", "31?", "end"}},
+      {utf16("4B 2D\r\n31~\nend", false), {"4B 2D", "31?", "end"}},
+      {utf16("ab", true) + "\x41", {"ab"}},  // a lone last byte is no character
+      {"x\xFF\xFE", {"x\xFF\xFE"}},  // only at the very start
+  };
+  for (const auto& [bytes, texts] : cases) EXPECT_EQ(textsOf(readAll(bytes)), texts) << bytes;
+
+  // Long UTF-16 text crosses many refills of the raw buffer, with units split between reads.
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += "0123456789\r\n";
+  const auto lines = readAll(utf16(text, true) + "\x00");
+  ASSERT_EQ(lines.size(), 40000u);
+  EXPECT_EQ(lines[39999].text, "0123456789");
+  EXPECT_EQ(lines[39999].number, 40000u);
+}
+
 TEST(LineReader, LinesAcrossBufferRefillsAndCrLfSplitByARefill) {
   // The reader fills 256 KiB at a time; put a CR as the last byte of the first fill.
   const std::size_t fill = 256 * 1024;
