@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <random>
 
 #include "log_text.h"
 #include "temp_dir.h"
@@ -151,6 +154,72 @@ TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
   EXPECT_NE(german.out.find(";19,921875;"), std::string::npos) << german.out;
   const Outcome plain = twkCsv(shellWord(line));
   EXPECT_NE(plain.out.find(";19.921875;"), std::string::npos) << plain.out;
+}
+
+}  // namespace
+}  // namespace twk
+
+namespace twk {
+namespace {
+
+// Inputs no station writes on purpose: each ends in a clear error or in the packets it holds.
+TEST_F(TwkCsv, HostileInputs) {
+  std::mt19937 random(5);
+  std::string noise(1 << 16, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  std::string withNul = test::telemetryLine({{35, 0x4A}});
+  withNul[106] = '\0';  // the low digit of byte 35: "4\0" reads as 4, so RAAC is 4 x 256
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : test::readFile(good)) utf16 += std::string{c, '\0'};
+  const std::string wide = test::telemetryLine({{35, 7}}, 40) + std::string(70000, ' ');
+
+  struct Case {
+    std::string name;
+    std::string bytes;
+    int status;
+    std::size_t packets;
+    std::string error;  // after "twk-csv: <path>"
+  };
+  const Case cases[] = {
+      {"noise.bin", noise, 0, 0, ""},
+      {"nul.log", withNul + "\r\n\0\0\0\r\n", 0, 1, ""},
+      {"utf16.log", utf16, 0, 2, ""},
+      {"wide.log", "note\r\n" + wide + "\r\n", 1, 0,
+       ":2: line too long: " + std::to_string(wide.size()) + " characters (at most 65535 are read)\n"},
+      {"blanks and ümlauts.log", test::readFile(good), 0, 2, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.write(c.name, c.bytes);
+    const Outcome run = twkCsv(shellWord(path));
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(countLines(run.out), c.packets + 1) << c.name;
+      EXPECT_TRUE(run.err.empty()) << c.name;
+    } else {
+      EXPECT_EQ(run.err, "twk-csv: " + path + c.error) << c.name;
+    }
+  }
+  const Outcome nul = twkCsv(shellWord(dir.file("nul.log")));
+  EXPECT_NE(nul.out.find("\r\n0;1024;"), std::string::npos) << nul.out;
+  EXPECT_EQ(twkCsv(shellWord(dir.file("utf16.log"))).out, twkCsv(shellWord(good)).out);
+}
+
+TEST_F(TwkCsv, UnreadableFileAndFolderAsOutput) {
+  const std::string secret = dir.write("secret.log", test::readFile(good));
+  ::chmod(secret.c_str(), 0);
+  ::chmod(dir.path().c_str(), 0755);
+  // Root reads any file; the check then runs as the unprivileged user nobody.
+  const std::string as = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const Outcome run = twkCsv(shellWord(secret), "LC_ALL=C " + as);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "twk-csv: " + secret + ": Permission denied\n");
+
+  const std::string folder = dir.file("out.csv");
+  std::filesystem::create_directory(folder);
+  const Outcome onFolder = twkCsv("-o " + shellWord(folder) + " " + shellWord(good));
+  EXPECT_EQ(onFolder.status, 1);
+  EXPECT_EQ(onFolder.err, "twk-csv: " + folder + ": Is a directory\n");
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 }  // namespace
