@@ -23,6 +23,7 @@
 #include "ui/bar_chart.h"
 #include "ui/option_button.h"
 #include "ui/packet_scroll_bar.h"
+#include "ui/satellite_art.h"
 #include "ui/twip_scale.h"
 
 namespace twk {
@@ -70,27 +71,11 @@ QFont panelFont(bool bold) {
   return font;
 }
 
-QIcon makeIcon() {
-  QPixmap pixmap(64, 64);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(0x2f, 0x5f, 0xa7));
-  p.setPen(Qt::NoPen);
-  p.drawRect(4, 26, 18, 12);
-  p.drawRect(42, 26, 18, 12);
-  p.setBrush(QColor(0xd0, 0xa0, 0x30));
-  p.drawEllipse(QPointF(32, 32), 10, 10);
-  p.setPen(QPen(QColor(0x40, 0x40, 0x40), 2));
-  p.drawLine(32, 22, 32, 8);
-  return QIcon(pixmap);
-}
-
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Tarnwick Telemetry Decoder [Ostrel]"));
-  setWindowIcon(makeIcon());
+  setWindowIcon(QIcon(QPixmap::fromImage(satelliteIcon())));
   buildLayout();
 }
 
