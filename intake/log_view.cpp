@@ -1,5 +1,9 @@
 #include "intake/log_view.h"
 
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -10,6 +14,34 @@ LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setUndoRedoEnabled(false);
+  // Files dropped here are loaded; a read-only text view would otherwise refuse every drop.
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+}
+
+void LogView::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void LogView::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void LogView::dropEvent(QDropEvent* event) {
+  if (!event->mimeData()->hasUrls()) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  emit filesDropped(*event->mimeData());
 }
 
 void LogView::AddText(const QString& text, std::uint32_t colour) {

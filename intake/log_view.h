@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <cstdint>
 
+class QMimeData;
+
 namespace twk {
 
 // The log view: the telemetry lines of the file being decoded, one paragraph per line, each
@@ -19,6 +21,15 @@ class LogView : public QPlainTextEdit {
   // colour word with red in the low byte, and leaves the caret right after it with nothing
   // selected. A carriage return ends a paragraph.
   void AddText(const QString& text, std::uint32_t colour);
+
+ signals:
+  // Something carrying file URLs was dropped on the view; its text is left alone.
+  void filesDropped(const QMimeData& data);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 };
 
 }  // namespace twk

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "app/app_shell.h"
 #include "intake/error.h"
 #include "ui/form1.h"
 
@@ -15,6 +16,9 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   twk::Form1 window;
+  // The menu bar as the program shows it; no command runs.
+  new twk::AppShell(
+      window, [] { return std::optional<QStringList>(); }, QString());
   window.show();
   window.Log_FileName = args.at(1);
   try {

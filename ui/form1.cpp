@@ -225,6 +225,10 @@ void Form1::buildLayout() {
   m_fileList->setFocusPolicy(Qt::NoFocus);
 }
 
+QString Form1::channelCaption(int n) const {
+  return m_name.at(static_cast<std::size_t>(n))->text();
+}
+
 void Form1::Decode_TextFile() {
   LogViewSink sink(m_packets, *m_fileLabel, *m_log);
   try {

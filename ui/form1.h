@@ -41,6 +41,12 @@ class Form1 : public QMainWindow {
 
   PacketStore& packets() { return m_packets; }
   ChannelStore& values() { return m_values; }
+  // The controls the commands write to: the work list, the file label and the log view.
+  QListWidget* List2() const { return m_fileList; }
+  QLabel* Label3() const { return m_fileLabel; }
+  LogView* RichTextBox1() const { return m_log; }
+  // The caption of name label Label5(n) as the window holds it, for n from 0 to 32.
+  QString channelCaption(int n) const;
 
   // The log file that Decode_TextFile reads next; callers set it first.
   QString Log_FileName;

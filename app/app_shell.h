@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "app/form2.h"
+#include "export/csv_export_command.h"
+#include "intake/dropped_file_intake.h"
+#include "intake/open_file_command.h"
+
+namespace twk {
+
+class Form1;
+
+// What surrounds the main window's work: the menu bar with its commands ("File" with "Open" and
+// "Exit", "TLM File" with "Write CSV File", and "Info"), the log view's drop intake and the
+// about box. It lives as long as the window it is made for, as a child of it.
+class AppShell : public QObject {
+  Q_OBJECT
+
+ public:
+  // chooser picks the files to open; csvFolder is where the CSV export writes.
+  AppShell(Form1& window, FileChooser chooser, QString csvFolder);
+  ~AppShell() override;
+
+  void MnuOpenFile_Click() { m_open.MnuOpenFile_Click(); }
+  void WriteCSVFile_Click() { m_export.WriteCSVFile_Click(); }
+  // Closes the main window without a question; an open about box stays, and the program ends
+  // when the last window is closed.
+  void MnuExit_Click();
+  // Shows the about box, loading it first unless it is open already: there is at most one.
+  void MnuInfo_Click();
+
+  Form2* aboutBox() const { return m_about; }
+
+ private:
+  void buildMenus();
+
+  Form1& m_window;
+  OpenFileCommand m_open;
+  CsvExportCommand m_export;
+  DroppedFileIntake m_drop;
+  QPointer<Form2> m_about;
+};
+
+}  // namespace twk

@@ -1,0 +1,35 @@
+#include "intake/dropped_file_intake.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+#include "intake/decode_failure_text.h"
+#include "intake/error.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+namespace twk {
+
+bool DroppedFileIntake::isLogName(const QString& path) {
+  return path.right(3).toUpper() == QLatin1String("LOG");
+}
+
+void DroppedFileIntake::RichTextBox1_OLEDragDrop(const QMimeData& data) {
+  QString first;
+  for (const QUrl& url : data.urls()) {
+    if (url.isLocalFile()) {
+      first = url.toLocalFile();
+      break;
+    }
+  }
+  if (first.isEmpty()) return;
+  m_window.Log_FileName = first;
+  if (!isLogName(first)) return;
+  try {
+    m_window.Decode_TextFile();
+  } catch (const Error& error) {
+    showMessage(&m_window, decodeFailureText(error, {}));
+  }
+}
+
+}  // namespace twk

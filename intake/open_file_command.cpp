@@ -1,0 +1,53 @@
+#include "intake/open_file_command.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+
+#include "intake/decode_failure_text.h"
+#include "intake/error.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+
+namespace twk {
+
+OpenFileCommand::OpenFileCommand(Form1& window, FileChooser chooser)
+    : m_window(window), m_chooser(std::move(chooser)) {}
+
+qsizetype OpenFileCommand::answerLength(const QStringList& paths) {
+  if (paths.size() == 1) return paths.front().size();
+  qsizetype length = QFileInfo(paths.front()).absolutePath().size();
+  for (const QString& path : paths) length += 1 + QFileInfo(path).fileName().size();
+  return length;
+}
+
+void OpenFileCommand::MnuOpenFile_Click() {
+  const std::optional<QStringList> chosen = m_chooser();
+  if (!chosen || chosen->isEmpty()) return;
+  if (answerLength(*chosen) > kMaxAnswerLength) {
+    showMessage(&m_window, QStringLiteral("Es wurden zu viele Dateien ausgewählt!"));
+    return;
+  }
+
+  QListWidget* list = m_window.List2();
+  list->clear();
+  list->addItems(*chosen);
+  m_window.packets().Packet_Count = 0;
+
+  const int count = list->count();
+  for (int i = 0; i < count; ++i) {
+    m_window.Log_FileName = list->item(i)->text();
+    m_window.Label3()->setText(m_window.Log_FileName);
+    if (m_window.Log_FileName.isEmpty()) continue;
+    try {
+      m_window.Decode_TextFile();
+    } catch (const Error& error) {
+      QStringList notRead;
+      for (int rest = i + 1; rest < count; ++rest) notRead += list->item(rest)->text();
+      showMessage(&m_window, decodeFailureText(error, notRead));
+      return;
+    }
+  }
+}
+
+}  // namespace twk
