@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 time locales
+  xvfb xdotool openbox imagemagick
 )
 if [[ "${TWK_BOOTSTRAP_EXTRA:-}" != "" ]]; then
   read -r -a extra <<<"$TWK_BOOTSTRAP_EXTRA"
