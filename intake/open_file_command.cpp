@@ -42,6 +42,9 @@ void OpenFileCommand::MnuOpenFile_Click() {
     try {
       m_window.Decode_TextFile();
     } catch (const Error& error) {
+      // A file that never opened left the window as it was; after the count was reset for this
+      // load, it has to show the load as it now stands.
+      if (error.kind() == ErrorKind::OpenFailed) m_window.Make_Channels();
       QStringList notRead;
       for (int rest = i + 1; rest < count; ++rest) notRead += list->item(rest)->text();
       showMessage(&m_window, decodeFailureText(error, notRead));

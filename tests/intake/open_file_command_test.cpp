@@ -191,6 +191,18 @@ TEST_F(OpenFileCommandTest, AnErrorInTheSecondOfThreeFilesNamesItAndTheUnreadThi
   }
 }
 
+TEST_F(OpenFileCommandTest, AFirstFileThatCannotBeOpenedLeavesAnEmptyLoadShown) {
+  open({generatedLog(12, 1)});
+  ASSERT_EQ(label2(), QStringLiteral("1/12"));
+  const std::string missing = m_dir.file("gone.log");
+  const std::vector<SeenBox> boxes = answerBoxes([&] { open({missing, generatedLog(9, 3)}); });
+  ASSERT_EQ(boxes.size(), 1u);
+  // The new load holds nothing, and the window says so rather than showing the old count.
+  EXPECT_EQ(count(), 0);
+  EXPECT_EQ(label2(), QStringLiteral("1/0"));
+  EXPECT_EQ(label3(), QString::fromStdString(missing));
+}
+
 TEST(LogFileDialog, OffersTheThreeFiltersAndLogFilesInAnyCase) {
   test::TempDir dir;
   for (const char* name : {"flight.log", "FLIGHT2.LOG", "notes.txt", "catalog"}) {
