@@ -10,10 +10,6 @@ packages=(
   fonts-dejavu-core fonts-liberation2 time locales
   xvfb xdotool openbox imagemagick
 )
-if [[ "${TWK_BOOTSTRAP_EXTRA:-}" != "" ]]; then
-  read -r -a extra <<<"$TWK_BOOTSTRAP_EXTRA"
-  packages+=("${extra[@]}")
-fi
 
 missing=()
 for p in "${packages[@]}"; do
