@@ -6,26 +6,18 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
 #include "app/form2.h"
 #include "app/shell_fixture.h"
-#include "ui/modal_boxes.h"
-#include "ui/test_logs.h"
 
 namespace twk {
 namespace {
 
 class AppShellTest : public test::ShellTest {
  protected:
-  QAction* action(const char* name) const {
-    auto* found = m_window.findChild<QAction*>(QLatin1String(name));
-    if (found == nullptr) throw std::runtime_error(std::string("no action ") + name);
-    return found;
-  }
+  QAction* action(const char* name) const { return control<QAction>(QLatin1String(name)); }
   // The about boxes that exist, shown or not.
   static QList<Form2*> aboutBoxes() {
     QList<Form2*> boxes;
@@ -34,95 +26,71 @@ class AppShellTest : public test::ShellTest {
     }
     return boxes;
   }
-  static void closeAndDelete(QWidget* window) {
-    window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
 };
 
 TEST_F(AppShellTest, MenuBarAsTheUserSeesIt) {
-  struct Entry {
-    QString text;
-    QString name;
-    QStringList items;  // text and object name, in turns
-  };
-  const Entry expected[] = {
-      {"File", "MnuFile", {"Open", "MnuOpenFile", "Exit", "MnuExit"}},
-      {"TLM File", "MnuTLMFile", {"Write CSV File", "WriteCSVFile"}},
-      {"Info", "MnuInfo", {}},
-  };
-  const QList<QAction*> top = m_window.menuBar()->actions();
-  ASSERT_EQ(top.size(), std::size(expected));
-  for (std::size_t i = 0; i < std::size(expected); ++i) {
-    const Entry& e = expected[i];
-    QAction* a = top[qsizetype(i)];
-    EXPECT_EQ(a->text(), e.text);
-    EXPECT_TRUE(a->shortcut().isEmpty());
+  // Each entry's text and object name, then its items' in turns; no shortcuts anywhere, and
+  // every item is enabled, with no separators and no check marks.
+  QStringList seen;
+  for (QAction* a : m_window.menuBar()->actions()) {
+    EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
     QMenu* menu = a->menu();
-    QStringList items;
-    if (menu != nullptr) {
-      EXPECT_EQ(menu->objectName(), e.name);
-      for (QAction* item : menu->actions()) {
-        EXPECT_FALSE(item->isSeparator());
-        EXPECT_FALSE(item->isCheckable());
-        EXPECT_TRUE(item->isEnabled());
-        EXPECT_TRUE(item->shortcut().isEmpty());
-        items << item->text() << item->objectName();
-      }
-    } else {
-      EXPECT_EQ(a->objectName(), e.name);
+    QStringList entry = {a->text(), menu != nullptr ? menu->objectName() : a->objectName()};
+    for (QAction* item : menu != nullptr ? menu->actions() : QList<QAction*>()) {
+      EXPECT_TRUE(!item->isSeparator() && !item->isCheckable() && item->isEnabled() &&
+                  item->shortcut().isEmpty())
+          << item->text().toStdString();
+      entry << item->text() << item->objectName();
     }
-    EXPECT_EQ(items, e.items);
+    seen += entry.join('/');
   }
+  EXPECT_EQ(seen, QStringList({"File/MnuFile/Open/MnuOpenFile/Exit/MnuExit",
+                               "TLM File/MnuTLMFile/Write CSV File/WriteCSVFile", "Info/MnuInfo"}));
 }
 
-TEST_F(AppShellTest, MenuItemsRunTheirCommands) {
+TEST_F(AppShellTest, MenuItemsRunTheirCommandsAndOneAboutBoxLoadsAnewAfterItWasClosed) {
   m_choice = QStringList(QString::fromStdString(test::generatedLog(12, 1)));
   action("MnuOpenFile")->trigger();
   EXPECT_EQ(m_chooserCalls, 1);
   EXPECT_EQ(count(), 12);
   action("WriteCSVFile")->trigger();
-  EXPECT_TRUE(std::filesystem::exists(m_dir.file("twk_telemetry.csv")));
+  EXPECT_TRUE(std::filesystem::exists(csvPath()));
   EXPECT_TRUE(label3().endsWith(" has been written"));
-  action("MnuInfo")->trigger();
-  EXPECT_EQ(aboutBoxes().size(), 1);
-}
-
-TEST_F(AppShellTest, OneAboutBoxThatLoadsAnewAfterItWasClosed) {
   ASSERT_TRUE(aboutBoxes().isEmpty());
-  m_shell->MnuInfo_Click();
+  action("MnuInfo")->trigger();
   QPointer<Form2> first = m_shell->aboutBox();
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->isVisible());
   EXPECT_EQ(first->parentWidget(), nullptr);  // no owner
-  EXPECT_FALSE(first->isModal());
   EXPECT_EQ(first->windowModality(), Qt::NonModal);
   EXPECT_EQ(first->windowTitle(), "Info");
-  auto* version = first->findChild<QLabel*>(QStringLiteral("Label2"));
+  const auto label = [](Form2* box, const char* name) {
+    return box->findChild<QLabel*>(QLatin1String(name));
+  };
+  QLabel* version = label(first, "Label2");
   EXPECT_EQ(version->text(), "Ver.1.0 - 2012, Feb 16");
-  EXPECT_EQ(first->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-            "Tarnwick (TWK) Telemetry Decoder");
-  EXPECT_EQ(first->findChild<QLabel*>(QStringLiteral("Label8"))->text(), "Ostrel");
-  EXPECT_EQ(first->findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().size(), QSize(300, 222));
+  EXPECT_EQ(label(first, "Label1")->text(), "Tarnwick (TWK) Telemetry Decoder");
+  EXPECT_EQ(label(first, "Label8")->text(), "Ostrel");
+  EXPECT_EQ(label(first, "Image1")->pixmap().size(), QSize(300, 222));
   ASSERT_EQ(first->logicalDpiX(), 96) << "the sizes below are for 96 dpi";
   EXPECT_EQ(first->size(), QSize(548, 225));
 
   // A second "Info" shows the same box without loading it again.
   version->setText(QStringLiteral("changed"));
-  m_shell->MnuInfo_Click();
+  action("MnuInfo")->trigger();
   EXPECT_EQ(m_shell->aboutBox(), first);
   EXPECT_EQ(aboutBoxes().size(), 1);
   EXPECT_EQ(version->text(), "changed");
 
   // The main window stays usable meanwhile, and after a close "Info" loads a fresh box.
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  closeAndDelete(first);
+  first->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(first, nullptr);
   m_shell->MnuInfo_Click();
   ASSERT_NE(m_shell->aboutBox(), nullptr);
   EXPECT_EQ(aboutBoxes().size(), 1);
-  EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
-            "Ver.1.0 - 2012, Feb 16");
+  EXPECT_EQ(label(m_shell->aboutBox(), "Label2")->text(), "Ver.1.0 - 2012, Feb 16");
 }
 
 TEST_F(AppShellTest, ExitClosesTheMainWindowOnlyAndTheProgramEndsWithTheLastWindow) {
@@ -136,30 +104,26 @@ TEST_F(AppShellTest, ExitClosesTheMainWindowOnlyAndTheProgramEndsWithTheLastWind
   std::vector<test::SeenBox> boxes;
   bool runningAfterExit = false;
   bool timedOut = false;
-  QTimer exitSoon, closeAboutLater, giveUp;
-  for (QTimer* t : {&exitSoon, &closeAboutLater, &giveUp}) t->setSingleShot(true);
-  QObject::connect(&exitSoon, &QTimer::timeout,
-                   [&] { boxes = test::answerBoxes([this] { action("MnuExit")->trigger(); }); });
-  QObject::connect(&closeAboutLater, &QTimer::timeout, [&] {
+  // Timers that end with the window, should the loop end before they fire.
+  QTimer::singleShot(0, &m_window,
+                     [&] { boxes = test::answerBoxes([this] { action("MnuExit")->trigger(); }); });
+  QTimer::singleShot(100, &m_window, [&] {
     runningAfterExit = true;
     EXPECT_FALSE(m_window.isVisible());
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
     about->close();
   });
-  QObject::connect(&giveUp, &QTimer::timeout, [&] {
+  QTimer::singleShot(5000, &m_window, [&] {
     timedOut = true;
     QCoreApplication::quit();
   });
-  exitSoon.start(0);
-  closeAboutLater.start(100);
-  giveUp.start(5000);
   QApplication::exec();
 
   EXPECT_TRUE(runningAfterExit);
   EXPECT_FALSE(timedOut);
-  EXPECT_TRUE(boxes.empty());                                              // nothing is asked
-  EXPECT_FALSE(std::filesystem::exists(m_dir.file("twk_telemetry.csv")));  // nothing is saved
+  EXPECT_TRUE(boxes.empty());                        // nothing is asked
+  EXPECT_FALSE(std::filesystem::exists(csvPath()));  // nothing is saved
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(about, nullptr);
 }

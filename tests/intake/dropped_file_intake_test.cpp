@@ -2,112 +2,84 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QUrl>
 #include <filesystem>
 
 #include "app/shell_fixture.h"
-#include "intake/log_view.h"
-#include "ui/modal_boxes.h"
-#include "ui/test_logs.h"
 
 namespace twk {
 namespace {
 
 class DroppedFileIntakeTest : public test::ShellTest {
  protected:
-  // Drags urls onto the log view and drops them there, as the window system delivers a drop;
-  // returns whether the view took the drag and the drop.
-  std::pair<bool, bool> drop(const QList<QUrl>& urls) {
-    QWidget* target = m_window.RichTextBox1()->viewport();
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &dropped);
-    return {enter.isAccepted(), dropped.isAccepted()};
-  }
-  QString copyLog(const std::string& name, int packets, int seed) {
+  QUrl copied(const std::string& name, int packets, int seed) const {
     std::filesystem::copy_file(test::generatedLog(packets, seed), m_dir.file(name));
-    return QString::fromStdString(m_dir.file(name));
+    return QUrl::fromLocalFile(QString::fromStdString(m_dir.file(name)));
   }
 };
 
+// A drop adds the first local file to the load when its name ends in "log" in any case; anything
+// else does nothing, and a file that fails is reported while the packets so far stay.
 TEST_F(DroppedFileIntakeTest, TheFirstFileIsAddedWhenItsNameEndsInLogInAnyCase) {
+  std::filesystem::create_directory(m_dir.file("backlog"));
+  const QString text = QString::fromStdString(test::generatedLog(7, 41));
+  const QUrl tooLong = QUrl::fromLocalFile(QString::fromStdString(test::writeLog(
+      "dropped_too_long.log", {test::telemetryLine({{35, 0x04}}), test::tooLongLine()})));
   struct Case {
-    std::vector<std::string> names;
-    int added;  // packets added, 0 when the drop is ignored
+    QList<QUrl> urls;               // dropped, or the text when there are none
+    int added;                      // packets added
+    const char* failure = nullptr;  // the reason the one message box gives
+    bool taken = true;              // whether the view takes the drag
   };
   const Case cases[] = {
-      {{"flight.log"}, 7},
-      {{"FLIGHT.LOG"}, 7},
-      {{"catalog"}, 7},
-      {{"flight.txt"}, 0},
-      {{"first.log", "second.log"}, 7},
+      {{copied("flight.log", 7, 41)}, 7},
+      {{copied("FLIGHT.LOG", 7, 41)}, 7},
+      {{copied("catalog", 7, 41)}, 7},
+      {{copied("flight.txt", 7, 41)}, 0},
+      {{copied("first.log", 7, 41), copied("second.log", 9, 3)}, 7},
+      {{}, 0},
+      {{QUrl(QStringLiteral("https://example.org/pass.log"))}, 0},
+      {{}, 0, nullptr, false},
+      {{QUrl::fromLocalFile(QString::fromStdString(m_dir.file("backlog")))}, 0, "Is a directory"},
+      {{QUrl::fromLocalFile(QString::fromStdString(m_dir.file("gone.log")))},
+       0,
+       "No such file or directory"},
+      {{tooLong}, 2, "line too long"},
   };
-  int seed = 40;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.names.front());
+    const QString first = c.urls.isEmpty() ? QString() : c.urls.front().toString();
+    SCOPED_TRACE(c.taken ? first.toStdString() : "text");
     open({test::generatedLog(100, 11)});
-    QList<QUrl> urls;
-    for (const std::string& name : c.names) urls += QUrl::fromLocalFile(copyLog(name, 7, ++seed));
+    m_window.Log_FileName = QStringLiteral("unchanged");
     const QString before = logText();
+    QMimeData data;
+    c.taken ? data.setUrls(c.urls) : data.setText(text);
 
-    EXPECT_EQ(drop(urls), std::make_pair(true, true));
+    const auto [taken, boxes] = drop(data);
 
-    EXPECT_EQ(m_window.Log_FileName, urls.front().toLocalFile());
+    EXPECT_EQ(taken, c.taken);
+    const bool local = !c.urls.isEmpty() && c.urls.front().isLocalFile();
+    EXPECT_EQ(m_window.Log_FileName, local ? c.urls.front().toLocalFile() : "unchanged");
     EXPECT_EQ(count(), 100 + c.added);
     EXPECT_EQ(label2(), QStringLiteral("1/%1").arg(100 + c.added));
-    if (c.added > 0) {
-      EXPECT_EQ(label3(), urls.front().toLocalFile());
+    if (c.failure != nullptr) {
+      ASSERT_EQ(boxes.size(), 1u);
+      const QString& shown = boxes[0].text;
+      EXPECT_TRUE(shown.startsWith("Decoding stopped in " + c.urls.front().toLocalFile()))
+          << shown.toStdString();
+      EXPECT_TRUE(shown.contains(QLatin1String(c.failure))) << shown.toStdString();
+      EXPECT_FALSE(shown.contains(QLatin1String("not read"))) << shown.toStdString();
+      EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
+    } else if (c.added > 0) {
+      EXPECT_TRUE(boxes.empty());
+      EXPECT_EQ(label3(), c.urls.front().toLocalFile());
       EXPECT_EQ(logText().count(QLatin1Char('\n')), c.added);
     } else {
+      EXPECT_TRUE(boxes.empty());
       EXPECT_EQ(logText(), before);
     }
     // A drop neither resets the count nor touches the work list.
     EXPECT_EQ(list2(), QStringList(QString::fromStdString(test::generatedLog(100, 11))));
-  }
-}
-
-TEST_F(DroppedFileIntakeTest, ADropWithoutFilesChangesNothing) {
-  open({test::generatedLog(100, 11)});
-  m_window.Log_FileName = QStringLiteral("unchanged");
-  for (const QList<QUrl>& urls : {QList<QUrl>(), QList<QUrl>{QUrl("https://example.org/a.log")}}) {
-    drop(urls);
-    EXPECT_EQ(m_window.Log_FileName, "unchanged");
-    EXPECT_EQ(count(), 100);
-  }
-  // Text is not a file: the view refuses to take it at all.
-  QMimeData text;
-  text.setText(QStringLiteral("flight.log"));
-  QWidget* target = m_window.RichTextBox1()->viewport();
-  QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &text, Qt::LeftButton,
-                        Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  EXPECT_FALSE(enter.isAccepted());
-}
-
-TEST_F(DroppedFileIntakeTest, AFailedDropIsReportedAndThePacketsStay) {
-  open({test::generatedLog(100, 11)});
-  const std::string good = test::telemetryLine({{35, 0x04}});
-  const QString tooLong =
-      QString::fromStdString(test::writeLog("dropped_too_long.log", {good, test::tooLongLine()}));
-  const QString missing = QString::fromStdString(m_dir.file("gone.log"));
-  const std::pair<QString, int> cases[] = {{missing, 100}, {tooLong, 102}};
-  for (const auto& [path, expected] : cases) {
-    const auto boxes = test::answerBoxes([&] { drop({QUrl::fromLocalFile(path)}); });
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Decoding stopped in ") + path))
-        << boxes[0].text.toStdString();
-    EXPECT_FALSE(boxes[0].text.contains(QLatin1String("not read")));
-    EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(count(), expected);
-    EXPECT_EQ(label2(), QStringLiteral("1/%1").arg(expected));
     EXPECT_TRUE(m_window.isVisible());
   }
 }

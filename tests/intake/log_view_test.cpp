@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QTextCursor>
 
+#include "app/shell_fixture.h"
 #include "intake/error.h"
-#include "ui/form1.h"
-#include "ui/test_logs.h"
 
 namespace twk {
 namespace {
@@ -19,7 +16,7 @@ QColor colourAt(const LogView& view, int position) {
   return cursor.charFormat().foreground().color();
 }
 
-TEST(AddText, AppendsColouredLinesAndLeavesTheCaretAfterThem) {
+TEST(AddText, AppendsColouredLinesAtTheCaretAndInsertsAtASelectionWithoutReplacingIt) {
   LogView view;
   view.setPlainText("earlier");
   view.clear();
@@ -34,33 +31,34 @@ TEST(AddText, AppendsColouredLinesAndLeavesTheCaretAfterThem) {
   EXPECT_EQ(colourAt(view, 4), QColor(0, 0, 255));
   EXPECT_TRUE(view.isReadOnly());
   EXPECT_TRUE(view.textInteractionFlags() & Qt::TextSelectableByMouse);
-}
 
-TEST(AddText, InsertsAtTheSelectionStartWithoutReplacingIt) {
-  LogView view;
-  view.AddText("abcdef", 0);
   QTextCursor cursor = view.textCursor();
   cursor.setPosition(4);
-  cursor.setPosition(2, QTextCursor::KeepAnchor);  // "cd" selected backwards
+  cursor.setPosition(2, QTextCursor::KeepAnchor);  // "b\n" selected backwards
   view.setTextCursor(cursor);
   view.AddText("XY", 0);
-  EXPECT_EQ(view.toPlainText(), "abXYcdef");
+  EXPECT_EQ(view.toPlainText(), "a\nXYb\nc\n");
   EXPECT_EQ(view.textCursor().position(), 4);
   EXPECT_FALSE(view.textCursor().hasSelection());
 }
 
-class DecodeIntoWindow : public ::testing::Test {
- protected:
-  QString logText() const { return m_window.findChild<LogView*>("RichTextBox1")->toPlainText(); }
-  QString label3() const { return m_window.findChild<QLabel*>("Label3")->text(); }
-  void decode(const std::string& path) {
-    m_window.Log_FileName = QString::fromStdString(path);
-    m_window.Decode_TextFile();
-  }
-  Form1 m_window;
-};
+class DecodeIntoWindow : public test::ShellTest {};
 
 TEST_F(DecodeIntoWindow, ShowsThePathAndTheLastFilesTelemetryLinesUnescaped) {
+  // A too long line is shown and stored before the error passes on.
+  const std::string tooLong = test::writeLog(
+      "too_long.log", {test::telemetryLine({{35, 0x00}, {36, 0x05}}), test::tooLongLine()});
+  try {
+    decode(tooLong);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::LineTooLong);
+    EXPECT_EQ(e.line(), 2u);
+  }
+  EXPECT_EQ(logText().count('\n'), 2);
+  EXPECT_EQ(label2(), "1/2");
+  EXPECT_EQ(text1(1)->text(), "5");
+
   const std::string line1 = test::telemetryLine({{35, 0xD7}, {36, 0x01}});
   const std::string line2 = test::telemetryLine({{40, 0xFB}});
   const std::string first = test::writeLog(
@@ -69,13 +67,13 @@ TEST_F(DecodeIntoWindow, ShowsThePathAndTheLastFilesTelemetryLinesUnescaped) {
   EXPECT_EQ(label3(), QString::fromStdString(first));
   const QStringList lines = logText().split('\n');
   ASSERT_EQ(lines.size(), 3);  // two lines and the empty paragraph after the last line end
-  EXPECT_EQ(lines[0].size(), 83 * 2);
+  EXPECT_EQ(lines[0].size(), 91 * 2);
   EXPECT_EQ(lines[0].mid(70, 4), "D701");
   EXPECT_EQ(lines[1].mid(80, 2), "FB");
 
   const std::string second = test::writeLog("second.log", {line2});
   decode(second);
-  EXPECT_EQ(m_window.packets().Packet_Count, 3);
+  EXPECT_EQ(count(), 5);
   EXPECT_EQ(label3(), QString::fromStdString(second));
   EXPECT_EQ(logText().count('\n'), 1);
 
@@ -83,23 +81,6 @@ TEST_F(DecodeIntoWindow, ShowsThePathAndTheLastFilesTelemetryLinesUnescaped) {
   EXPECT_THROW(decode(second + ".missing"), Error);
   EXPECT_EQ(label3(), QString::fromStdString(second));
   EXPECT_EQ(logText().count('\n'), 1);
-}
-
-TEST_F(DecodeIntoWindow, ATooLongLineIsShownAndStoredBeforeTheErrorPassesOn) {
-  std::string tooLong = test::telemetryLine({{35, 0x00}, {36, 0x09}});
-  for (int i = 83; i <= 151; ++i) tooLong += " 11";
-  const std::string path =
-      test::writeLog("too_long.log", {test::telemetryLine({{35, 0x00}, {36, 0x05}}), tooLong});
-  try {
-    decode(path);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::LineTooLong);
-    EXPECT_EQ(e.line(), 2u);
-  }
-  EXPECT_EQ(logText().count('\n'), 2);
-  EXPECT_EQ(m_window.findChild<QLabel*>("Label2")->text(), "1/2");
-  EXPECT_EQ(m_window.findChild<QLineEdit*>("Text1(1)")->text(), "5");
 }
 
 }  // namespace

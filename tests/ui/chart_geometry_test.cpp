@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "ui/twip_scale.h"
 
@@ -63,24 +64,20 @@ TEST(ChartGeometry, FewPacketsGetSeparateBarsFromZero) {
 }
 
 TEST(ChartGeometry, ValueAxisHasRoundStepsAndZero) {
-  struct Case {
-    double low, high, min, max, step;
-    int decimals;
-  };
-  const Case cases[] = {
+  // low, high -> min, max, step, decimals
+  const std::tuple<double, double, double, double, double, int> cases[] = {
       {1200, 2130, 0, 2500, 500, 0},
       {-273.15, 30, -300, 100, 100, 0},
       {0, 0, 0, 1, 0.2, 1},
       {-0.078125, -0.078125, -0.08, 0, 0.02, 2},
       {32768, 32768, 0, 40000, 10000, 0},
-      {-110.53, -68.38, -150, 0, 50, 0},
-  };
-  for (const Case& c : cases) {
-    const ChartGeometry::Axis a = ChartGeometry::niceAxis(c.low, c.high);
-    EXPECT_DOUBLE_EQ(a.min, c.min) << c.low;
-    EXPECT_DOUBLE_EQ(a.max, c.max) << c.low;
-    EXPECT_DOUBLE_EQ(a.step, c.step) << c.low;
-    EXPECT_EQ(a.decimals, c.decimals) << c.low;
+      {-110.53, -68.38, -150, 0, 50, 0}};
+  for (const auto& [low, high, min, max, step, decimals] : cases) {
+    const ChartGeometry::Axis a = ChartGeometry::niceAxis(low, high);
+    EXPECT_DOUBLE_EQ(a.min, min) << low;
+    EXPECT_DOUBLE_EQ(a.max, max) << low;
+    EXPECT_DOUBLE_EQ(a.step, step) << low;
+    EXPECT_EQ(a.decimals, decimals) << low;
     EXPECT_NEAR(a.ticks().back(), a.max, 1e-12);
   }
 }

@@ -2,25 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QHelpEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 #include <functional>
-#include <memory>
-#include <stdexcept>
 #include <tuple>
 
-#include "intake/log_decoder.h"
+#include "app/shell_fixture.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
-#include "ui/test_logs.h"
 
 namespace twk {
 namespace {
@@ -43,47 +35,32 @@ const std::vector<std::string> kKnownLines = {
 };
 // clang-format on
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public test::ShellTest {
  protected:
-  void SetUp() override { m_window.show(); }
-
-  template <typename T>
-  T* control(const QString& name) const {
-    T* found = m_window.findChild<T*>(name);
-    if (found == nullptr) throw std::runtime_error("no control " + name.toStdString());
-    return found;
-  }
-  QLineEdit* text1(int n) const { return control<QLineEdit>(QStringLiteral("Text1(%1)").arg(n)); }
   QRadioButton* option1(int n) const {
     return control<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
   }
-  QString label2() const { return control<QLabel>("Label2")->text(); }
-  QScrollBar* scroll() const { return control<QScrollBar>("HScroll1"); }
   BarChart* chart() const { return control<BarChart>("MSChart1"); }
   QString title() const { return control<QGroupBox>("Frame8")->title(); }
-  bool highlighted(int n) const {
-    return text1(n)->palette().color(QPalette::Base) == QColor(255, 255, 192);
-  }
   // The one marked button and the one highlighted field, -1 for none, -2 for several.
   static int single(const std::function<bool(int)>& marked) {
     int found = -1;
-    for (int a = 0; a <= 32; ++a) {
-      if (marked(a)) found = found == -1 ? a : -2;
-    }
+    for (int a = 0; a <= 32; ++a) found = !marked(a) ? found : found == -1 ? a : -2;
     return found;
   }
   int checkedOption() const {
     return single([this](int a) { return option1(a)->isChecked(); });
   }
   int highlightedField() const {
-    return single([this](int a) { return highlighted(a); });
+    return single([this](int a) {
+      return text1(a)->palette().color(QPalette::Base) == QColor(255, 255, 192);
+    });
   }
 
   // A new load starts from no packets, as the open command does; a dropped file adds to them.
-  void load(const std::string& path, bool fresh = true) {
-    if (fresh) m_window.packets().Packet_Count = 0;
-    m_window.Log_FileName = QString::fromStdString(path);
-    m_window.Decode_TextFile();
+  void load(const std::string& path) {
+    m_window.packets().Packet_Count = 0;
+    decode(path);
   }
   // Fills the table by hand for the chart rules that no byte pattern reaches exactly.
   void fill(int packets, int channel, double value) {
@@ -99,8 +76,6 @@ class Form1Test : public ::testing::Test {
     }
     throw std::runtime_error("row without a column");
   }
-
-  Form1 m_window;
 };
 
 TEST_F(Form1Test, InitialStateAndLayout) {
@@ -114,8 +89,8 @@ TEST_F(Form1Test, InitialStateAndLayout) {
   EXPECT_EQ(text1(1)->palette().color(QPalette::Text), QColor(0x80, 0x80, 0x80));
   EXPECT_EQ(title(), "Graph");
   EXPECT_TRUE(label2().isEmpty());
-  EXPECT_TRUE(control<QLabel>("Label3")->text().isEmpty());
-  EXPECT_TRUE(control<QPlainTextEdit>("RichTextBox1")->toPlainText().isEmpty());
+  EXPECT_TRUE(label3().isEmpty());
+  EXPECT_TRUE(logText().isEmpty());
   EXPECT_EQ(scroll()->minimum(), 1);  // only packet 1 before a load: inside the packet table
   EXPECT_EQ(scroll()->maximum(), 1);
 
@@ -137,8 +112,7 @@ TEST_F(Form1Test, InitialStateAndLayout) {
       {16, "Solar Arrays Currents", "SA6 ( +Z )", "mA"},
       {19, "Regulator", "3.3V Reg Volts", "V"},
       {24, "Temperatures", "Amplifier Temp", "C"},
-      {25, "COMM", "RSSI [dB]", ""},
-  };
+      {25, "COMM", "RSSI [dB]", ""}};
   for (const auto& [n, frame, name, unit] : rows) {
     EXPECT_EQ(qobject_cast<QGroupBox*>(text1(n)->parentWidget())->title(), frame);
     EXPECT_EQ(control<QLabel>(QStringLiteral("Label5(%1)").arg(n))->text(), name);
@@ -148,50 +122,51 @@ TEST_F(Form1Test, InitialStateAndLayout) {
   EXPECT_EQ(control<QLabel>("Label5(30)")->text(), "Label5");
 }
 
-TEST_F(Form1Test, PanelTextsOfKnownPacketsAndOfAGeneratedLog) {
+TEST_F(Form1Test, PanelTextsOfKnownPacketsAndNavigation) {
   load(test::writeLog("known.log", kKnownLines));
-  const std::tuple<int, int, const char*> cases[] = {
-      {1, 0, "3215.02 sec  => 0d 00:53:35"},
-      {1, 1, "1234"},
-      {1, 2, "20.00"},
-      {1, 4, ".71"},
-      {1, 23, "-273.15"},
-      {1, 26, "FF"},
-      {1, 27, "32768"},
-      {1, 29, "FF"},
-      {1, 30, ".00"},
-      {2, 0, "130208.33 sec  => 1d 12:10:08"},
-      {2, 1, "65535"},
-      {2, 2, "-2559.92"},
-      {2, 23, "20.11"},
-      {2, 26, "1000"},
-      {2, 27, "-1"},
-      {0, 0, ". sec  => 0d 00:00:00"},
-      {0, 1, "0"},
-  };
-  for (const auto& [packet, n, expected] : cases) {
+  // Chosen fields of a packet, as "channel=text".
+  const auto shown = [this](int packet, std::initializer_list<int> channels) {
     m_window.Show_Data(packet);
-    EXPECT_EQ(text1(n)->text(), expected) << "packet " << packet << " channel " << n;
-  }
+    QStringList texts;
+    for (const int n : channels) texts += QStringLiteral("%1=%2").arg(n).arg(text1(n)->text());
+    return texts.join(" | ").toStdString();
+  };
+  EXPECT_EQ(shown(1, {0, 1, 2, 4, 23, 26, 27, 29, 30}),
+            "0=3215.02 sec  => 0d 00:53:35 | 1=1234 | 2=20.00 | 4=.71 | 23=-273.15 | 26=FF | "
+            "27=32768 | 29=FF | 30=.00");
+  EXPECT_EQ(shown(2, {0, 1, 2, 23, 26, 27}),
+            "0=130208.33 sec  => 1d 12:10:08 | 1=65535 | 2=-2559.92 | 23=20.11 | 26=1000 | 27=-1");
+  EXPECT_EQ(shown(0, {0, 1}), "0=. sec  => 0d 00:00:00 | 1=0");
   EXPECT_THROW(m_window.Show_Data(5001), std::out_of_range);
   EXPECT_EQ(text1(1)->text(), "0");
 
-  // Every field of chosen packets of a generated log, against the core's own texts.
-  const std::string path = test::generatedLog(342, 7);
-  load(path);
-  PacketStore store;
-  StoreSink sink(store);
-  auto expected = std::make_unique<ChannelStore>();
-  decodeLogIntoStore(path, sink, store, *expected);
-  ASSERT_EQ(m_window.packets().Packet_Count, 342);
-  for (const int packet : {17, 342}) {
-    scroll()->setValue(packet);
+  // Moving through a generated log shows every field of the packet the label names.
+  load(test::generatedLog(342, 7));
+  EXPECT_EQ(label2(), "1/342");
+  const auto expectPacket = [this](int packet) {
+    EXPECT_EQ(label2(), QStringLiteral("%1/342").arg(packet));
     for (int n = 0; n < kChannelCount; ++n) {
-      const double x = expected->Channel_Values[std::size_t(packet)][std::size_t(n)];
-      EXPECT_EQ(text1(n)->text().toStdString(), channelText(n, x, "."))
-          << "packet " << packet << " channel " << n;
+      const double x = m_window.values().Channel_Values[std::size_t(packet)][std::size_t(n)];
+      EXPECT_EQ(text1(n)->text().toStdString(), channelText(n, x, ".")) << packet << " " << n;
     }
-  }
+  };
+  scroll()->setValue(17);
+  expectPacket(17);
+  QTest::keyClick(scroll(), Qt::Key_Right);
+  expectPacket(18);
+  scroll()->setValue(scroll()->maximum());
+  expectPacket(342);
+  // A dragged thumb changes nothing until it is released.
+  scroll()->setSliderDown(true);
+  scroll()->setSliderPosition(40);
+  expectPacket(342);
+  scroll()->setSliderDown(false);
+  expectPacket(40);
+
+  load(test::writeLog("one.log", {kKnownLines[0]}));
+  QTest::keyClick(scroll(), Qt::Key_Right);
+  QTest::keyClick(scroll(), Qt::Key_Left);
+  EXPECT_EQ(label2(), "1/1");
 }
 
 // Runs as its own CTest entry under a German locale, which sets TWK_EXPECT_DECIMAL_COMMA.
@@ -205,30 +180,6 @@ TEST_F(Form1Test, DecimalComma) {
   EXPECT_EQ(text1(4)->text(), ",71");
   EXPECT_EQ(text1(1)->text(), "1234");
   EXPECT_EQ(chart()->toolTipAt(rowPoint(1)).section('\n', 1), "3215,02 sec  => 0d 00:53:35");
-}
-
-TEST_F(Form1Test, Navigation) {
-  load(test::generatedLog(342, 7));
-  EXPECT_EQ(label2(), "1/342");
-  scroll()->setValue(17);
-  EXPECT_EQ(label2(), "17/342");
-  QTest::keyClick(scroll(), Qt::Key_Right);
-  EXPECT_EQ(label2(), "18/342");
-  scroll()->setValue(scroll()->maximum());
-  EXPECT_EQ(label2(), "342/342");
-  // A dragged thumb changes nothing until it is released.
-  const QString before = text1(0)->text();
-  scroll()->setSliderDown(true);
-  scroll()->setSliderPosition(40);
-  EXPECT_EQ(label2(), "342/342");
-  EXPECT_EQ(text1(0)->text(), before);
-  scroll()->setSliderDown(false);
-  EXPECT_EQ(label2(), "40/342");
-
-  load(test::writeLog("one.log", {kKnownLines[0]}));
-  QTest::keyClick(scroll(), Qt::Key_Right);
-  QTest::keyClick(scroll(), Qt::Key_Left);
-  EXPECT_EQ(label2(), "1/1");
 }
 
 TEST_F(Form1Test, ALoadWithoutPacketsLeavesTheChartAndOffersOnlyRowsOfTheTable) {
@@ -256,9 +207,22 @@ TEST_F(Form1Test, ALoadWithoutPacketsLeavesTheChartAndOffersOnlyRowsOfTheTable) 
   EXPECT_EQ(label2(), "1/3");
 }
 
-TEST_F(Form1Test, OneOptionButtonAcrossAllFramesAndTitles) {
+TEST_F(Form1Test, ToolTipClickToPacketAndOneOptionButtonAcrossAllFramesAndTitles) {
   load(test::writeLog("three.log", kKnownLines));
   EXPECT_EQ(title(), "RAAC  [ mAh ]");
+  EXPECT_EQ(chart()->toolTipAt(rowPoint(2)), "Packet 2: 65535 mAh\n130208.33 sec  => 1d 12:10:08");
+  EXPECT_TRUE(chart()->toolTipAt(QPoint(1, 1)).isEmpty());
+  QHelpEvent help(QEvent::ToolTip, rowPoint(3), chart()->mapToGlobal(rowPoint(3)));
+  QApplication::sendEvent(chart(), &help);
+  EXPECT_EQ(QToolTip::text(), "Packet 3: 7 mAh\n. sec  => 0d 00:00:00");
+  QTest::mouseClick(chart(), Qt::LeftButton, {}, rowPoint(2));
+  EXPECT_EQ(label2(), "2/3");
+  EXPECT_EQ(text1(1)->text(), "65535");
+  QTest::mouseClick(chart(), Qt::LeftButton, {}, rowPoint(3));
+  EXPECT_EQ(label2(), "3/3");
+  option1(27)->click();  // no unit: no blank after the value
+  EXPECT_EQ(chart()->toolTipAt(rowPoint(1)).section('\n', 0, 0), "Packet 1: 32768");
+
   const std::pair<int, const char*> clicks[] = {
       {7, "Avg. Current  [ mA ]"}, {12, "SA2 ( -X )  [ mA ]"},     {19, "3.3V Reg Volts  [ V ]"},
       {25, "RSSI [dB]  [  ]"},     {23, "Controller Temp  [ C ]"}, {23, "Controller Temp  [ C ]"},
@@ -273,7 +237,7 @@ TEST_F(Form1Test, OneOptionButtonAcrossAllFramesAndTitles) {
   EXPECT_EQ(title(), "System time  [ Label1 ]");
   // A further load charts channel 1 and clears the user's choice: no button stays marked.
   option1(7)->click();
-  load(test::writeLog("more.log", {kKnownLines[2]}), false);
+  decode(test::writeLog("more.log", {kKnownLines[2]}));
   EXPECT_EQ(m_window.packets().Packet_Count, 4);
   EXPECT_EQ(title(), "RAAC  [ mAh ]");
   EXPECT_EQ(highlightedField(), 1);
@@ -323,23 +287,6 @@ TEST_F(Form1Test, ChartAtFiveThousandPacketsDrawsEveryColumn) {
     if (!drawn) ++blank;
   }
   EXPECT_EQ(blank, 0);
-}
-
-TEST_F(Form1Test, ToolTipAndClickToPacket) {
-  load(test::writeLog("three.log", kKnownLines));
-  EXPECT_EQ(chart()->toolTipAt(rowPoint(2)), "Packet 2: 65535 mAh\n130208.33 sec  => 1d 12:10:08");
-  EXPECT_TRUE(chart()->toolTipAt(QPoint(1, 1)).isEmpty());
-  QHelpEvent help(QEvent::ToolTip, rowPoint(3), chart()->mapToGlobal(rowPoint(3)));
-  QApplication::sendEvent(chart(), &help);
-  EXPECT_EQ(QToolTip::text(), "Packet 3: 7 mAh\n. sec  => 0d 00:00:00");
-  option1(27)->click();  // no unit: no blank after the value
-  EXPECT_EQ(chart()->toolTipAt(rowPoint(1)).section('\n', 0, 0), "Packet 1: 32768");
-
-  QTest::mouseClick(chart(), Qt::LeftButton, {}, rowPoint(2));
-  EXPECT_EQ(label2(), "2/3");
-  EXPECT_EQ(text1(1)->text(), "65535");
-  QTest::mouseClick(chart(), Qt::LeftButton, {}, rowPoint(3));
-  EXPECT_EQ(label2(), "3/3");
 }
 
 }  // namespace
