@@ -1,6 +1,9 @@
 #include "intake/log_file_dialog.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTimer>
 
 namespace twk {
 
@@ -16,6 +19,17 @@ void setUpLogFileDialog(QFileDialog& dialog) {
   dialog.setNameFilters(logFileFilters());
   dialog.selectNameFilter(logFileFilters().front());
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+
+  // Qt reads "*.*" literally and would hide names without a dot ("catalog", which a drop takes
+  // for a log). Once the dialog has applied "All Files (*.*)", it is widened to every file.
+  auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (types == nullptr || model == nullptr) return;
+  const int allFiles = static_cast<int>(logFileFilters().size()) - 1;
+  QObject::connect(types, &QComboBox::currentIndexChanged, &dialog, [model, allFiles](int index) {
+    if (index != allFiles) return;
+    QTimer::singleShot(0, model, [model] { model->setNameFilters({QStringLiteral("*")}); });
+  });
 }
 
 FileChooser logFileDialog(QWidget* parent) {

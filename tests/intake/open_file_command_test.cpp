@@ -218,6 +218,12 @@ TEST(LogFileDialog, OffersTheThreeFiltersAndLogFilesInAnyCase) {
     QTest::qWait(20);
   }
   EXPECT_EQ(shown(), "FLIGHT2.LOG,flight.log");
+
+  // "All Files" shows every file, also one without a dot.
+  dialog.selectNameFilter(QStringLiteral("All Files (*.*)"));
+  const std::string all = "FLIGHT2.LOG,catalog,flight.log,notes.txt";
+  for (int waited = 0; shown() != all && waited < 5000; waited += 20) QTest::qWait(20);
+  EXPECT_EQ(shown(), all);
 }
 
 }  // namespace
