@@ -2,9 +2,9 @@
 
 #include <QMenuBar>
 
-#include "app/form2.h"
-#include "intake/log_view.h"
 #include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/log_view.h"
 
 namespace twk {
 

@@ -4,10 +4,10 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/form2.h"
-#include "export/csv_export_command.h"
-#include "intake/dropped_file_intake.h"
-#include "intake/open_file_command.h"
+#include "ui/csv_export_command.h"
+#include "ui/dropped_file_intake.h"
+#include "ui/form2.h"
+#include "ui/open_file_command.h"
 
 namespace twk {
 

@@ -2,8 +2,8 @@
 #include <QCoreApplication>
 
 #include "app/app_shell.h"
-#include "intake/log_file_dialog.h"
 #include "ui/form1.h"
+#include "ui/log_file_dialog.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "export/atomic_file.h"
 #include "export/csv_writer.h"
-#include "intake/error.h"
 #include "intake/log_decoder.h"
 #include "telemetry/channel_conversion.h"
 

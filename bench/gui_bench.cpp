@@ -12,9 +12,9 @@
 #include <string>
 
 #include "intake/log_decoder.h"
-#include "intake/log_view.h"
 #include "telemetry/channel_conversion.h"
 #include "ui/form1.h"
+#include "ui/log_view.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void BM_LogViewFill(benchmark::State& state) {
   const QString text = view->toPlainText().replace(QLatin1Char('\n'), QLatin1Char('\r'));
   for (auto _ : state) {
     view->clear();
-    view->AddText(text, 0);
+    view->AddText(text);
     benchmark::DoNotOptimize(view->grab());
   }
 }

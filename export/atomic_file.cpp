@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "intake/error.h"
+#include "core/error.h"
 
 namespace twk {
 namespace {
@@ -67,7 +67,9 @@ AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)), m_target(m_p
   if (::fchmod(m_fd, mode) != 0) fail(errno);
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+  discard();
+}
 
 void AtomicFile::write(std::string_view data) {
   if (const int failure = writeAll(m_fd, data)) fail(failure);

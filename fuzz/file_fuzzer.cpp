@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/error.h"
 #include "fuzz_check.h"
-#include "intake/error.h"
 #include "intake/log_decoder.h"
 #include "telemetry/channel_conversion.h"
 
@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int p = kStart + 1; p <= store.Packet_Count; ++p) {
     ChannelRow expected;
     convertPacket(store.Packet_Bytes[static_cast<std::size_t>(p)], expected);
-    TWK_FUZZ_CHECK(std::memcmp(expected.data(), values.Channel_Values[static_cast<std::size_t>(p)].data(),
+    TWK_FUZZ_CHECK(std::memcmp(expected.data(),
+                               values.Channel_Values[static_cast<std::size_t>(p)].data(),
                                sizeof expected) == 0);
   }
   return 0;

@@ -5,12 +5,10 @@
 
 namespace twk {
 
-// Hex text to a number: an optional "0X" or "&H" prefix (either case), then hex digits read up
-// to the first character that is not one. Text without a leading hex digit gives 0, and so does
-// a number that needs more than 32 bits; eight digits wrap to a signed value.
-std::int32_t HexToDec(std::string_view text);
-
-// The fast form the byte loop uses: the leading hex digits of one or two characters.
-std::int32_t hexPairValue(std::string_view pair);
+// One byte's hex text, as the byte loop hands it over: at most two characters. The value of the
+// leading hex digits (either case), read up to the first character that is not one: "4B" 75,
+// "7" 7, "4G" 4; text without a leading hex digit ("ZZ", "G4", "", and the bare prefixes "0X"
+// and "&H", which leave no digit to read) gives 0.
+std::int32_t HexToDec(std::string_view pair);
 
 }  // namespace twk

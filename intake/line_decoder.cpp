@@ -74,7 +74,7 @@ StoredBytes storeLineBytes(std::string_view shown, PacketRow& row) {
   for (std::size_t i = 0; i < stored; ++i) {
     const std::size_t at = 2 * i;
     const std::string_view pair = at < length ? shown.substr(at, 2) : std::string_view{};
-    row[i] = static_cast<double>(hexPairValue(pair));
+    row[i] = static_cast<double>(HexToDec(pair));
   }
   return {static_cast<int>(stored), last >= kBytePositions};
 }

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "intake/error.h"
+#include "core/error.h"
 #include "intake/line_decoder.h"
 
 namespace twk {
@@ -39,7 +39,8 @@ std::size_t LineReader::readSome(char* into, std::size_t size) {
   for (;;) {
     const ssize_t got = ::read(m_fd, into, size);
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) throw Error(ErrorKind::ReadFailed, m_name, m_number + 1, systemReason(errno));
+    if (errno != EINTR)
+      throw Error(ErrorKind::ReadFailed, m_name, m_number + 1, systemReason(errno));
   }
 }
 
@@ -55,8 +56,8 @@ void LineReader::detectByteOrderMark() {
   }
   if (m_end >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
     m_pos = 3;
-  } else if (m_end >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
-                            (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+  } else if (m_end >= 2 &&
+             ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
     m_encoding = bytes[0] == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
     m_raw.assign(m_buffer.size(), 0);
     m_rawKept = m_end - 2;
@@ -73,7 +74,8 @@ std::size_t LineReader::decodeUtf16(std::size_t rawSize) {
   const std::size_t units = rawSize / 2;
   const bool little = m_encoding == Encoding::Utf16Le;
   for (std::size_t i = 0; i < units; ++i) {
-    const unsigned unit = little ? raw[2 * i] | (raw[2 * i + 1] << 8) : (raw[2 * i] << 8) | raw[2 * i + 1];
+    const unsigned unit =
+        little ? raw[2 * i] | (raw[2 * i + 1] << 8) : (raw[2 * i] << 8) | raw[2 * i + 1];
     m_buffer[i] = unit < 0x80 ? static_cast<char>(unit) : '?';
   }
   m_rawKept = rawSize % 2;

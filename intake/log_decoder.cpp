@@ -6,10 +6,9 @@
 
 #include <cerrno>
 
-#include "intake/error.h"
+#include "core/error.h"
 #include "intake/line_decoder.h"
 #include "intake/line_reader.h"
-#include "telemetry/channel_conversion.h"
 
 namespace twk {
 namespace {
@@ -57,9 +56,9 @@ void decodeLog(const std::string& path, PacketSink& sink) {
   while (reader.next(line)) {
     if (!isTelemetryLine(line.text)) continue;
     if (!sink.hasRoom()) {
-      throw Error(ErrorKind::TableFull, name, line.number,
-                  "packet table full: a load holds at most " + std::to_string(kMaxPackets) +
-                      " packets");
+      throw Error(
+          ErrorKind::TableFull, name, line.number,
+          "packet table full: a load holds at most " + std::to_string(kMaxPackets) + " packets");
     }
     unescapeLine(line.text, shown);
     PacketRow& row = sink.nextRow();
@@ -76,17 +75,6 @@ void decodeLog(const std::string& path, PacketSink& sink) {
 PacketRow& StoreSink::nextRow() {
   ++m_store.Packet_Count;
   return m_store.Packet_Bytes[static_cast<std::size_t>(m_store.Packet_Count)];
-}
-
-void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
-                        ChannelStore& values) {
-  try {
-    decodeLog(path, sink);
-  } catch (const Error&) {
-    convertPackets(store, values);
-    throw;
-  }
-  convertPackets(store, values);
 }
 
 }  // namespace twk

@@ -7,8 +7,6 @@
 
 namespace twk {
 
-struct ChannelStore;
-
 // Receives what decoding one log file produces, in this order for each telemetry line:
 // hasRoom, nextRow (the packet is counted), lineShown, packetStored.
 class PacketSink {
@@ -50,11 +48,5 @@ class StoreSink : public PacketSink {
  private:
   PacketStore& m_store;
 };
-
-// Decodes one log into the store through sink, then converts rows 1..Packet_Count into values.
-// When decoding fails the rows stored so far are converted before the error is rethrown, so no
-// row up to Packet_Count holds values that were not computed from its bytes.
-void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
-                        ChannelStore& values);
 
 }  // namespace twk

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/error.h"
+
 namespace twk {
 namespace {
 
@@ -73,6 +75,17 @@ void convertPackets(const PacketStore& store, ChannelStore& values) {
     const auto row = static_cast<std::size_t>(p);
     convertPacket(store.Packet_Bytes[row], values.Channel_Values[row]);
   }
+}
+
+void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
+                        ChannelStore& values) {
+  try {
+    decodeLog(path, sink);
+  } catch (const Error&) {
+    convertPackets(store, values);
+    throw;
+  }
+  convertPackets(store, values);
 }
 
 }  // namespace twk

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
+#include "intake/log_decoder.h"
 #include "intake/packet_store.h"
 #include "telemetry/channel_table.h"
 
@@ -21,5 +23,11 @@ void convertPacket(const PacketRow& bytes, ChannelRow& values);
 
 // Converts rows 1..Packet_Count of the store into values.
 void convertPackets(const PacketStore& store, ChannelStore& values);
+
+// Decodes one log into the store through sink, then converts rows 1..Packet_Count into values.
+// When decoding fails the rows stored so far are converted before the error is rethrown, so no
+// row up to Packet_Count holds values that were not computed from its bytes.
+void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
+                        ChannelStore& values);
 
 }  // namespace twk

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "telemetry/channel_table.h"
-
 namespace twk {
 namespace {
 
@@ -78,9 +76,9 @@ bool scaledDigits(std::uint64_t m, int k, int exponent, std::uint64_t& digits) {
   return true;
 }
 
-constexpr double kPow10Double[] = {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4,
-                                   1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14,
-                                   1e15, 1e16};
+constexpr double kPow10Double[] = {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1,
+                                   1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                   1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
 
 // The magnitude rounded to 15 significant digits, trailing zeros dropped.
 Decimal fifteenDigits(double magnitude) {
@@ -184,9 +182,13 @@ std::string patternText(double x, std::string_view separator, bool keepZeros) {
 }
 
 // Halves to the even neighbour, as the default floating-point rounding mode does.
-double roundHalfEven(double x) { return std::nearbyint(x); }
+double roundHalfEven(double x) {
+  return std::nearbyint(x);
+}
 
-bool fitsInt64(double r) { return r >= -9223372036854775808.0 && r < 9223372036854775808.0; }
+bool fitsInt64(double r) {
+  return r >= -9223372036854775808.0 && r < 9223372036854775808.0;
+}
 
 }  // namespace
 
@@ -296,21 +298,23 @@ std::string SecToTime(std::int64_t s) {
 std::string timeText(double count, std::string_view separator) {
   const double seconds = count / 384;
   const double whole = roundHalfEven(seconds);
-  const std::string clock =
-      std::isfinite(whole) && fitsInt64(whole) && std::fabs(whole) < 1e17
-          ? SecToTime(static_cast<std::int64_t>(whole))
-          : wholeText(seconds);
+  const std::string clock = std::isfinite(whole) && fitsInt64(whole) && std::fabs(whole) < 1e17
+                                ? SecToTime(static_cast<std::int64_t>(whole))
+                                : wholeText(seconds);
   return hashPatternText(seconds, separator) + " sec  => " + clock;
 }
 
 std::string channelText(int channel, double x, std::string_view separator) {
-  switch (channelTable()[static_cast<std::size_t>(channel)].rule) {
-    case TextRule::Time: return timeText(x, separator);
-    case TextRule::Whole: return wholeText(x);
-    case TextRule::Hex: return hexText(x);
-    case TextRule::TwoDecimals: break;
+  switch (channel) {
+    case 0: return timeText(x, separator);
+    case 1:
+    case 6:
+    case 27:
+    case 28: return wholeText(x);  // the capacities and the two counters
+    case 26:
+    case 29: return hexText(x);  // the file-system pointer and the status byte
+    default: return twoDecimalsText(x, separator);
   }
-  return twoDecimalsText(x, separator);
 }
 
 }  // namespace twk

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/app_shell.h"
-#include "intake/error.h"
+#include "core/error.h"
 #include "ui/form1.h"
 
 int main(int argc, char* argv[]) {

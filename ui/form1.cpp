@@ -14,13 +14,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "intake/error.h"
+#include "core/error.h"
 #include "intake/log_decoder.h"
-#include "intake/log_view.h"
-#include "intake/log_view_sink.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
+#include "ui/log_view.h"
+#include "ui/log_view_sink.h"
 #include "ui/option_button.h"
 #include "ui/packet_scroll_bar.h"
 #include "ui/satellite_art.h"
@@ -43,6 +43,21 @@ constexpr std::array<FrameInfo, 7> kFrames{{
     {"COMM", 6600, 4200, 3135, 2055},
     {"Regulator", 120, 4680, 3135, 1575},
     {"Temperatures", 3360, 4680, 3135, 1575},
+}};
+
+// Where each channel's row sits in its frame, in twips: the row's top, the width of its name
+// label and of its unit label. Channel 30's row lies outside the window (top -1).
+struct RowPlace {
+  int top, nameWidth, unitWidth;
+};
+constexpr std::array<RowPlace, kChannelCount> kRowPlaces{{
+    {240, 1095, 375},  {360, 1335, 375},  {600, 1335, 375},  {1080, 1335, 375}, {1320, 1335, 255},
+    {840, 1335, 375},  {360, 1335, 375},  {600, 1335, 375},  {1080, 1335, 375}, {1320, 1335, 255},
+    {840, 1335, 375},  {360, 1335, 375},  {600, 1335, 375},  {840, 1335, 375},  {1080, 1335, 375},
+    {1320, 1335, 375}, {1560, 1335, 375}, {360, 1335, 375},  {840, 1335, 255},  {600, 1335, 375},
+    {1080, 1335, 375}, {360, 1335, 255},  {600, 1335, 255},  {840, 1335, 255},  {1080, 1335, 255},
+    {360, 975, 375},   {840, 1335, 375},  {1080, 1455, 375}, {1320, 1335, 375}, {1560, 1335, 375},
+    {-1, 1335, 375},
 }};
 
 // Controls that exist for every row but lie right of the window's client area.
@@ -118,7 +133,8 @@ void Form1::buildLayout() {
   for (int n = 0; n < kRowCount; ++n) {
     const bool inTable = n < kChannelCount;
     const ChannelInfo* info = inTable ? &channelTable()[static_cast<std::size_t>(n)] : nullptr;
-    QWidget* frame = info != nullptr && info->rowTop >= 0 ? frameOf(info->group) : nullptr;
+    const RowPlace* place = inTable ? &kRowPlaces[static_cast<std::size_t>(n)] : nullptr;
+    QWidget* frame = place != nullptr && place->top >= 0 ? frameOf(info->group) : nullptr;
     QWidget* parentOfRow = frame != nullptr ? frame : client;
 
     // Channel 0's option button sits outside the window, unlike the rest of its row.
@@ -150,18 +166,18 @@ void Form1::buildLayout() {
 
     if (n == 0) {
       m_option[n]->setGeometry(tw.rect(kHiddenLeft, 2640, 255, 195));
-      m_name[n]->setGeometry(tw.rect(120, info->rowTop, info->nameWidth, 255));
-      m_text[n]->setGeometry(tw.rect(1800, info->rowTop, 4335, 285));
+      m_name[n]->setGeometry(tw.rect(120, place->top, place->nameWidth, 255));
+      m_text[n]->setGeometry(tw.rect(1800, place->top, 4335, 285));
       m_text[n]->setFont(bold);
     } else if (frame != nullptr) {
       const bool comm = info->group == "COMM";
-      m_option[n]->setGeometry(tw.rect(120, info->rowTop, 255, 195));
+      m_option[n]->setGeometry(tw.rect(120, place->top, 255, 195));
       // COMM's names may run on to its wider-set value fields: the fallback fonts are wider
       // than the one the widths were chosen for, and "File System Pointer" would be cut.
-      const int nameWidth = comm ? std::max(info->nameWidth, 2040 - 480 - 60) : info->nameWidth;
-      m_name[n]->setGeometry(tw.rect(480, info->rowTop, nameWidth, 255));
-      m_text[n]->setGeometry(comm ? tw.rect(2040, info->rowTop, 855, 285)
-                                  : tw.rect(1800, info->rowTop, 735, 285));
+      const int nameWidth = comm ? std::max(place->nameWidth, 2040 - 480 - 60) : place->nameWidth;
+      m_name[n]->setGeometry(tw.rect(480, place->top, nameWidth, 255));
+      m_text[n]->setGeometry(comm ? tw.rect(2040, place->top, 855, 285)
+                                  : tw.rect(1800, place->top, 735, 285));
     } else {
       const int top = kSpareRowTops[static_cast<std::size_t>(n - 30)];
       m_option[n]->setGeometry(tw.rect(11280, top, 255, 195));
@@ -178,12 +194,12 @@ void Form1::buildLayout() {
       unit->setObjectName(arrayName("Label1", n));
       if (n == 0) {
         unit->setText(QStringLiteral("Label1"));
-        unit->setGeometry(tw.rect(kHiddenLeft, 2880, info->unitWidth, 255));
+        unit->setGeometry(tw.rect(kHiddenLeft, 2880, place->unitWidth, 255));
       } else if (shown) {
         unit->setText(QString::fromUtf8(info->unit.data(), qsizetype(info->unit.size())));
-        unit->setGeometry(tw.rect(2640, info->rowTop, info->unitWidth, 255));
+        unit->setGeometry(tw.rect(2640, place->top, place->unitWidth, 255));
       } else {
-        unit->setGeometry(tw.rect(kHiddenLeft, 4320, info->unitWidth, 255));
+        unit->setGeometry(tw.rect(kHiddenLeft, 4320, place->unitWidth, 255));
       }
       m_unit[n] = unit;
     }

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/form2.h"
 #include "app/shell_fixture.h"
+#include "ui/form2.h"
 
 namespace twk {
 namespace {

@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "app/app_shell.h"
-#include "intake/log_view.h"
 #include "log_text.h"
 #include "temp_dir.h"
 #include "ui/form1.h"
+#include "ui/log_view.h"
 
 namespace twk::test {
 

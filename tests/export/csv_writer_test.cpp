@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "intake/error.h"
+#include "core/error.h"
 #include "temp_dir.h"
 
 namespace twk {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "intake/error.h"
+#include "core/error.h"
 #include "log_text.h"
 #include "telemetry/channel_conversion.h"
 #include "temp_dir.h"
@@ -24,8 +24,8 @@ class RecordingSink : public StoreSink {
 };
 
 std::size_t openFiles() {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                std::filesystem::directory_iterator{}));
+  return static_cast<std::size_t>(std::distance(
+      std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
 }
 
 struct Load {
@@ -115,9 +115,9 @@ TEST(DecodeLog, TableFullStopsBeforeCountingOrShowingTheLine) {
   const std::size_t before = openFiles();
   Load load;
   load.store.Packet_Count = kMaxPackets - 2;
-  const std::string log = dir.write(
-      "full.log", test::telemetryLine({{35, 1}}) + "\r\n" + kOther + "\r\n" +
-                      test::telemetryLine({{35, 2}}) + "\r\n" + test::telemetryLine({{35, 3}}));
+  const std::string log = dir.write("full.log", test::telemetryLine({{35, 1}}) + "\r\n" + kOther +
+                                                    "\r\n" + test::telemetryLine({{35, 2}}) +
+                                                    "\r\n" + test::telemetryLine({{35, 3}}));
   expectError([&] { decodeLogIntoStore(log, load.sink, load.store, load.values); },
               {"full", ErrorKind::TableFull, 4, "packet table full"});
   EXPECT_EQ(load.store.Packet_Count, kMaxPackets);
@@ -130,9 +130,9 @@ TEST(DecodeLog, TooLongLineIsCountedShownStoredAndConvertedThenStops) {
   const test::TempDir dir;
   // 151 bytes: 302 hex digits, one position past the row.
   const std::string tooLong = test::telemetryLine({{35, 0x12}, {150, 0x77}}, 150);
-  const std::string log = dir.write("long.log", kOther + "\n" + test::telemetryLine({{35, 1}}) +
-                                                    "\n" + tooLong + "\n" +
-                                                    test::telemetryLine({{35, 9}}) + "\n");
+  const std::string log =
+      dir.write("long.log", kOther + "\n" + test::telemetryLine({{35, 1}}) + "\n" + tooLong + "\n" +
+                                test::telemetryLine({{35, 9}}) + "\n");
   const std::size_t before = openFiles();
   Load load;
   load.store.Packet_Bytes[2][150] = 5;

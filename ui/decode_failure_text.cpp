@@ -1,8 +1,8 @@
-#include "intake/decode_failure_text.h"
+#include "ui/decode_failure_text.h"
 
 #include <QFile>
 
-#include "intake/error.h"
+#include "core/error.h"
 
 namespace twk {
 

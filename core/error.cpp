@@ -1,4 +1,4 @@
-#include "intake/error.h"
+#include "core/error.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "export/csv_export_command.h"
+#include "ui/csv_export_command.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

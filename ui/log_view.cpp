@@ -1,4 +1,4 @@
-#include "intake/log_view.h"
+#include "ui/log_view.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -44,13 +44,11 @@ void LogView::dropEvent(QDropEvent* event) {
   emit filesDropped(*event->mimeData());
 }
 
-void LogView::AddText(const QString& text, std::uint32_t colour) {
+void LogView::AddText(const QString& text) {
   QTextCursor cursor = textCursor();
   const int start = cursor.selectionStart();
   QTextCharFormat format;
-  format.setForeground(QColor(static_cast<int>(colour & 0xFF),
-                              static_cast<int>((colour >> 8) & 0xFF),
-                              static_cast<int>((colour >> 16) & 0xFF)));
+  format.setForeground(Qt::black);
   cursor.setPosition(start);
   // A carriage return ends a paragraph here; Qt's own paragraph separator keeps one character
   // per line end, so positions count as the text given.

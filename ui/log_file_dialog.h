@@ -1,6 +1,6 @@
 #pragma once
 
-#include "intake/open_file_command.h"
+#include "ui/open_file_command.h"
 
 class QFileDialog;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "intake/dropped_file_intake.h"
+#include "ui/dropped_file_intake.h"
 
 #include <gtest/gtest.h>
 

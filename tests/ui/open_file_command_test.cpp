@@ -1,4 +1,4 @@
-#include "intake/open_file_command.h"
+#include "ui/open_file_command.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "app/shell_fixture.h"
 #include "intake/log_decoder.h"
-#include "intake/log_file_dialog.h"
+#include "ui/log_file_dialog.h"
 
 namespace twk {
 namespace {

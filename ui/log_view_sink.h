@@ -12,7 +12,7 @@ class LogView;
 
 // Decodes into the window's packet store and shows the file: its path in the file label and
 // its telemetry lines in the log view. The lines of one file are collected and inserted with
-// one AddText, which leaves the same text, colour and caret as one call per line.
+// one AddText, which leaves the same text and caret as one call per line.
 class LogViewSink : public StoreSink {
  public:
   LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view);

@@ -1,4 +1,4 @@
-#include "app/form2.h"
+#include "ui/form2.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -72,8 +72,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
   blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
   for (QLabel* link :
        {label("Label5", QStringLiteral("decoder@example.org"), tw.rect(1080, 2760, 1815, 255)),
-        label("Label4", QStringLiteral("www.example.org/twk"),
-              tw.rect(1080, 2400, 1815, 255))}) {
+        label("Label4", QStringLiteral("www.example.org/twk"), tw.rect(1080, 2400, 1815, 255))}) {
     link->setFont(underlined);
     link->setPalette(blue);
   }

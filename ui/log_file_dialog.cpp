@@ -1,4 +1,4 @@
-#include "intake/log_file_dialog.h"
+#include "ui/log_file_dialog.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -18,7 +18,6 @@ void setUpLogFileDialog(QFileDialog& dialog) {
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters(logFileFilters());
   dialog.selectNameFilter(logFileFilters().front());
-  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
 
   // Qt reads "*.*" literally and would hide names without a dot ("catalog", which a drop takes
   // for a log). Once the dialog has applied "All Files (*.*)", it is widened to every file.

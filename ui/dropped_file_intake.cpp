@@ -1,10 +1,10 @@
-#include "intake/dropped_file_intake.h"
+#include "ui/dropped_file_intake.h"
 
 #include <QMimeData>
 #include <QUrl>
 
-#include "intake/decode_failure_text.h"
-#include "intake/error.h"
+#include "core/error.h"
+#include "ui/decode_failure_text.h"
 #include "ui/form1.h"
 #include "ui/message_box.h"
 

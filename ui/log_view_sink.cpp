@@ -1,9 +1,9 @@
-#include "intake/log_view_sink.h"
+#include "ui/log_view_sink.h"
 
 #include <QFile>
 #include <QLabel>
 
-#include "intake/log_view.h"
+#include "ui/log_view.h"
 
 namespace twk {
 
@@ -23,7 +23,7 @@ void LogViewSink::lineShown(std::string_view text) {
 
 void LogViewSink::flush() {
   if (m_pending.isEmpty()) return;
-  m_view.AddText(m_pending, 0);
+  m_view.AddText(m_pending);
   m_pending.clear();
 }
 

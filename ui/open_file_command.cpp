@@ -1,11 +1,11 @@
-#include "intake/open_file_command.h"
+#include "ui/open_file_command.h"
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 
-#include "intake/decode_failure_text.h"
-#include "intake/error.h"
+#include "core/error.h"
+#include "ui/decode_failure_text.h"
 #include "ui/form1.h"
 #include "ui/message_box.h"
 

@@ -1,4 +1,4 @@
-#include "export/csv_export_command.h"
+#include "ui/csv_export_command.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "export/csv_writer.h"
-#include "intake/error.h"
 #include "ui/form1.h"
 #include "ui/message_box.h"
 
