@@ -1,6 +1,7 @@
 // twk-csv: decodes telemetry logs headless and writes the CSV file the window exports.
 
 #include <getopt.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -68,10 +69,10 @@ class CsvStreamSink : public twk::PacketSink {
   CsvStreamSink(Output& output, std::string separator)
       : m_output(output), m_separator(std::move(separator)) {}
 
-  void fileStarted(const std::string&) override {}
+  void fileStarted(const std::string&) override { m_fileCount = 0; }
   bool hasRoom() const override { return true; }
   twk::PacketRow& nextRow() override {
-    m_row.fill(0);
+    ++m_fileCount;
     return m_row;
   }
   void lineShown(std::string_view) override {}
@@ -91,6 +92,9 @@ class CsvStreamSink : public twk::PacketSink {
     m_text.clear();
   }
 
+  // The packets of the file decoded last.
+  std::uint64_t fileCount() const { return m_fileCount; }
+
  private:
   static constexpr std::size_t kChunk = 256 * 1024;
 
@@ -99,13 +103,28 @@ class CsvStreamSink : public twk::PacketSink {
   twk::PacketRow m_row{};
   twk::ChannelRow m_values{};
   std::string m_text;
+  std::uint64_t m_fileCount = 0;
 };
 
-int usageError(const char* message) {
-  if (message != nullptr) std::fprintf(stderr, "twk-csv: %s\n", message);
+int usageError(const std::string& message) {
+  if (!message.empty()) std::fprintf(stderr, "twk-csv: %s\n", message.c_str());
   std::fputs(kUsage, stderr);
   std::fputs("Try 'twk-csv --help' for more information.\n", stderr);
   return 2;
+}
+
+// Whether writing output would replace one of the inputs, also when they are named through
+// another path, a hard link or a symbolic link. Only a regular file can be destroyed that way.
+bool overwritesAnInput(const std::string& output, char** inputs, int count) {
+  struct stat target {};
+  if (::stat(output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return false;
+  for (int i = 0; i < count; ++i) {
+    const std::string input = inputs[i];
+    struct stat info {};
+    const int got = input == "-" ? ::fstat(STDIN_FILENO, &info) : ::stat(input.c_str(), &info);
+    if (got == 0 && info.st_dev == target.st_dev && info.st_ino == target.st_ino) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -129,17 +148,32 @@ int main(int argc, char** argv) {
         return 0;
       case 'V': std::printf("twk-csv %s (Tarnwick telemetry decoder)\n", TWK_VERSION); return 0;
       case ':': return usageError("an option needs a file name");
-      default: return usageError("unknown option");
+      default: {
+        // A short option is in optopt; a long one is the word getopt just passed.
+        const std::string word = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
+                                             : std::string(argv[optind - 1]);
+        return usageError("unknown option '" + word.substr(0, word.find('=')) + "'");
+      }
     }
   }
   if (optind >= argc) return usageError("no log file given");
   if (outputPath && outputPath->empty()) return usageError("the output file name is empty");
+  if (outputPath && overwritesAnInput(*outputPath, argv + optind, argc - optind)) {
+    std::fprintf(stderr, "twk-csv: %s: the output would overwrite an input\n", outputPath->c_str());
+    return 2;
+  }
 
   try {
     Output output(outputPath);
     CsvStreamSink sink(output, separator);
     sink.writeHeader();
-    for (int i = optind; i < argc; ++i) twk::decodeLog(argv[i], sink);
+    for (int i = optind; i < argc; ++i) {
+      twk::decodeLog(argv[i], sink);
+      if (sink.fileCount() == 0) {
+        const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);
+        std::fprintf(stderr, "twk-csv: %s: no Tarnwick packets\n", name.c_str());
+      }
+    }
     sink.flush();
     output.finish();
   } catch (const std::exception& e) {

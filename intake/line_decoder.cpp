@@ -1,5 +1,6 @@
 #include "intake/line_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "intake/hex.h"
@@ -76,6 +77,8 @@ StoredBytes storeLineBytes(std::string_view shown, PacketRow& row) {
     const std::string_view pair = at < length ? shown.substr(at, 2) : std::string_view{};
     row[i] = static_cast<double>(HexToDec(pair));
   }
+  // A row may have held a longer packet of an earlier load: nothing of it may mix into this one.
+  std::fill(row.begin() + static_cast<std::ptrdiff_t>(stored), row.end(), 0.0);
   return {static_cast<int>(stored), last >= kBytePositions};
 }
 

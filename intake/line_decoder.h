@@ -29,7 +29,8 @@ struct StoredBytes {
 };
 
 // The byte loop: writes one hex pair per position from 0 on, n + 1 positions for a line of
-// L characters, n being L / 2 rounded half to even; positions past 150 are not written.
+// L characters, n being L / 2 rounded half to even; positions past 150 are not written. The
+// positions after the line's end are set to 0.
 StoredBytes storeLineBytes(std::string_view shown, PacketRow& row);
 
 }  // namespace twk

@@ -40,10 +40,10 @@ class LineReader {
   bool m_eof = false;
   bool m_started = false;
   Encoding m_encoding = Encoding::Bytes;
-  std::vector<char> m_raw;  // UTF-16 input before it becomes characters
+  std::vector<char> m_raw;    // UTF-16 input before it becomes characters
   std::size_t m_rawKept = 0;  // an odd byte left over from the last read
-  bool m_skipLf = false;  // the previous line ended in CR; a LF right after it belongs to it
-  std::string m_carry;    // a line that spans buffer refills
+  bool m_skipLf = false;      // the previous line ended in CR; a LF right after it belongs to it
+  std::string m_carry;        // a line that spans buffer refills
   std::uint64_t m_number = 0;
 };
 

@@ -55,12 +55,14 @@ void decodeLog(const std::string& path, PacketSink& sink) {
   std::string shown;
   while (reader.next(line)) {
     if (!isTelemetryLine(line.text)) continue;
+    unescapeLine(line.text, shown);
     if (!sink.hasRoom()) {
+      // The line that does not fit is shown, so the user sees where the load stopped.
+      sink.lineShown(shown);
       throw Error(
           ErrorKind::TableFull, name, line.number,
           "packet table full: a load holds at most " + std::to_string(kMaxPackets) + " packets");
     }
-    unescapeLine(line.text, shown);
     PacketRow& row = sink.nextRow();
     sink.lineShown(shown);
     const StoredBytes stored = storeLineBytes(shown, row);

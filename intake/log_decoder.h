@@ -15,7 +15,8 @@ class PacketSink {
 
   // The file is open and about to be read.
   virtual void fileStarted(const std::string& path) = 0;
-  // Whether one more packet fits; when not, decoding stops with a TableFull error.
+  // Whether one more packet fits; when not, the line is shown and decoding stops with a
+  // TableFull error.
   virtual bool hasRoom() const = 0;
   // Counts one more packet and gives the row its bytes go into.
   virtual PacketRow& nextRow() = 0;

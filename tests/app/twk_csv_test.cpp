@@ -1,7 +1,7 @@
 // Runs the twk-csv program as a user would: exit statuses, messages, atomic output, locale.
 
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -31,7 +31,9 @@ Outcome twkCsv(const std::string& args, const std::string& environment = "LC_ALL
           test::readFile(dir.file("err"))};
 }
 
-std::string shellWord(const std::string& path) { return "'" + path + "'"; }
+std::string shellWord(const std::string& path) {
+  return "'" + path + "'";
+}
 
 std::size_t countLines(const std::string& text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -42,8 +44,8 @@ class TwkCsv : public testing::Test {
   test::TempDir dir;
   std::string good = dir.write("good.log", test::telemetryLine({{35, 1}}) + "\r\n" +
                                                test::telemetryLine({{35, 2}}) + "\r\n");
-  std::string tooLong = dir.write("long.log", "note\r\n" + test::telemetryLine({{35, 3}}) +
-                                                  "\r\n" + test::telemetryLine({}, 150) + "\r\n");
+  std::string tooLong = dir.write("long.log", "note\r\n" + test::telemetryLine({{35, 3}}) + "\r\n" +
+                                                  test::telemetryLine({}, 150) + "\r\n");
 };
 
 TEST_F(TwkCsv, UsageErrorsExitWithTwo) {
@@ -71,7 +73,8 @@ TEST_F(TwkCsv, InputErrorsNameTheFileAndLine) {
        "twk-csv: " + dir.file("missing.log") + ": No such file or directory\n"},
       {shellWord(dir.path().string()), "twk-csv: " + dir.path().string() + ": Is a directory\n"},
       {shellWord(good) + " " + shellWord(tooLong),
-       "twk-csv: " + tooLong + ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)\n"},
+       "twk-csv: " + tooLong +
+           ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)\n"},
   };
   for (const Case& c : cases) {
     const Outcome run = twkCsv(c.args);
@@ -115,7 +118,8 @@ TEST_F(TwkCsv, OutputFileIsReplacedOnlyWhenComplete) {
 
   run = twkCsv("-o " + shellWord(dir.file("no/such/folder.csv")) + " " + shellWord(good));
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "twk-csv: " + dir.file("no/such/folder.csv") + ": No such file or directory\n");
+  EXPECT_EQ(run.err,
+            "twk-csv: " + dir.file("no/such/folder.csv") + ": No such file or directory\n");
 
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -145,15 +149,51 @@ TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
   // A German locale compiled into the test's folder, so the machine needs no generated locales.
   const std::string locales = dir.file("locales");
   std::filesystem::create_directory(locales);
-  const std::string make = "localedef -i de_DE -f UTF-8 " + shellWord(locales + "/de_DE.UTF-8") +
-                           " >/dev/null 2>&1";
+  const std::string make =
+      "localedef -i de_DE -f UTF-8 " + shellWord(locales + "/de_DE.UTF-8") + " >/dev/null 2>&1";
   ASSERT_EQ(std::system(make.c_str()), 0) << "localedef could not build de_DE.UTF-8";
   const std::string line = dir.write("half.log", test::telemetryLine(test::word(37, 0x00FF)));
-  const Outcome german = twkCsv(shellWord(line), "LOCPATH=" + shellWord(locales) + " LC_ALL=de_DE.UTF-8");
+  const Outcome german =
+      twkCsv(shellWord(line), "LOCPATH=" + shellWord(locales) + " LC_ALL=de_DE.UTF-8");
   ASSERT_EQ(german.status, 0) << german.err;
   EXPECT_NE(german.out.find(";19,921875;"), std::string::npos) << german.out;
   const Outcome plain = twkCsv(shellWord(line));
   EXPECT_NE(plain.out.find(";19.921875;"), std::string::npos) << plain.out;
+}
+
+// Refusals that protect the user's files and say what was wrong: an output that is one of the
+// inputs (under any name) is refused before anything is read, an unknown option is named, and an
+// input without packets is reported while the load goes on.
+TEST_F(TwkCsv, OptionsThatWouldHurtOrPuzzleTheUser) {
+  const std::string original = test::readFile(good);
+  std::filesystem::create_hard_link(good, dir.file("hard.log"));
+  std::filesystem::create_symlink(good, dir.file("soft.log"));
+  const std::string note = dir.write("note.txt", "no telemetry here\r\n");
+  struct Case {
+    std::string args;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"-o " + shellWord(good) + " " + shellWord(good), 2,
+       "twk-csv: " + good + ": the output would overwrite an input\n"},
+      {"-o " + shellWord(dir.file("hard.log")) + " " + shellWord(note) + " " + shellWord(good), 2,
+       "twk-csv: " + dir.file("hard.log") + ": the output would overwrite an input\n"},
+      {"-o " + shellWord(dir.file("soft.log")) + " - <" + shellWord(good), 2,
+       "twk-csv: " + dir.file("soft.log") + ": the output would overwrite an input\n"},
+      {"--frobnicate=1 " + shellWord(good), 2,
+       "twk-csv: unknown option '--frobnicate'\nUsage: twk-csv [-o FILE] LOG...\n"},
+      {"-x " + shellWord(good), 2,
+       "twk-csv: unknown option '-x'\nUsage: twk-csv [-o FILE] LOG...\n"},
+      {shellWord(note) + " " + shellWord(good) + " " + shellWord(note), 0,
+       "twk-csv: " + note + ": no Tarnwick packets\ntwk-csv: " + note + ": no Tarnwick packets\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = twkCsv(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_EQ(run.err.substr(0, c.err.size()), c.err) << c.args;
+    EXPECT_EQ(test::readFile(good), original) << c.args;
+  }
 }
 
 }  // namespace
@@ -185,7 +225,8 @@ TEST_F(TwkCsv, HostileInputs) {
       {"nul.log", withNul + "\r\n\0\0\0\r\n", 0, 1, ""},
       {"utf16.log", utf16, 0, 2, ""},
       {"wide.log", "note\r\n" + wide + "\r\n", 1, 0,
-       ":2: line too long: " + std::to_string(wide.size()) + " characters (at most 65535 are read)\n"},
+       ":2: line too long: " + std::to_string(wide.size()) +
+           " characters (at most 65535 are read)\n"},
       {"blanks and ümlauts.log", test::readFile(good), 0, 2, ""},
   };
   for (const Case& c : cases) {
@@ -194,7 +235,8 @@ TEST_F(TwkCsv, HostileInputs) {
     EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
     if (c.status == 0) {
       EXPECT_EQ(countLines(run.out), c.packets + 1) << c.name;
-      EXPECT_TRUE(run.err.empty()) << c.name;
+      EXPECT_EQ(run.err, c.packets == 0 ? "twk-csv: " + path + ": no Tarnwick packets\n" : "")
+          << c.name;
     } else {
       EXPECT_EQ(run.err, "twk-csv: " + path + c.error) << c.name;
     }
@@ -209,7 +251,8 @@ TEST_F(TwkCsv, UnreadableFileAndFolderAsOutput) {
   ::chmod(secret.c_str(), 0);
   ::chmod(dir.path().c_str(), 0755);
   // Root reads any file; the check then runs as the unprivileged user nobody.
-  const std::string as = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const std::string as =
+      ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
   const Outcome run = twkCsv(shellWord(secret), "LC_ALL=C " + as);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "twk-csv: " + secret + ": Permission denied\n");

@@ -75,11 +75,11 @@ TEST(ByteLoop, WritesHalfTheLengthRoundedToEvenPlusOnePositions) {
     std::vector<std::pair<int, double>> cells;
   };
   const Case cases[] = {
-      {"", 1, false, {{0, 0}, {1, 99}}},
-      {"4B", 2, false, {{0, 75}, {1, 0}, {2, 99}}},
-      {"ABCDE", 3, false, {{0, 0xAB}, {1, 0xCD}, {2, 0xE}, {3, 99}}},           // L=5: n=2
-      {"ABCDEF1", 5, false, {{2, 0xEF}, {3, 1}, {4, 0}, {5, 99}}},              // L=7: n=4
-      {std::string(22, 'F'), 12, false, {{10, 255}, {11, 0}, {12, 99}}},       // 11 bytes
+      {"", 1, false, {{0, 0}, {1, 0}}},
+      {"4B", 2, false, {{0, 75}, {1, 0}, {2, 0}}},
+      {"ABCDE", 3, false, {{0, 0xAB}, {1, 0xCD}, {2, 0xE}, {3, 0}}},            // L=5: n=2
+      {"ABCDEF1", 5, false, {{2, 0xEF}, {3, 1}, {4, 0}, {5, 0}}},               // L=7: n=4
+      {std::string(22, 'F'), 12, false, {{10, 255}, {11, 0}, {12, 0}}},        // 11 bytes
       {"ZZ4GG41f", 5, false, {{0, 0}, {1, 4}, {2, 0}, {3, 31}, {4, 0}}},
       {std::string(300, 'A'), 151, false, {{149, 0xAA}, {150, 0}}},
       {std::string(301, 'A'), 151, false, {{150, 0xA}}},
