@@ -19,4 +19,16 @@ QString decodeFailureText(const Error& error, const QStringList& notRead) {
   return text;
 }
 
+QString noPacketsText(const QStringList& files) {
+  const bool one = files.size() == 1;
+  return (one ? QStringLiteral("No Tarnwick packets in %1.").arg(files.front())
+              : QStringLiteral("No Tarnwick packets in these files:\n") +
+                    files.join(QLatin1Char('\n'))) +
+         QStringLiteral(
+             "\n\nA Tarnwick packet is a line that carries the call sign X0TWK-1, "
+             "written \"58 30 54 57 4B 2D 31\", at characters 13 to 32; ") +
+         (one ? QStringLiteral("no line of this file does.")
+              : QStringLiteral("no line of these files does."));
+}
+
 }  // namespace twk

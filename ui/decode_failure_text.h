@@ -11,4 +11,8 @@ class Error;
 // one, the reason, that the packets read before it stay, and the chosen files left unread.
 QString decodeFailureText(const Error& error, const QStringList& notRead);
 
+// The message shown when a whole load, or a dropped file, holds no Tarnwick packet: the files,
+// and what a packet's line must carry, so the user can tell a wrong file from a damaged one.
+QString noPacketsText(const QStringList& files);
+
 }  // namespace twk

@@ -26,7 +26,9 @@ void DroppedFileIntake::RichTextBox1_OLEDragDrop(const QMimeData& data) {
   m_window.Log_FileName = first;
   if (!isLogName(first)) return;
   try {
-    m_window.Decode_TextFile();
+    if (m_window.Decode_TextFile(Form1::WhenEmpty::Keep) == 0) {
+      showMessage(&m_window, noPacketsText({first}));
+    }
   } catch (const Error& error) {
     showMessage(&m_window, decodeFailureText(error, {}));
   }

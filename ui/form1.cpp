@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -209,9 +211,9 @@ void Form1::buildLayout() {
   QPalette grey = m_text[1]->palette();
   grey.setColor(QPalette::Text, QColor::fromRgba(kGreyText));
   m_text[1]->setPalette(grey);
-  m_text[1]->setToolTip(QStringLiteral("invalid"));
-  m_text[23]->setToolTip(QStringLiteral("invalid readings"));
-  m_text[24]->setToolTip(QStringLiteral("invalid readings"));
+  m_hoverText[1] = QStringLiteral("invalid");
+  m_hoverText[23] = m_hoverText[24] = QStringLiteral("invalid readings");
+  for (int n = 0; n < kRowCount; ++n) m_text[n]->setToolTip(m_hoverText[n]);
 
   m_chartFrame = new QGroupBox(QStringLiteral("Graph"), client);
   m_chartFrame->setObjectName(QStringLiteral("Frame8"));
@@ -245,19 +247,23 @@ QString Form1::channelCaption(int n) const {
   return m_name.at(static_cast<std::size_t>(n))->text();
 }
 
-void Form1::Decode_TextFile() {
-  LogViewSink sink(m_packets, *m_fileLabel, *m_log);
+int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
+  const int before = m_packets.Packet_Count;
+  // A file added to the load shows its path and lines only once it has a line to show.
+  LogViewSink sink(m_packets, *m_fileLabel, *m_log, whenEmpty == WhenEmpty::Keep);
   try {
     decodeLogIntoStore(QFile::encodeName(Log_FileName).toStdString(), sink, m_packets, m_values);
   } catch (const Error&) {
     sink.flush();
     // The packets stored before the failure are converted already; show them as after a whole
     // file. A file that never opened changed nothing, so the window stays as it was.
-    if (sink.started()) showChannels();
+    if (sink.shown()) showChannels();
     throw;
   }
   sink.flush();
-  showChannels();
+  const int added = m_packets.Packet_Count - before;
+  if (sink.shown()) showChannels();
+  return added;
 }
 
 void Form1::Make_Channels() {
@@ -267,10 +273,36 @@ void Form1::Make_Channels() {
 
 void Form1::showChannels() {
   m_scroll->setPacketMaximum(m_packets.Packet_Count);
+  {
+    // Every load starts at packet 1, whatever packet the one before was showing.
+    const QSignalBlocker quiet(m_scroll);
+    m_scroll->setValue(1);
+  }
   m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
                          QString::number(m_scroll->packetMaximum()));
-  Show_Data(1);
+  if (m_packets.Packet_Count > 0) {
+    Show_Data(1);
+  } else {
+    // A load without packets shows no values and no chart, rather than an earlier load's.
+    for (int n = 0; n < kChannelCount; ++n) setFieldText(n, QString());
+    m_chart->setRowCount(0);
+    m_chartFrame->setTitle(QStringLiteral("Graph"));
+  }
   Option1_Click(1);
+}
+
+void Form1::setFieldText(int n, const QString& text) {
+  QLineEdit* field = m_text[n];
+  field->setText(text);
+  // A value wider than its field shows its start, and the whole value where the mouse rests.
+  field->setCursorPosition(0);
+  const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+  const QMargins margins = field->textMargins();
+  const int room = field->width() - 2 * frame - margins.left() - margins.right() - 4;
+  const bool fits = field->fontMetrics().horizontalAdvance(text) <= room;
+  QString tip = m_hoverText[n];
+  if (!fits) tip = m_hoverText[n].isEmpty() ? text : text + QLatin1Char('\n') + m_hoverText[n];
+  if (field->toolTip() != tip) field->setToolTip(tip);
 }
 
 void Form1::Show_Data(int packet) {
@@ -278,8 +310,8 @@ void Form1::Show_Data(int packet) {
   const std::string separator = decimalSeparator().toStdString();
   const ChannelRow& row = m_values.Channel_Values[static_cast<std::size_t>(packet)];
   for (int n = 0; n < kChannelCount; ++n) {
-    m_text[n]->setText(
-        QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
+    setFieldText(
+        n, QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
   }
 }
 

@@ -51,10 +51,16 @@ class Form1 : public QMainWindow {
   // The log file that Decode_TextFile reads next; callers set it first.
   QString Log_FileName;
 
+  // How a decoded file that holds no packet leaves the window.
+  enum class WhenEmpty {
+    Show,  // a file of a fresh load: it is the file shown, its empty log view included
+    Keep,  // a file added to the load: the window keeps showing the load as it was
+  };
+
   // Reads Log_FileName into the store after the packets already there, converts all packets
   // and shows packet 1 and channel 1. A twk::Error is passed on after the window shows the
-  // packets stored before it.
-  void Decode_TextFile();
+  // packets stored before it. Returns the number of packets the file added.
+  int Decode_TextFile(WhenEmpty whenEmpty = WhenEmpty::Show);
   // Converts packets 1..Packet_Count and brings the window up to date.
   void Make_Channels();
   // Fills the 31 value fields from a packet row (0 to 5000); throws std::out_of_range otherwise.
@@ -67,6 +73,7 @@ class Form1 : public QMainWindow {
  private:
   void buildLayout();
   void showChannels();
+  void setFieldText(int n, const QString& text);
   QString chartToolTip(int row) const;
 
   PacketStore m_packets;
@@ -75,7 +82,8 @@ class Form1 : public QMainWindow {
   std::array<OptionButton*, kRowCount> m_option{};
   std::array<QLabel*, kRowCount> m_name{};
   std::array<QLineEdit*, kRowCount> m_text{};
-  std::array<QLabel*, kRowCount> m_unit{};  // none for rows 30 to 32
+  std::array<QLabel*, kRowCount> m_unit{};     // none for rows 30 to 32
+  std::array<QString, kRowCount> m_hoverText;  // a field's own tooltip
   QGroupBox* m_chartFrame = nullptr;
   BarChart* m_chart = nullptr;
   QLabel* m_fileLabel = nullptr;

@@ -7,16 +7,22 @@
 
 namespace twk {
 
-LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view)
-    : StoreSink(store), m_fileLabel(fileLabel), m_view(view) {}
+LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, bool waitForALine)
+    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_waitForALine(waitForALine) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
-  m_started = true;
-  m_fileLabel.setText(QFile::decodeName(path.c_str()));
+  m_path = QFile::decodeName(path.c_str());
+  if (!m_waitForALine) show();
+}
+
+void LogViewSink::show() {
+  m_shown = true;
+  m_fileLabel.setText(m_path);
   m_view.clear();
 }
 
 void LogViewSink::lineShown(std::string_view text) {
+  if (!m_shown) show();
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
   m_pending.append(QLatin1Char('\r'));
 }

@@ -51,6 +51,7 @@ void OpenFileCommand::MnuOpenFile_Click() {
       return;
     }
   }
+  if (m_window.packets().Packet_Count == 0) showMessage(&m_window, noPacketsText(*chosen));
 }
 
 }  // namespace twk

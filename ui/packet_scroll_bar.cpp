@@ -1,5 +1,7 @@
 #include "ui/packet_scroll_bar.h"
 
+#include <algorithm>
+
 namespace twk {
 
 namespace {
@@ -12,6 +14,8 @@ PacketScrollBar::PacketScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, p
   setValue(kMinimum);
   // An arrow and a click on the track both move by one packet.
   setSingleStep(1);
+  // Qt's scroll bars invert their keys for the wheel's sake; Right means the next packet here.
+  setInvertedControls(false);
   setPageStep(1);
   // The panel changes when a dragged thumb is released, not while it moves.
   setTracking(false);
@@ -19,14 +23,7 @@ PacketScrollBar::PacketScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, p
 
 void PacketScrollBar::setPacketMaximum(int maximum) {
   m_maximum = maximum;
-  const bool reversed = maximum < kMinimum;
-  setInvertedAppearance(reversed);
-  setInvertedControls(reversed);
-  if (reversed) {
-    setRange(maximum, kMinimum);
-  } else {
-    setRange(kMinimum, maximum);
-  }
+  setRange(kMinimum, std::max(maximum, kMinimum));
 }
 
 }  // namespace twk

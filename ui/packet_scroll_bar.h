@@ -4,10 +4,8 @@
 
 namespace twk {
 
-// The packet selector. Its minimum is 1 and its maximum the packet count; a count of 0 puts the
-// maximum below the minimum. Qt keeps minimum <= maximum, so that case becomes the range 0 to 1
-// drawn right to left: the positions stay 1 and 0, the value 1 is kept, and the next load
-// restores the minimum of 1.
+// The packet selector. Its minimum is 1 and its maximum the packet count. A load without packets
+// leaves the one position 1, so no position offers a packet that the load does not hold.
 class PacketScrollBar : public QScrollBar {
   Q_OBJECT
 
