@@ -1,10 +1,12 @@
 // twk-csv: decodes telemetry logs headless and writes the CSV file the window exports.
 
 #include <getopt.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -14,13 +16,17 @@
 
 #include "core/error.h"
 #include "export/atomic_file.h"
+#include "export/csv_follow.h"
+#include "export/csv_row_sink.h"
 #include "export/csv_writer.h"
 #include "intake/log_decoder.h"
 #include "telemetry/channel_conversion.h"
 
 namespace {
 
-constexpr const char* kUsage = "Usage: twk-csv [-o FILE] LOG...\n";
+constexpr const char* kUsage =
+    "Usage: twk-csv [-o FILE] LOG...\n"
+    "       twk-csv -f LOG\n";
 
 constexpr const char* kHelp =
     "Decodes Tarnwick telemetry logs and writes every packet's 31 channel values as\n"
@@ -31,6 +37,11 @@ constexpr const char* kHelp =
     "  -o, --output FILE  write to FILE instead of standard output; FILE is replaced\n"
     "                   only when the whole CSV is written, and keeps its old contents\n"
     "                   on any error\n"
+    "  -f, --follow     follow one LOG that a station is still writing: after its end,\n"
+    "                   wait for more and write each new row as soon as its line is\n"
+    "                   complete; a log truncated or replaced is read again from its\n"
+    "                   start. Ends on Ctrl+C (SIGINT) or SIGTERM with every complete\n"
+    "                   row written. Writes to standard output only.\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -62,48 +73,28 @@ class Output {
   std::unique_ptr<twk::AtomicFile> m_file;
 };
 
-// Converts each packet as soon as its line is decoded and writes its CSV line, so memory stays
-// flat whatever the input's size. Every packet starts from a zeroed row, as in a fresh window.
-class CsvStreamSink : public twk::PacketSink {
+// Writes the rows out whenever a chunk of them has gathered.
+class CsvStreamSink : public twk::CsvRowSink {
  public:
   CsvStreamSink(Output& output, std::string separator)
-      : m_output(output), m_separator(std::move(separator)) {}
+      : CsvRowSink(std::move(separator)), m_output(output) {}
 
-  void fileStarted(const std::string&) override { m_fileCount = 0; }
-  bool hasRoom() const override { return true; }
-  twk::PacketRow& nextRow() override {
-    ++m_fileCount;
-    return m_row;
-  }
-  void lineShown(std::string_view) override {}
   void packetStored() override {
-    twk::convertPacket(m_row, m_values);
-    twk::appendCsvRow(m_text, m_values, m_separator);
-    if (m_text.size() >= kChunk) flush();
+    CsvRowSink::packetStored();
+    if (text().size() >= kChunk) flush();
   }
 
-  void writeHeader() {
-    const std::vector<std::string> captions = twk::defaultCaptions();
-    twk::appendCsvHeader(m_text, captions);
-  }
+  void writeHeader() { twk::appendCsvHeader(text(), twk::defaultCaptions()); }
 
   void flush() {
-    m_output.write(m_text);
-    m_text.clear();
+    m_output.write(text());
+    text().clear();
   }
-
-  // The packets of the file decoded last.
-  std::uint64_t fileCount() const { return m_fileCount; }
 
  private:
   static constexpr std::size_t kChunk = 256 * 1024;
 
   Output& m_output;
-  std::string m_separator;
-  twk::PacketRow m_row{};
-  twk::ChannelRow m_values{};
-  std::string m_text;
-  std::uint64_t m_fileCount = 0;
 };
 
 int usageError(const std::string& message) {
@@ -127,6 +118,29 @@ bool overwritesAnInput(const std::string& output, char** inputs, int count) {
   return false;
 }
 
+// Follows the log until SIGINT or SIGTERM, which end it cleanly: they are taken from a signal
+// descriptor instead of interrupting a write.
+int followLog(const std::string& path, const std::string& separator) {
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+  const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+  try {
+    const auto note = [](const std::string& text) {
+      std::fprintf(stderr, "twk-csv: %s\n", text.c_str());
+    };
+    if (twk::followLogAsCsv(path, STDOUT_FILENO, separator, stopFd, note) == 0) {
+      note(path + ": no Tarnwick packets");
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "twk-csv: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,14 +148,17 @@ int main(int argc, char** argv) {
   const std::string separator = std::localeconv()->decimal_point;
 
   static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
+                                    {"follow", no_argument, nullptr, 'f'},
                                     {"help", no_argument, nullptr, 'h'},
                                     {"version", no_argument, nullptr, 'V'},
                                     {nullptr, 0, nullptr, 0}};
   std::optional<std::string> outputPath;
+  bool follow = false;
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":o:hV", kOptions, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, ":o:fhV", kOptions, nullptr)) != -1;) {
     switch (c) {
       case 'o': outputPath = optarg; break;
+      case 'f': follow = true; break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
@@ -157,6 +174,14 @@ int main(int argc, char** argv) {
     }
   }
   if (optind >= argc) return usageError("no log file given");
+  if (follow) {
+    if (outputPath) return usageError("--follow writes to standard output only, not with -o");
+    if (argc - optind > 1) return usageError("--follow follows one log file");
+    if (std::string_view(argv[optind]) == "-") {
+      return usageError("--follow needs a log file, not standard input");
+    }
+    return followLog(argv[optind], separator);
+  }
   if (outputPath && outputPath->empty()) return usageError("the output file name is empty");
   if (outputPath && overwritesAnInput(*outputPath, argv + optind, argc - optind)) {
     std::fprintf(stderr, "twk-csv: %s: the output would overwrite an input\n", outputPath->c_str());

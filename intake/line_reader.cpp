@@ -102,14 +102,25 @@ bool LineReader::fill() {
 }
 
 bool LineReader::next(LogLine& line) {
-  m_carry.clear();
-  std::uint64_t length = 0;
-  bool started = false;
-  bool carried = false;
+  return read(line, false);
+}
+
+bool LineReader::nextComplete(LogLine& line) {
+  m_eof = false;  // the input may have grown since its end was reached
+  return read(line, true);
+}
+
+bool LineReader::read(LogLine& line, bool waitForLineEnd) {
+  if (!m_inLine) {
+    m_carry.clear();
+    m_lineLength = 0;
+    m_carried = false;
+  }
   for (;;) {
     if (m_pos == m_end && !fill()) {
-      if (!started) return false;
-      line = {m_carry, length, ++m_number};  // the last line has no line end
+      if (!m_inLine || waitForLineEnd) return false;
+      m_inLine = false;
+      line = {m_carry, m_lineLength, ++m_number};  // the last line has no line end
       return true;
     }
     if (m_skipLf) {
@@ -119,30 +130,31 @@ bool LineReader::next(LogLine& line) {
         continue;
       }
     }
-    started = true;
+    m_inLine = true;
     const char* begin = m_buffer.data() + m_pos;
     const char* end = m_buffer.data() + m_end;
     const char* eol = findLineEnd(begin, end);
     const auto count = static_cast<std::size_t>(eol - begin);
     // Keep at most kMaxLineLength characters of a line; the rest is only counted.
-    const std::size_t room = kMaxLineLength - std::min<std::size_t>(length, kMaxLineLength);
+    const std::size_t room = kMaxLineLength - std::min<std::size_t>(m_lineLength, kMaxLineLength);
     if (eol == end) {
       m_carry.append(begin, std::min(count, room));
-      length += count;
-      carried = true;
+      m_lineLength += count;
+      m_carried = true;
       m_pos = m_end;
       continue;
     }
     m_skipLf = *eol == '\r';
     m_pos += count + 1;
-    if (carried) {
+    if (m_carried) {
       m_carry.append(begin, std::min(count, room));
       line.text = m_carry;
     } else {
       line.text = std::string_view(begin, std::min(count, room));
     }
-    line.length = length + count;
+    line.length = m_lineLength + count;
     line.number = ++m_number;
+    m_inLine = false;
     return true;
   }
 }

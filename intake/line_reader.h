@@ -23,8 +23,13 @@ class LineReader {
 
   // Reads the next line; false at the end of the input. Throws Error on a read failure.
   bool next(LogLine& line);
+  // Reads the next complete line of an input that is still being written: false at its current
+  // end, where a last line without its line end is kept until a later call finds its end. Each
+  // call reads on from where the last one stopped.
+  bool nextComplete(LogLine& line);
 
  private:
+  bool read(LogLine& line, bool waitForLineEnd);
   bool fill();
   std::size_t readSome(char* into, std::size_t size);
   void detectByteOrderMark();
@@ -44,6 +49,9 @@ class LineReader {
   std::size_t m_rawKept = 0;  // an odd byte left over from the last read
   bool m_skipLf = false;      // the previous line ended in CR; a LF right after it belongs to it
   std::string m_carry;        // a line that spans buffer refills
+  bool m_inLine = false;      // a line has begun and not yet ended
+  bool m_carried = false;     // its start is in m_carry
+  std::uint64_t m_lineLength = 0;  // its length so far
   std::uint64_t m_number = 0;
 };
 

@@ -53,24 +53,27 @@ void decodeLog(const std::string& path, PacketSink& sink) {
   LineReader reader(fd, name);
   LogLine line;
   std::string shown;
-  while (reader.next(line)) {
-    if (!isTelemetryLine(line.text)) continue;
-    unescapeLine(line.text, shown);
-    if (!sink.hasRoom()) {
-      // The line that does not fit is shown, so the user sees where the load stopped.
-      sink.lineShown(shown);
-      throw Error(
-          ErrorKind::TableFull, name, line.number,
-          "packet table full: a load holds at most " + std::to_string(kMaxPackets) + " packets");
-    }
-    PacketRow& row = sink.nextRow();
+  while (reader.next(line)) decodeLine(line, name, sink, shown);
+}
+
+void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
+                std::string& shown) {
+  if (!isTelemetryLine(line.text)) return;
+  unescapeLine(line.text, shown);
+  if (!sink.hasRoom()) {
+    // The line that does not fit is shown, so the user sees where the load stopped.
     sink.lineShown(shown);
-    const StoredBytes stored = storeLineBytes(shown, row);
-    sink.packetStored();
-    if (stored.tooLong || line.length > kMaxLineLength) {
-      throw Error(ErrorKind::LineTooLong, name, line.number,
-                  tooLongReason(line.length, shown.size()));
-    }
+    throw Error(
+        ErrorKind::TableFull, name, line.number,
+        "packet table full: a load holds at most " + std::to_string(kMaxPackets) + " packets");
+  }
+  PacketRow& row = sink.nextRow();
+  sink.lineShown(shown);
+  const StoredBytes stored = storeLineBytes(shown, row);
+  sink.packetStored();
+  if (stored.tooLong || line.length > kMaxLineLength) {
+    throw Error(ErrorKind::LineTooLong, name, line.number,
+                tooLongReason(line.length, shown.size()));
   }
 }
 

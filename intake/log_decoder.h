@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "intake/line_reader.h"
 #include "intake/packet_store.h"
 
 namespace twk {
@@ -30,6 +31,11 @@ class PacketSink {
 // Decodes the log file at path ("-" reads standard input) into sink. Every file is closed on
 // every path. Throws Error: OpenFailed, ReadFailed, LineTooLong or TableFull.
 void decodeLog(const std::string& path, PacketSink& sink);
+
+// Decodes one line of the log named name: a telemetry line becomes the sink's next packet, any
+// other line is skipped. shown is the caller's buffer for the un-escaped text. Throws Error:
+// LineTooLong or TableFull.
+void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink, std::string& shown);
 
 // The name errors give standard input.
 inline constexpr std::string_view kStdinName = "(standard input)";

@@ -3,13 +3,17 @@
 // samples/sample.log was made with:
 //   twk-loggen --packets 3000 --seed 20260302 -o samples/sample.log
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "log_generator.h"
@@ -17,7 +21,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [-o FILE]\n";
+    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [-o FILE]\n"
+    "       twk-loggen --live [--rate N] [--packets N] [--seed S] [--others R] -o FILE\n";
 
 constexpr const char* kHelp =
     "Writes a receiving station's log of Tarnwick beacons: a simulated orbit with sunlight and\n"
@@ -31,6 +36,10 @@ constexpr const char* kHelp =
     "  --seed S       seed of the simulation (default 1)\n"
     "  --others R     mean number of other lines before each beacon (default 0.6)\n"
     "  -o, --output FILE  write to FILE instead of standard output\n"
+    "  --live         act as a station during a pass: append to FILE (made when\n"
+    "                 missing) beacons at --rate per second, each with the lines\n"
+    "                 before it, until stopped (Ctrl+C) or --packets are written\n"
+    "  --rate N       beacons per second with --live (default 1; fractions allowed)\n"
     "  -h, --help     show this help and exit\n";
 
 int usageError(const char* message) {
@@ -54,6 +63,48 @@ bool parseNonNegative(const char* text, double& value) {
   return errno == 0 && end != text && *end == '\0' && value >= 0 && value < 1e9;
 }
 
+// Appends beacons to path at rate per second, each beacon with the lines before it in one
+// write, so a reader never sees half a beacon written by a stopped generator. A new or empty
+// file gets the log's opening lines first.
+int appendLive(const char* path, std::uint64_t seed, double others, double rate,
+               std::uint64_t packets) {
+  const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0) {
+    std::fprintf(stderr, "twk-loggen: %s: %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  twk::LogGenerator generator(seed, others);
+  std::string text;
+  if (info.st_size == 0) generator.appendHeader(text);
+  timespec next{};
+  ::clock_gettime(CLOCK_MONOTONIC, &next);
+  const auto period = static_cast<std::int64_t>(1e9 / rate);
+  for (std::uint64_t n = 0; n < packets; ++n) {
+    generator.appendBeacon(text);
+    for (std::string_view rest = text; !rest.empty();) {
+      const ssize_t written = ::write(fd, rest.data(), rest.size());
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) {
+        std::fprintf(stderr, "twk-loggen: %s: write failed: %s\n", path, std::strerror(errno));
+        return 1;
+      }
+      rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    text.clear();
+    // The schedule is absolute, so the rate holds however long each write took.
+    const std::int64_t at = next.tv_nsec + period;
+    next.tv_sec += at / 1000000000;
+    next.tv_nsec = at % 1000000000;
+    if (n + 1 < packets) {
+      while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+      }
+    }
+  }
+  ::close(fd);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +113,8 @@ int main(int argc, char** argv) {
                                     {"seed", required_argument, nullptr, 's'},
                                     {"others", required_argument, nullptr, 'r'},
                                     {"output", required_argument, nullptr, 'o'},
+                                    {"live", no_argument, nullptr, 'l'},
+                                    {"rate", required_argument, nullptr, 'R'},
                                     {"help", no_argument, nullptr, 'h'},
                                     {nullptr, 0, nullptr, 0}};
   std::uint64_t packets = 0;
@@ -70,6 +123,8 @@ int main(int argc, char** argv) {
   std::uint64_t seed = 1;
   double others = 0.6;
   const char* outputPath = nullptr;
+  bool live = false;
+  double rate = 1;
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":o:h", kOptions, nullptr)) != -1;) {
     switch (c) {
@@ -90,20 +145,26 @@ int main(int argc, char** argv) {
           return usageError("--others needs a number from 0 to 100");
         }
         break;
-      case 'o':
-        outputPath = optarg;
+      case 'o': outputPath = optarg; break;
+      case 'l': live = true; break;
+      case 'R':
+        if (!parseNonNegative(optarg, rate) || rate <= 0) {
+          return usageError("--rate needs a positive number");
+        }
         break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return 0;
-      case ':':
-        return usageError("an option needs a value");
-      default:
-        return usageError("unknown option");
+      case ':': return usageError("an option needs a value");
+      default: return usageError("unknown option");
     }
   }
   if (optind < argc) return usageError("unexpected argument");
+  if (live) {
+    if (outputPath == nullptr) return usageError("--live needs -o FILE");
+    return appendLive(outputPath, seed, others, rate, packetsGiven ? packets : UINT64_MAX);
+  }
   if (!packetsGiven && sizeMb == 0) packets = 3000;
   const std::uint64_t maxBytes = sizeMb > 0 ? static_cast<std::uint64_t>(sizeMb * 1e6) : UINT64_MAX;
   const std::uint64_t maxPackets = packetsGiven || sizeMb == 0 ? packets : UINT64_MAX;

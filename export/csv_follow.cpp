@@ -1,0 +1,101 @@
+#include "export/csv_follow.h"
+
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "core/error.h"
+#include "export/atomic_file.h"
+#include "export/csv_row_sink.h"
+#include "export/csv_writer.h"
+#include "intake/log_follower.h"
+
+namespace twk {
+namespace {
+
+constexpr int kFallbackCheckMs = 250;
+
+// Change events for the log: its folder (a log replaced at its name) and the file itself.
+class ChangeEvents {
+ public:
+  explicit ChangeEvents(const std::string& path) : m_path(path) {
+    m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    if (m_fd >= 0) {
+      ::inotify_add_watch(m_fd, folder.c_str(),
+                          IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY);
+      watchFile();
+    }
+  }
+  ~ChangeEvents() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  ChangeEvents(const ChangeEvents&) = delete;
+  ChangeEvents& operator=(const ChangeEvents&) = delete;
+
+  // The file at the path was replaced: watch the new one.
+  void watchFile() {
+    if (m_fd >= 0) ::inotify_add_watch(m_fd, m_path.c_str(), IN_MODIFY | IN_ATTRIB);
+  }
+
+  // Waits for a change, at most the fallback time; true when stopFd became readable.
+  bool wait(int stopFd) {
+    pollfd fds[2] = {{stopFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
+    const int got = ::poll(fds, m_fd >= 0 ? 2 : 1, kFallbackCheckMs);
+    if (got > 0 && (fds[1].revents & POLLIN) != 0) {
+      char events[4096];
+      while (::read(m_fd, events, sizeof events) > 0) {
+      }
+    }
+    return got > 0 && (fds[0].revents & POLLIN) != 0;
+  }
+
+ private:
+  std::string m_path;
+  int m_fd = -1;
+};
+
+}  // namespace
+
+std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view separator,
+                             int stopFd, const std::function<void(const std::string&)>& note) {
+  LogFollower follower(path);
+  ChangeEvents events(path);
+  CsvRowSink sink{std::string(separator)};
+  appendCsvHeader(sink.text(), defaultCaptions());
+  const auto writeRows = [&] {
+    if (sink.text().empty()) return;
+    if (const int failure = writeAll(out, sink.text())) {
+      throw Error(ErrorKind::WriteFailed, "standard output", 0, systemReason(failure));
+    }
+    sink.text().clear();
+  };
+  for (bool stop = false;;) {
+    try {
+      switch (follower.read(sink)) {
+        case LogFollower::Change::None: break;
+        case LogFollower::Change::Truncated:
+          note(path + ": truncated, reading it again from its start");
+          break;
+        case LogFollower::Change::Replaced:
+          events.watchFile();
+          note(path + ": replaced, reading the new file from its start");
+          break;
+      }
+    } catch (const Error&) {
+      writeRows();  // the rows before the failing line
+      throw;
+    }
+    writeRows();
+    if (stop) return sink.count();
+    stop = events.wait(stopFd);
+  }
+}
+
+}  // namespace twk

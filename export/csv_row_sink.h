@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "intake/log_decoder.h"
+#include "telemetry/channel_conversion.h"
+
+namespace twk {
+
+// Turns each packet into its CSV row as soon as its line is decoded, so memory stays flat
+// whatever the number of packets; the rows gather in text() until the caller writes them.
+// Every packet starts from a zeroed row, as in a fresh window, and there is no packet limit.
+class CsvRowSink : public PacketSink {
+ public:
+  explicit CsvRowSink(std::string separator) : m_separator(std::move(separator)) {}
+
+  void fileStarted(const std::string&) override { m_fileCount = 0; }
+  bool hasRoom() const override { return true; }
+  PacketRow& nextRow() override;
+  void lineShown(std::string_view) override {}
+  void packetStored() override;
+
+  std::string& text() { return m_text; }
+  // The packets of the file started last, and of all files.
+  std::uint64_t fileCount() const { return m_fileCount; }
+  std::uint64_t count() const { return m_count; }
+
+ private:
+  std::string m_separator;
+  PacketRow m_row{};
+  ChannelRow m_values{};
+  std::string m_text;
+  std::uint64_t m_fileCount = 0;
+  std::uint64_t m_count = 0;
+};
+
+}  // namespace twk

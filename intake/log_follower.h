@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+
+#include "intake/line_reader.h"
+#include "intake/log_decoder.h"
+
+namespace twk {
+
+// Follows a log that a station is still writing. Each read() decodes the complete lines that
+// were appended since the last one into a sink; a last line without its line end waits for its
+// end. A file that shrinks (truncated for the next pass) or is replaced at its path (rotated)
+// is read again from the start of its new contents, its packets following those read before.
+class LogFollower {
+ public:
+  // What happened to the file before a read() went on reading it.
+  enum class Change { None, Truncated, Replaced };
+
+  // Opens the log. Throws Error (OpenFailed).
+  explicit LogFollower(std::string path);
+  ~LogFollower();
+  LogFollower(const LogFollower&) = delete;
+  LogFollower& operator=(const LogFollower&) = delete;
+
+  // Decodes what was appended into sink; the first call reads the file from its start. Throws
+  // Error (ReadFailed, LineTooLong, TableFull) for the line that failed, after the lines before
+  // it went to the sink; a later call goes on after that line.
+  Change read(PacketSink& sink);
+
+  const std::string& path() const { return m_path; }
+
+ private:
+  void open();
+  void restart();
+  void decodeAppended(PacketSink& sink, bool toTheEnd);
+
+  std::string m_path;
+  int m_fd = -1;
+  dev_t m_device = 0;
+  ino_t m_inode = 0;
+  std::unique_ptr<LineReader> m_reader;
+  std::string m_shown;
+};
+
+}  // namespace twk
