@@ -4,6 +4,7 @@
 
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/log_file_dialog.h"
 #include "ui/log_view.h"
 
 namespace twk {
@@ -12,6 +13,7 @@ AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
     : QObject(&window),
       m_window(window),
       m_open(window, std::move(chooser)),
+      m_follow(new LogFollowCommand(window, logFileDialog(&window, false))),
       m_export(window, std::move(csvFolder)),
       m_drop(window) {
   buildMenus();
@@ -37,6 +39,12 @@ void AppShell::buildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("MnuFile"));
   item(file, "MnuOpenFile", QStringLiteral("Open"), &AppShell::MnuOpenFile_Click);
+  item(file, "MnuFollowLog", QStringLiteral("Follow Log…"), &AppShell::MnuFollowLog_Click)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  QAction* stop = item(file, "MnuStopFollowing", QStringLiteral("Stop Following"),
+                       &AppShell::MnuStopFollowing_Click);
+  stop->setEnabled(false);
+  connect(m_follow, &LogFollowCommand::followingChanged, stop, &QAction::setEnabled);
   item(file, "MnuExit", QStringLiteral("Exit"), &AppShell::MnuExit_Click);
 
   QMenu* tlm = bar->addMenu(QStringLiteral("TLM File"));

@@ -7,15 +7,17 @@
 #include "ui/csv_export_command.h"
 #include "ui/dropped_file_intake.h"
 #include "ui/form2.h"
+#include "ui/log_follow_command.h"
 #include "ui/open_file_command.h"
 
 namespace twk {
 
 class Form1;
 
-// What surrounds the main window's work: the menu bar with its commands ("File" with "Open" and
-// "Exit", "TLM File" with "Write CSV File", and "Info"), the log view's drop intake and the
-// about box. It lives as long as the window it is made for, as a child of it.
+// What surrounds the main window's work: the menu bar with its commands ("File" with "Open",
+// "Follow Log…", "Stop Following" and "Exit", "TLM File" with "Write CSV File", and "Info"), the
+// log view's drop intake and the about box. It lives as long as the window it is made for, as a
+// child of it.
 class AppShell : public QObject {
   Q_OBJECT
 
@@ -25,6 +27,9 @@ class AppShell : public QObject {
   ~AppShell() override;
 
   void MnuOpenFile_Click() { m_open.MnuOpenFile_Click(); }
+  void MnuFollowLog_Click() { m_follow->MnuFollowLog_Click(); }
+  void MnuStopFollowing_Click() { m_follow->MnuStopFollowing_Click(); }
+  LogFollowCommand& followCommand() { return *m_follow; }
   void WriteCSVFile_Click() { m_export.WriteCSVFile_Click(); }
   // Closes the main window without a question; an open about box stays, and the program ends
   // when the last window is closed.
@@ -39,6 +44,7 @@ class AppShell : public QObject {
 
   Form1& m_window;
   OpenFileCommand m_open;
+  LogFollowCommand* m_follow;  // a child of the window
   CsvExportCommand m_export;
   DroppedFileIntake m_drop;
   QPointer<Form2> m_about;

@@ -59,6 +59,12 @@ void BarChart::setRow(int row, const QString& label, double value) {
   changed();
 }
 
+void BarChart::appendRow(const QString& label, double value) {
+  m_values.push_back(value);
+  m_labels.push_back(label);
+  changed();
+}
+
 QString BarChart::rowLabel(int row) const {
   return m_labels.at(row - 1);
 }

@@ -32,6 +32,8 @@ class BarChart : public QWidget {
   int rowCount() const { return static_cast<int>(m_values.size()); }
   // Rows are numbered from 1, as the packets whose values they usually hold.
   void setRow(int row, const QString& label, double value);
+  // Adds a row after the last, as new packets arrive, without refilling the others.
+  void appendRow(const QString& label, double value);
   QString rowLabel(int row) const;
   double value(int row) const;
 

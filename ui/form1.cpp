@@ -248,9 +248,12 @@ QString Form1::channelCaption(int n) const {
 }
 
 int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
+  emit decodingStarted();
   const int before = m_packets.Packet_Count;
   // A file added to the load shows its path and lines only once it has a line to show.
-  LogViewSink sink(m_packets, *m_fileLabel, *m_log, whenEmpty == WhenEmpty::Keep);
+  LogViewSink sink(
+      m_packets, *m_fileLabel, *m_log,
+      whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart);
   try {
     decodeLogIntoStore(QFile::encodeName(Log_FileName).toStdString(), sink, m_packets, m_values);
   } catch (const Error&) {
@@ -339,12 +342,19 @@ void Form1::Option1_Click(int index) {
 }
 
 void Form1::Draw_Chart(int channel) {
+  m_chartChannel = channel;
   const int count = m_packets.Packet_Count;
   if (count < 1) return;
   const QLabel* unit = m_unit[channel];
   m_chartUnit = unit != nullptr ? unit->text() : QString();
   m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
                          QStringLiteral(" ]"));
+  setCategorySpacing(count);
+  m_chart->setRowCount(count);
+  for (int i = 1; i <= count; ++i) m_chart->setRow(i, QString::number(i), chartValue(i));
+}
+
+void Form1::setCategorySpacing(int count) {
   if (count > 100) {
     m_chart->setAutoCategorySpacing(false);
     // count / 20 to the nearest whole number, halves to even (the default rounding mode).
@@ -354,13 +364,46 @@ void Form1::Draw_Chart(int channel) {
   } else {
     m_chart->setAutoCategorySpacing(true);
   }
-  m_chart->setRowCount(count);
-  const bool filtered = channel == 23 || channel == 24;
-  for (int i = 1; i <= count; ++i) {
-    const double v =
-        m_values.Channel_Values[static_cast<std::size_t>(i)][static_cast<std::size_t>(channel)];
-    m_chart->setRow(i, QString::number(i), filtered && v <= -50.0 ? 0.0 : v);
+}
+
+double Form1::chartValue(int packet) const {
+  const double v = m_values.Channel_Values[static_cast<std::size_t>(packet)]
+                                          [static_cast<std::size_t>(m_chartChannel)];
+  // The two temperatures read -50 C and below where their sensor fails: those are charted as 0.
+  const bool filtered = m_chartChannel == 23 || m_chartChannel == 24;
+  return filtered && v <= -50.0 ? 0.0 : v;
+}
+
+void Form1::appendPackets(int first) {
+  const int count = m_packets.Packet_Count;
+  if (first > count) return;
+  const bool atNewest = m_scroll->value() >= m_scroll->packetMaximum();
+  for (int p = first; p <= count; ++p) {
+    const auto row = static_cast<std::size_t>(p);
+    convertPacket(m_packets.Packet_Bytes[row], m_values.Channel_Values[row]);
   }
+  m_scroll->setPacketMaximum(count);
+  if (m_chart->rowCount() == 0 || m_chart->rowCount() != first - 1) {
+    Draw_Chart(m_chartChannel);
+  } else {
+    setCategorySpacing(count);
+    for (int p = first; p <= count; ++p) m_chart->appendRow(QString::number(p), chartValue(p));
+  }
+  // A panel on the newest packet moves on to the new newest; one the user moved back stays.
+  if (atNewest) {
+    showPacket(count);
+  } else {
+    m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
+                           QString::number(count));
+  }
+}
+
+void Form1::showPacket(int packet) {
+  {
+    const QSignalBlocker quiet(m_scroll);
+    m_scroll->setValue(packet);
+  }
+  HScroll1_Change();
 }
 
 QString Form1::chartToolTip(int row) const {

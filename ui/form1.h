@@ -70,10 +70,23 @@ class Form1 : public QMainWindow {
   void Draw_Chart(int channel);
   void HScroll1_Change();
 
+  // Converts and shows packets first..Packet_Count that were added to the load after it was
+  // shown, as a followed log grows: the chart gains their bars, the scroll bar its range, and a
+  // panel that showed the newest packet moves on to the new newest one.
+  void appendPackets(int first);
+  // Moves the scroll bar to packet and shows it.
+  void showPacket(int packet);
+
+ signals:
+  // A file is about to be decoded into the store (opened or dropped).
+  void decodingStarted();
+
  private:
   void buildLayout();
   void showChannels();
   void setFieldText(int n, const QString& text);
+  void setCategorySpacing(int count);
+  double chartValue(int packet) const;
   QString chartToolTip(int row) const;
 
   PacketStore m_packets;
@@ -92,6 +105,7 @@ class Form1 : public QMainWindow {
   LogView* m_log = nullptr;
   QListWidget* m_fileList = nullptr;
   QString m_chartUnit;
+  int m_chartChannel = 1;
 };
 
 }  // namespace twk

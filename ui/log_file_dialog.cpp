@@ -31,10 +31,11 @@ void setUpLogFileDialog(QFileDialog& dialog) {
   });
 }
 
-FileChooser logFileDialog(QWidget* parent) {
-  return [parent]() -> std::optional<QStringList> {
+FileChooser logFileDialog(QWidget* parent, bool several) {
+  return [parent, several]() -> std::optional<QStringList> {
     QFileDialog dialog(parent);
     setUpLogFileDialog(dialog);
+    if (!several) dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedFiles();
   };

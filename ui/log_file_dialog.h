@@ -15,7 +15,8 @@ QStringList logFileFilters();
 // Qt's own dialog, whose filters behave the same on every desktop.
 void setUpLogFileDialog(QFileDialog& dialog);
 
-// The open command's chooser: the dialog above, shown modally over parent.
-FileChooser logFileDialog(QWidget* parent);
+// The open command's chooser: the dialog above, shown modally over parent; with several false
+// it picks one file, as following a log does.
+FileChooser logFileDialog(QWidget* parent, bool several = true);
 
 }  // namespace twk

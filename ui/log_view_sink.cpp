@@ -7,12 +7,12 @@
 
 namespace twk {
 
-LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, bool waitForALine)
-    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_waitForALine(waitForALine) {}
+LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show)
+    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_show(show) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
   m_path = QFile::decodeName(path.c_str());
-  if (!m_waitForALine) show();
+  if (m_show == Show::AtStart) show();
 }
 
 void LogViewSink::show() {
@@ -22,7 +22,7 @@ void LogViewSink::show() {
 }
 
 void LogViewSink::lineShown(std::string_view text) {
-  if (!m_shown) show();
+  if (!m_shown && m_show == Show::AtFirstLine) show();
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
   m_pending.append(QLatin1Char('\r'));
 }

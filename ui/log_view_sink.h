@@ -12,12 +12,17 @@ class LogView;
 
 // Decodes into the window's packet store and shows the file: its path in the file label and
 // its telemetry lines in the log view. The lines of one file are collected and inserted with
-// one AddText, which leaves the same text and caret as one call per line. A sink that waits for
-// a line shows the path and empties the view only once the file has a telemetry line, so a file
-// without one leaves both as they were.
+// one AddText, which leaves the same text and caret as one call per line.
 class LogViewSink : public StoreSink {
  public:
-  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, bool waitForALine = false);
+  // When the file is shown, its path in the label and the view emptied for its lines.
+  enum class Show {
+    AtStart,      // as soon as the file is open
+    AtFirstLine,  // once it has a telemetry line, so a file without one leaves both as they were
+    Never,        // not: the lines are added to those shown, as a followed log grows
+  };
+
+  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show = Show::AtStart);
 
   void fileStarted(const std::string& path) override;
   void lineShown(std::string_view text) override;
@@ -32,7 +37,7 @@ class LogViewSink : public StoreSink {
 
   QLabel& m_fileLabel;
   LogView& m_view;
-  bool m_waitForALine;
+  Show m_show;
   QString m_path;
   QString m_pending;
   bool m_shown = false;

@@ -88,7 +88,7 @@ cmp "$work/expected.csv" "$csv" || fail "the window's CSV differs from twk-csv's
 menu Right Right Return  # Info
 wait_for "the about box" xdotool search --onlyvisible --name '^Info$'
 
-menu Down Down Return  # File > Exit
+menu Down Up Return  # File > Exit, the last item
 wait_for "the main window to close" sh -c "! xdotool search --onlyvisible --name '^Tarnwick Telemetry Decoder'"
 kill -0 "$app" 2>/dev/null || fail "the program ended while the about box was open"
 
