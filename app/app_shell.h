@@ -25,6 +25,9 @@ class AppShell : public QObject {
   ~AppShell() override;
 
   void MnuOpenFile_Click() { m_open.MnuOpenFile_Click(); }
+  // Opens logs named on the command line as "Open" does when they are chosen in the dialog:
+  // one fresh load, full paths in List2, the same messages.
+  void openLogs(const QStringList& paths);
   void WriteCSVFile_Click() { m_export.WriteCSVFile_Click(); }
   // Closes the main window without a question; an open about box stays, and the program ends
   // when the last window is closed.
