@@ -13,6 +13,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${1:-$(mktemp -d /var/tmp/twk-bare-debian.XXXXXX)}
 mirror=${TWK_MIRROR:-http://deb.debian.org/debian}
 root="$scratch/root"
+mkdir -p "$scratch"
 need() {
   echo "bare_debian_check: $*" >&2
   exit 1
