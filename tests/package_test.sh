@@ -8,7 +8,7 @@ set -euo pipefail
 build=$1
 version=$2
 
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate man; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate man; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
