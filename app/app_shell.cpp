@@ -1,5 +1,7 @@
 #include "app/app_shell.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 
 #include "ui/form1.h"
@@ -52,6 +54,14 @@ void AppShell::buildMenus() {
   item(tlm, "WriteCSVFile", QStringLiteral("Write CSV File"), &AppShell::WriteCSVFile_Click);
 
   item(bar, "MnuInfo", QStringLiteral("Info"), &AppShell::MnuInfo_Click);
+}
+
+void AppShell::openLogs(const QStringList& paths) {
+  QStringList chosen;
+  for (const QString& path : paths) {
+    chosen += path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  }
+  OpenFileCommand(m_window, [chosen] { return std::optional(chosen); }).MnuOpenFile_Click();
 }
 
 void AppShell::MnuExit_Click() {

@@ -27,6 +27,9 @@ class AppShell : public QObject {
   ~AppShell() override;
 
   void MnuOpenFile_Click() { m_open.MnuOpenFile_Click(); }
+  // Opens logs named on the command line as "Open" does when they are chosen in the dialog:
+  // one fresh load, full paths in List2, the same messages.
+  void openLogs(const QStringList& paths);
   void MnuFollowLog_Click() { m_follow->MnuFollowLog_Click(); }
   void MnuStopFollowing_Click() { m_follow->MnuStopFollowing_Click(); }
   LogFollowCommand& followCommand() { return *m_follow; }

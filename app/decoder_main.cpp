@@ -1,16 +1,37 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <iostream>
 
 #include "app/app_shell.h"
+#include "app/decoder_command_line.h"
 #include "ui/form1.h"
 #include "ui/log_file_dialog.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  // Read before Qt starts, which needs a display: --help and --version must work without one.
+  twk::DecoderCommandLine line =
+      twk::readDecoderCommandLine({argv, argv + argc}, std::cout, std::cerr);
+  if (line.exitStatus) return *line.exitStatus;
+
+  // Qt gets only its own options, and keeps their addresses while the application lives.
+  std::vector<char*> qtArgv;
+  for (std::string& argument : line.qtArguments) qtArgv.push_back(argument.data());
+  qtArgv.push_back(nullptr);
+  int qtArgc = static_cast<int>(line.qtArguments.size());
+  QApplication app(qtArgc, qtArgv.data());
   // Message boxes carry the application's name, the program's file name, as their caption.
   QApplication::setDesktopFileName(QStringLiteral("twk-decoder"));
   twk::Form1 window;
-  new twk::AppShell(window, twk::logFileDialog(&window), QCoreApplication::applicationDirPath());
+  auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),
+                                  QCoreApplication::applicationDirPath());
   window.show();
+  if (!line.logs.empty()) {
+    QStringList logs;
+    for (const std::string& log : line.logs) logs += QFile::decodeName(log.c_str());
+    // Once the event loop runs, so that a message appears over the window already shown.
+    QTimer::singleShot(0, shell, [shell, logs] { shell->openLogs(logs); });
+  }
   return QApplication::exec();
 }

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 time locales
+  dpkg-dev file desktop-file-utils man-db
   xvfb xdotool openbox imagemagick
 )
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -90,6 +91,29 @@ TEST_F(AppShellTest, MenuItemsRunTheirCommandsAndOneAboutBoxLoadsAnewAfterItWasC
   ASSERT_NE(m_shell->aboutBox(), nullptr);
   EXPECT_EQ(aboutBoxes().size(), 1);
   EXPECT_EQ(label(m_shell->aboutBox(), "Label2")->text(), "Ver.1.0 - 2012, Feb 16");
+}
+
+TEST_F(AppShellTest, LogsNamedAtStartLoadAsTheSameSelectionInOpenWould) {
+  // A relative name becomes a full path, as the dialog gives; a file that cannot be read stops
+  // the load with the open command's message, which names the files not read.
+  std::filesystem::copy_file(test::generatedLog(9, 2), m_dir.file("second.log"));
+  const QString first = QString::fromStdString(test::generatedLog(12, 1));
+  const QString missing = QString::fromStdString(m_dir.file("missing.log"));
+  const QString second = QString::fromStdString(m_dir.file("second.log"));
+  const QString here = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_dir.path().string())));
+  const std::vector<test::SeenBox> boxes = test::answerBoxes([&] {
+    m_shell->openLogs({first, "./second.log", "missing.log", "sub/../second.log"});
+  });
+  QDir::setCurrent(here);
+
+  EXPECT_EQ(m_chooserCalls, 0);
+  EXPECT_EQ(list2(), QStringList({first, second, missing, second}));
+  EXPECT_EQ(count(), 21);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].text.startsWith("Decoding stopped in " + missing))
+      << boxes[0].text.toStdString();
+  EXPECT_TRUE(boxes[0].text.endsWith("not read:\n" + second)) << boxes[0].text.toStdString();
 }
 
 TEST_F(AppShellTest, ExitClosesTheMainWindowOnlyAndTheProgramEndsWithTheLastWindow) {

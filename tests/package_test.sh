@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the Debian package of the build folder given, unpacks it into a scratch root and checks
+# what a user gets: both programs run from there (the window's without a display), the manual
+# pages render without warnings and cover every long option --help lists, the desktop entry
+# validates and names the installed program and icon, and Depends holds what dpkg-shlibdeps
+# found. Exits 77 (skipped) only when a tool is missing.
+set -euo pipefail
+build=$1
+version=$2
+
+for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate man; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+cpack -G DEB -B "$work/out" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+deb="$work/out/twk-decoder_${version}_amd64.deb"
+[[ -f $deb ]] || fail "no $(basename "$deb") among: $(ls "$work/out")"
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6widgets6 libstdc++6 fonts-liberation2; do
+  [[ ", $depends," == *", $package ("* || ", $depends," == *", $package,"* ]] ||
+    fail "Depends lacks $package: $depends"
+done
+
+# The window's program decides on --version before Qt starts, so it needs no display.
+for program in twk-csv twk-decoder; do
+  [[ -x $root/usr/bin/$program ]] || fail "usr/bin/$program missing"
+  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    "$root/usr/bin/$program" --version) || fail "$program --version ended with status $?"
+  [[ $answer == "$program $version "* ]] || fail "$program --version said: $answer"
+
+  page="$root/usr/share/man/man1/$program.1.gz"
+  [[ -f $page ]] || fail "no manual page for $program"
+  warnings=$(LC_ALL=C MANWIDTH=100 man --warnings -l "$page" 2>&1 >"$work/$program.txt") ||
+    fail "man -l $program.1.gz"
+  [[ -z $warnings ]] || fail "$program.1: $warnings"
+  for option in $("$root/usr/bin/$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qe "$option" "$work/$program.txt" || fail "the manual page of $program lacks $option"
+  done
+done
+
+entry="$root/usr/share/applications/twk-decoder.desktop"
+report=$(desktop-file-validate "$entry" 2>&1) && [[ -z $report ]] || fail "desktop entry: $report"
+exec_line=$(grep '^Exec=' "$entry")
+program=$(cut -d' ' -f1 <<<"${exec_line#Exec=}")
+[[ -x $root/usr/bin/$program ]] || fail "$exec_line: no such program"
+icon=$(grep '^Icon=' "$entry" | cut -d= -f2)
+[[ -f $root/usr/share/icons/hicolor/64x64/apps/$icon.png ]] || fail "no icon $icon.png"
+
+echo "1 passed, 0 failed"
