@@ -11,6 +11,7 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral("twk-decoder"));
   twk::Form1 window;
   new twk::AppShell(window, twk::logFileDialog(&window), QCoreApplication::applicationDirPath());
+  window.fitToScreen();
   window.show();
   return QApplication::exec();
 }

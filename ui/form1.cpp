@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
+#include "ui/client_area.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
 #include "ui/option_button.h"
@@ -36,7 +39,8 @@ struct FrameInfo {
   int left, top, width, height;
 };
 
-// The group frames of the value panel, in twips within the window.
+// The group frames of the value panel, in twips within the window, in reading order: top to
+// bottom, left to right.
 constexpr std::array<FrameInfo, 7> kFrames{{
     {"", 120, 2040, 6375, 615},
     {"Solar Arrays Currents", 6600, 2040, 3135, 2055},
@@ -67,6 +71,13 @@ constexpr int kHiddenLeft = 13800;
 constexpr std::array<int, 3> kSpareRowTops{3240, 3480, 3720};
 
 constexpr QRgb kGreyText = 0xFF808080;
+
+// The least heights of the chart and the log view in a window smaller than the default, and
+// room for the title bar and borders that the window manager adds, in twips.
+constexpr int kLeastChartHeight = 1800;
+constexpr int kLeastLogHeight = 900;
+constexpr int kFrameAllowanceWidth = 240;
+constexpr int kFrameAllowanceHeight = 720;
 
 QString arrayName(const char* array, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
@@ -104,9 +115,8 @@ void Form1::buildLayout() {
   const QFont normal = panelFont(false);
   const QFont bold = panelFont(true);
 
-  auto* client = new QWidget(this);
+  auto* client = new ClientArea(QSize(tw(9870), tw(11985)), this);
   client->setFont(normal);
-  client->setFixedSize(tw(9870), tw(11985));
   setCentralWidget(client);
 
   m_log = new LogView(client);
@@ -224,7 +234,6 @@ void Form1::buildLayout() {
   m_chart->setFont(normal);
   m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
   m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
-  connect(m_chart, &BarChart::rowClicked, this, [this](int row) { m_scroll->setValue(row); });
 
   m_fileLabel = new QLabel(client);
   m_fileLabel->setObjectName(QStringLiteral("Label3"));
@@ -236,11 +245,76 @@ void Form1::buildLayout() {
   m_scroll->setObjectName(QStringLiteral("HScroll1"));
   m_scroll->setGeometry(tw.rect(8400, 11640, 1335, 255));
   connect(m_scroll, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
+  connect(m_chart, &BarChart::rowClicked, m_scroll, &QScrollBar::setValue);
+  connect(m_chart, &BarChart::wheelSteps, m_scroll, &PacketScrollBar::stepPackets);
+  connect(m_chart, &BarChart::visibleRowsChanged, this,
+          [this](int first, int last) { setChartSpacing(last - first + 1); });
 
   m_fileList = new QListWidget(client);
   m_fileList->setObjectName(QStringLiteral("List2"));
   m_fileList->setGeometry(tw.rect(11520, 4800, 2535, 3180));
   m_fileList->setFocusPolicy(Qt::NoFocus);
+
+  // How the controls take a size other than the default.
+  using R = ClientArea::Role;
+  client->setSlack(
+      {m_chart->height() - tw(kLeastChartHeight), m_log->height() - tw(kLeastLogHeight)});
+  client->manage(m_log, R::GrowsWide | R::LogHeight);
+  for (QGroupBox* frame : frames) client->manage(frame, R::BelowLog);
+  client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
+  client->manage(m_chart, R::GrowsWide | R::ChartHeight);
+  client->manage(m_fileLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_packetLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_scroll, R::GrowsWide | R::BelowLog | R::BelowChart);
+  // What lies right of the window stays there when it grows.
+  for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->x() >= client->width()) client->manage(w, R::FollowsRight);
+  }
+
+  // Tab goes through the controls in reading order: the log view, the panel frame by frame
+  // and row by row, then the scroll bar.
+  QWidget* previous = m_log;
+  for (const FrameInfo& f : kFrames) {
+    std::vector<int> rows;
+    for (int n = 0; n < kChannelCount; ++n) {
+      if (channelTable()[static_cast<std::size_t>(n)].group == f.group &&
+          kRowPlaces[static_cast<std::size_t>(n)].top >= 0) {
+        rows.push_back(n);
+      }
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](int a, int b) {
+      return kRowPlaces[static_cast<std::size_t>(a)].top <
+             kRowPlaces[static_cast<std::size_t>(b)].top;
+    });
+    for (const int n : rows) {
+      for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_text[n])}) {
+        if ((w->focusPolicy() & Qt::TabFocus) == 0) continue;
+        setTabOrder(previous, w);
+        previous = w;
+      }
+    }
+  }
+  setTabOrder(previous, m_scroll);
+}
+
+void Form1::setVisible(bool visible) {
+  // Qt would make a window that was not sized yet no larger than two thirds of the screen;
+  // this one opens at its own size unless fitToScreen() made it smaller.
+  if (visible && !testAttribute(Qt::WA_Resized)) resize(sizeHint());
+  QMainWindow::setVisible(visible);
+}
+
+void Form1::fitToScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const TwipScale tw(logicalDpiX());
+  // The window manager's frame is not known before the window is shown; this leaves room for
+  // a usual one.
+  const QRect available = screen->availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
+                                                               -tw(kFrameAllowanceHeight));
+  const QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  resize(size);
+  if (!available.contains(QRect(pos(), size))) move(available.topLeft());
 }
 
 QString Form1::channelCaption(int n) const {
@@ -280,6 +354,8 @@ void Form1::showChannels() {
   }
   m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
                          QString::number(m_scroll->packetMaximum()));
+  // Every load shows all packets on the chart.
+  m_chart->showAllRows();
   if (m_packets.Packet_Count > 0) {
     Show_Data(1);
   } else {
@@ -289,6 +365,7 @@ void Form1::showChannels() {
     m_chartFrame->setTitle(QStringLiteral("Graph"));
   }
   Option1_Click(1);
+  m_chart->setMarkerRow(m_scroll->value());
 }
 
 void Form1::setFieldText(int n, const QString& text) {
@@ -319,6 +396,7 @@ void Form1::HScroll1_Change() {
   m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
                          QString::number(m_scroll->packetMaximum()));
   Show_Data(m_scroll->value());
+  m_chart->setMarkerRow(m_scroll->value());
 }
 
 void Form1::Option1_Click(int index) {
@@ -345,21 +423,28 @@ void Form1::Draw_Chart(int channel) {
   m_chartUnit = unit != nullptr ? unit->text() : QString();
   m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
                          QStringLiteral(" ]"));
-  if (count > 100) {
-    m_chart->setAutoCategorySpacing(false);
-    // count / 20 to the nearest whole number, halves to even (the default rounding mode).
-    const int divisions = static_cast<int>(std::nearbyint(count / 20.0));
-    m_chart->setDivisionsPerLabel(divisions);
-    m_chart->setDivisionsPerTick(divisions);
-  } else {
-    m_chart->setAutoCategorySpacing(true);
-  }
+  // A zoomed chart keeps its range for the next channel; the spacing follows the rows shown.
   m_chart->setRowCount(count);
+  setChartSpacing(m_chart->lastVisibleRow() - m_chart->firstVisibleRow() + 1);
+  // A saved picture is suggested in the folder of the last log read, named after the channel.
+  const QString folder =
+      Log_FileName.isEmpty() ? QDir::homePath() : QFileInfo(Log_FileName).absolutePath();
+  m_chart->setSuggestedSavePath(QDir(folder).filePath(
+      BarChart::fileNameFor(m_name[channel]->text()) + QStringLiteral(".png")));
   const bool filtered = channel == 23 || channel == 24;
   for (int i = 1; i <= count; ++i) {
     const double v =
         m_values.Channel_Values[static_cast<std::size_t>(i)][static_cast<std::size_t>(channel)];
     m_chart->setRow(i, QString::number(i), filtered && v <= -50.0 ? 0.0 : v);
+  }
+}
+
+void Form1::setChartSpacing(int rowsShown) {
+  const int divisions = ChartGeometry::categorySpacing(rowsShown);
+  m_chart->setAutoCategorySpacing(divisions == 0);
+  if (divisions > 0) {
+    m_chart->setDivisionsPerLabel(divisions);
+    m_chart->setDivisionsPerTick(divisions);
   }
 }
 
