@@ -14,8 +14,9 @@ namespace twk {
 class Form1;
 
 // What surrounds the main window's work: the menu bar with its commands ("File" with "Open" and
-// "Exit", "TLM File" with "Write CSV File", and "Info"), the log view's drop intake and the
-// about box. It lives as long as the window it is made for, as a child of it.
+// "Exit", "TLM File" with "Write CSV File" and "Write CSV File As…", and "Info"), their
+// shortcuts, the log view's drop intake and the about box. It lives as long as the window it is
+// made for, as a child of it.
 class AppShell : public QObject {
   Q_OBJECT
 
@@ -26,6 +27,7 @@ class AppShell : public QObject {
 
   void MnuOpenFile_Click() { m_open.MnuOpenFile_Click(); }
   void WriteCSVFile_Click() { m_export.WriteCSVFile_Click(); }
+  void WriteCSVFileAs_Click() { m_export.WriteCSVFileAs_Click(); }
   // Closes the main window without a question; an open about box stays, and the program ends
   // when the last window is closed.
   void MnuExit_Click();
@@ -33,6 +35,7 @@ class AppShell : public QObject {
   void MnuInfo_Click();
 
   Form2* aboutBox() const { return m_about; }
+  CsvExportCommand& csvExport() { return m_export; }
 
  private:
   void buildMenus();
