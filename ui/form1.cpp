@@ -370,6 +370,8 @@ void Form1::showChannels() {
 
 void Form1::setFieldText(int n, const QString& text) {
   QLineEdit* field = m_text[n];
+  // A field whose text stays is not painted again: a dragged thumb changes packets quickly.
+  if (field->text() == text && field->cursorPosition() == 0) return;
   field->setText(text);
   // A value wider than its field shows its start, and the whole value where the mouse rests.
   field->setCursorPosition(0);
