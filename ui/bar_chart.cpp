@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QImageWriter>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
@@ -316,19 +318,22 @@ QImage BarChart::picture() const {
   return image;
 }
 
-bool BarChart::saveChart(const QString& path) const {
+QString BarChart::saveChart(const QString& path) const {
   if (!path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-    return picture().save(path, "PNG");
+    QImageWriter png(path, "png");
+    return png.write(picture()) ? QString() : png.errorString();
   }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
   QSvgGenerator svg;
-  svg.setFileName(path);
+  svg.setOutputDevice(&file);
   svg.setSize(size());
   svg.setViewBox(rect());
   svg.setTitle(QFileInfo(path).completeBaseName());
-  QPainter painter;
-  if (!painter.begin(&svg)) return false;
+  QPainter painter(&svg);
   paintChart(painter);
-  return painter.end();
+  painter.end();
+  return file.error() == QFileDevice::NoError ? QString() : file.errorString();
 }
 
 QString BarChart::fileNameFor(const QString& name) {
@@ -342,7 +347,10 @@ QString BarChart::fileNameFor(const QString& name) {
 void BarChart::saveChartAs() {
   const QString path = m_saveChooser(m_suggestedPath);
   if (path.isEmpty()) return;
-  if (!saveChart(path)) showMessage(this, QStringLiteral("%1 was not written.").arg(path));
+  const QString reason = saveChart(path);
+  if (!reason.isEmpty()) {
+    showMessage(this, QStringLiteral("%1 was not written:\n%2").arg(path, reason));
+  }
 }
 
 void BarChart::resizeEvent(QResizeEvent* event) {

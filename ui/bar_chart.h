@@ -71,8 +71,9 @@ class BarChart : public QWidget {
 
   // The chart as shown, without the marker, at the screen's pixel density.
   QImage picture() const;
-  // Writes the picture to path: SVG when the name ends in ".svg", PNG otherwise.
-  bool saveChart(const QString& path) const;
+  // Writes the picture to path: SVG when the name ends in ".svg", PNG otherwise. Returns the
+  // reason of a failure, empty on success.
+  QString saveChart(const QString& path) const;
   // The path the save dialog suggests; its name is usually the channel's.
   void setSuggestedSavePath(const QString& path) { m_suggestedPath = path; }
   void setSaveChooser(SaveChooser chooser) { m_saveChooser = std::move(chooser); }

@@ -14,7 +14,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 
