@@ -230,9 +230,20 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   EXPECT_GE(chart()->lastVisibleRow(), 4990);
   EXPECT_EQ(chart()->lastVisibleRow() - chart()->firstVisibleRow() + 1, shown);
 
+  // Rows added to a zoomed chart: a range that shows the end moves on with it, others stay.
+  const std::vector<double> more(10, 1.0);
+  const QStringList labels(10, QStringLiteral("new"));
+  const std::tuple<int, int, int, int> appends[] = {{4001, 5000, 4011, 5010}, {1, 500, 1, 500}};
+  for (const auto& [first, last, firstAfter, lastAfter] : appends) {
+    chart()->setVisibleRows(first, last);
+    chart()->appendRows(labels, more);
+    EXPECT_EQ(std::pair(chart()->firstVisibleRow(), chart()->lastVisibleRow()),
+              std::pair(firstAfter, lastAfter));
+  }
+
   QTest::mouseDClick(chart(), Qt::LeftButton, {}, at);
   EXPECT_FALSE(chart()->isZoomed());
-  EXPECT_EQ(chart()->divisionsPerLabel(), 250);
+  EXPECT_EQ(chart()->divisionsPerLabel(), 251);  // 5020 rows
 }
 
 TEST_F(WindowFit, CopyAndSaveTheChart) {
