@@ -376,10 +376,12 @@ void BarChart::paintEvent(QPaintEvent* event) {
     paintChart(p);
     m_pictureValid = true;
   }
+  // Only what changed is drawn from the picture: for a moved marker, two narrow strips.
   QPainter p(this);
-  p.drawPixmap(
-      event->rect(), m_picture,
-      QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio));
+  for (const QRect& r : event->region()) {
+    p.drawPixmap(QPointF(r.topLeft()), m_picture,
+                 QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+  }
   const ChartGeometry& g = geometry();
   const int x = m_marker > 0 ? g.xOfRow(m_marker - 1) : -1;
   if (x >= 0) p.fillRect(x, g.top, 1, g.height, kMarkerColour);
