@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -30,9 +32,12 @@ AppShell::~AppShell() {
 
 void AppShell::buildMenus() {
   QMenuBar* bar = m_window.menuBar();
-  const auto item = [this](QWidget* menu, const char* name, const QString& text, auto handler) {
+  // The shortcuts every desktop program has are shown beside the items; captions stay as they are.
+  const auto item = [this](QWidget* menu, const char* name, const QString& text, auto handler,
+                           QKeySequence shortcut = {}) {
     auto* action = new QAction(text, menu);
     action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
     menu->addAction(action);
     connect(action, &QAction::triggered, this, handler);
     return action;
@@ -40,20 +45,29 @@ void AppShell::buildMenus() {
 
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("MnuFile"));
-  item(file, "MnuOpenFile", QStringLiteral("Open"), &AppShell::MnuOpenFile_Click);
-  item(file, "MnuFollowLog", QStringLiteral("Follow Log…"), &AppShell::MnuFollowLog_Click)
-      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  item(file, "MnuOpenFile", QStringLiteral("Open"), &AppShell::MnuOpenFile_Click,
+       QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(file, "MnuFollowLog", QStringLiteral("Follow Log…"), &AppShell::MnuFollowLog_Click,
+       QKeySequence(Qt::CTRL | Qt::Key_L));
   QAction* stop = item(file, "MnuStopFollowing", QStringLiteral("Stop Following"),
-                       &AppShell::MnuStopFollowing_Click);
+                       &AppShell::MnuStopFollowing_Click, QKeySequence());
   stop->setEnabled(false);
   connect(m_follow, &LogFollowCommand::followingChanged, stop, &QAction::setEnabled);
-  item(file, "MnuExit", QStringLiteral("Exit"), &AppShell::MnuExit_Click);
+  item(file, "MnuExit", QStringLiteral("Exit"), &AppShell::MnuExit_Click,
+       QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* tlm = bar->addMenu(QStringLiteral("TLM File"));
   tlm->setObjectName(QStringLiteral("MnuTLMFile"));
-  item(tlm, "WriteCSVFile", QStringLiteral("Write CSV File"), &AppShell::WriteCSVFile_Click);
+  item(tlm, "WriteCSVFile", QStringLiteral("Write CSV File"), &AppShell::WriteCSVFile_Click,
+       QKeySequence(Qt::CTRL | Qt::Key_S));
+  item(tlm, "WriteCSVFileAs", QStringLiteral("Write CSV File As\u2026"),
+       &AppShell::WriteCSVFileAs_Click);
 
   item(bar, "MnuInfo", QStringLiteral("Info"), &AppShell::MnuInfo_Click);
+
+  // F10 opens the first menu, as on other desktops; Qt on Linux leaves F10 to the program.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &m_window);
+  connect(f10, &QShortcut::activated, bar, [bar] { bar->setActiveAction(bar->actions().front()); });
 }
 
 void AppShell::openLogs(const QStringList& paths) {
@@ -69,7 +83,14 @@ void AppShell::MnuExit_Click() {
 }
 
 void AppShell::MnuInfo_Click() {
-  if (m_about == nullptr) m_about = new Form2();
+  if (m_about == nullptr) {
+    m_about = new Form2();
+    // It has no owner, so the window system would not place it over the main window itself.
+    // Its frame is taken to be as large as the main window's.
+    const QSize decoration = m_window.frameGeometry().size() - m_window.size();
+    const QRect box(QPoint(), m_about->size() + decoration);
+    m_about->move(m_window.frameGeometry().center() - box.center());
+  }
   m_about->show();
   m_about->raise();
   m_about->activateWindow();

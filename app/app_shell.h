@@ -15,9 +15,9 @@ namespace twk {
 class Form1;
 
 // What surrounds the main window's work: the menu bar with its commands ("File" with "Open",
-// "Follow Log…", "Stop Following" and "Exit", "TLM File" with "Write CSV File", and "Info"), the
-// log view's drop intake and the about box. It lives as long as the window it is made for, as a
-// child of it.
+// "Follow Log…", "Stop Following" and "Exit", "TLM File" with "Write CSV File" and "Write CSV
+// File As…", and "Info"), their shortcuts, the log view's drop intake and the about box. It
+// lives as long as the window it is made for, as a child of it.
 class AppShell : public QObject {
   Q_OBJECT
 
@@ -34,6 +34,7 @@ class AppShell : public QObject {
   void MnuStopFollowing_Click() { m_follow->MnuStopFollowing_Click(); }
   LogFollowCommand& followCommand() { return *m_follow; }
   void WriteCSVFile_Click() { m_export.WriteCSVFile_Click(); }
+  void WriteCSVFileAs_Click() { m_export.WriteCSVFileAs_Click(); }
   // Closes the main window without a question; an open about box stays, and the program ends
   // when the last window is closed.
   void MnuExit_Click();
@@ -41,6 +42,7 @@ class AppShell : public QObject {
   void MnuInfo_Click();
 
   Form2* aboutBox() const { return m_about; }
+  CsvExportCommand& csvExport() { return m_export; }
 
  private:
   void buildMenus();

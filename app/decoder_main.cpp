@@ -26,6 +26,7 @@ int main(int argc, char* argv[]) {
   twk::Form1 window;
   auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),
                                   QCoreApplication::applicationDirPath());
+  window.fitToScreen();
   window.show();
   if (!line.logs.empty()) {
     QStringList logs;

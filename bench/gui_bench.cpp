@@ -1,7 +1,8 @@
 // Window timings at 5000 packets, on Qt's offscreen platform unless another is chosen: decoding
-// into the window until it is painted, charting another channel, and moving to another packet.
-// "Painted" means QWidget::grab() of the whole window, which paints every widget anew, and for
-// the two small steps also the repaint of just what changed, as the event loop does it.
+// into the window until it is painted, charting another channel, and moving to another packet,
+// at the window's own size and maximised on a 1920 by 1080 screen. "Painted" means
+// QWidget::grab() of the whole window, which paints every widget anew, and for the small steps
+// also the repaint of just what changed, as the event loop does it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -29,8 +30,9 @@ const std::string& log5000() {
   return path;
 }
 
-std::unique_ptr<twk::Form1> loadedWindow() {
+std::unique_ptr<twk::Form1> loadedWindow(QSize size = {}) {
   auto window = std::make_unique<twk::Form1>();
+  if (size.isValid()) window->resize(size);
   window->show();
   window->Log_FileName = QString::fromStdString(log5000());
   window->Decode_TextFile();
@@ -126,6 +128,56 @@ void BM_HScroll1ChangeRepaint(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HScroll1ChangeRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Maximised on a 1920 by 1080 screen: the chart's plot is about 1830 pixels wide.
+const QSize kMaximised(1920, 1080);
+
+void BM_MaximisedOption1ClickRepaint(benchmark::State& state) {
+  const auto window = loadedWindow(kMaximised);
+  int channel = 7;
+  for (auto _ : state) {
+    window->Option1_Click(channel);
+    QApplication::processEvents();
+    channel = channel == 7 ? 2 : 7;
+  }
+}
+BENCHMARK(BM_MaximisedOption1ClickRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MaximisedOption1ClickPainted(benchmark::State& state) {
+  const auto window = loadedWindow(kMaximised);
+  int channel = 7;
+  for (auto _ : state) {
+    window->Option1_Click(channel);
+    benchmark::DoNotOptimize(window->grab());
+    channel = channel == 7 ? 2 : 7;
+  }
+}
+BENCHMARK(BM_MaximisedOption1ClickPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One packet further while the thumb is dragged: the panel, the position label, the thumb and
+// the chart's marker change.
+void BM_MaximisedDragStepRepaint(benchmark::State& state) {
+  const auto window = loadedWindow(kMaximised);
+  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  scroll->setSliderDown(true);
+  QApplication::processEvents();
+  for (auto _ : state) {
+    scroll->setSliderPosition(scroll->value() < 4999 ? scroll->value() + 1 : 1);
+    QApplication::processEvents();
+  }
+  scroll->setSliderDown(false);
+}
+BENCHMARK(BM_MaximisedDragStepRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same step without painting: what the change itself costs.
+void BM_DragStepUnpainted(benchmark::State& state) {
+  const auto window = loadedWindow(kMaximised);
+  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  scroll->setSliderDown(true);
+  for (auto _ : state) scroll->setSliderPosition(scroll->value() < 4999 ? scroll->value() + 1 : 1);
+  scroll->setSliderDown(false);
+}
+BENCHMARK(BM_DragStepUnpainted)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,23 +1,36 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "ui/chart_geometry.h"
+#include "ui/wheel_steps.h"
+
+class QMenu;
 
 namespace twk {
 
 // A bar chart of one series: a bar per row in row order, each category named by its row label,
 // with label and tick spacing either automatic or every so many categories. It is filled row
 // by row like a data grid and draws whatever it holds; the window decides what goes in.
+//
+// A thin marker shows one row. Ctrl+wheel zooms into the rows around the mouse, dragging pans
+// a zoomed chart and a double-click shows all rows again; a click without a drag reports its
+// row and the plain wheel reports notches. The context menu copies the picture or saves it as
+// PNG or SVG.
 class BarChart : public QWidget {
   Q_OBJECT
 
  public:
+  // Asks where to save the picture, given the suggested path; an empty answer cancels.
+  using SaveChooser = std::function<QString(const QString& suggestedPath)>;
+
   explicit BarChart(QWidget* parent = nullptr);
 
   void setAutoCategorySpacing(bool on);
@@ -32,10 +45,21 @@ class BarChart : public QWidget {
   int rowCount() const { return static_cast<int>(m_values.size()); }
   // Rows are numbered from 1, as the packets whose values they usually hold.
   void setRow(int row, const QString& label, double value);
-  // Adds a row after the last, as new packets arrive, without refilling the others.
-  void appendRow(const QString& label, double value);
+  // Adds rows after the last. A zoomed chart that shows the last row moves on to show the new
+  // last row; otherwise the rows shown stay.
+  void appendRows(const QStringList& labels, std::span<const double> values);
   QString rowLabel(int row) const;
   double value(int row) const;
+
+  // The rows shown, from first to last (1-based, inclusive); all rows unless zoomed.
+  void setVisibleRows(int first, int last);
+  void showAllRows();
+  int firstVisibleRow() const;
+  int lastVisibleRow() const;
+  bool isZoomed() const { return m_shown.count > 0; }
+  // The row the marker stands on, 0 for none. A zoomed chart moves to show it.
+  void setMarkerRow(int row);
+  int markerRow() const { return m_marker; }
 
   // The tooltip text of a row (1-based); without a source the chart shows the label and value.
   void setToolTipSource(std::function<QString(int row)> source);
@@ -45,19 +69,41 @@ class BarChart : public QWidget {
   // The geometry the next paint uses (recomputed only after a change).
   const ChartGeometry& geometry() const;
 
+  // The chart as shown, without the marker, at the screen's pixel density.
+  QImage picture() const;
+  // Writes the picture to path: SVG when the name ends in ".svg", PNG otherwise. Returns the
+  // reason of a failure, empty on success.
+  QString saveChart(const QString& path) const;
+  // The path the save dialog suggests; its name is usually the channel's.
+  void setSuggestedSavePath(const QString& path) { m_suggestedPath = path; }
+  void setSaveChooser(SaveChooser chooser) { m_saveChooser = std::move(chooser); }
+  // name with the characters that file names cannot hold on common systems replaced by "_".
+  static QString fileNameFor(const QString& name);
+
  signals:
   void rowClicked(int row);
+  // Wheel notches without Ctrl: positive when turned towards the user.
+  void wheelSteps(int notches);
+  void visibleRowsChanged(int first, int last);
 
  protected:
   bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
   void changed();
-  void drawPicture();
+  void setShown(ChartGeometry::Range shown);
+  void paintChart(QPainter& painter) const;
+  void updateMarker(int row);
+  void saveChartAs();
   ChartGeometry::Input layoutInput() const;
 
   bool m_autoSpacing = true;
@@ -65,13 +111,27 @@ class BarChart : public QWidget {
   int m_divisionsPerTick = 1;
   std::vector<double> m_values;
   QStringList m_labels;
+  ChartGeometry::Range m_shown;  // 0-based; a count of 0 shows all rows
+  int m_marker = 0;
   std::function<QString(int)> m_toolTipSource;
   mutable ChartGeometry m_geometry;
   mutable bool m_geometryValid = false;
   // The last picture, drawn again while nothing in it changed (a repaint of the window for
-  // another packet, an uncovered area).
+  // another packet, an uncovered area, a moved marker).
   QPixmap m_picture;
   bool m_pictureValid = false;
+
+  // A left-button press: where, and the rows shown then; a move past the drag distance pans.
+  QPoint m_pressPos;
+  ChartGeometry::Range m_pressShown;
+  bool m_pressed = false;
+  bool m_dragging = false;
+  WheelSteps m_wheel;
+  WheelSteps m_zoomWheel;
+
+  QMenu* m_menu = nullptr;
+  QString m_suggestedPath;
+  SaveChooser m_saveChooser;
 };
 
 }  // namespace twk

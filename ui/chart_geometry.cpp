@@ -56,14 +56,56 @@ int ChartGeometry::autoDivisions(int rowCount, int width, int labelWidth) {
   }
 }
 
+int ChartGeometry::categorySpacing(int rowsShown) {
+  // The default rounding mode rounds halves to even: 130 rows give 6, 150 give 8.
+  return rowsShown > 100 ? static_cast<int>(std::nearbyint(rowsShown / 20.0)) : 0;
+}
+
+ChartGeometry::Range ChartGeometry::zoomed(Range shown, int rowCount, double anchorFraction,
+                                           double factor, int minRows) {
+  if (rowCount <= 0) return {};
+  anchorFraction = std::clamp(anchorFraction, 0.0, 1.0);
+  const double anchor = shown.first + anchorFraction * shown.count;
+  const int count = std::clamp(static_cast<int>(std::lround(shown.count * factor)),
+                               std::min(minRows, rowCount), rowCount);
+  const int first = static_cast<int>(std::lround(anchor - anchorFraction * count));
+  return {std::clamp(first, 0, rowCount - count), count};
+}
+
+ChartGeometry::Range ChartGeometry::panned(Range shown, int rowCount, int rows) {
+  const int count = std::clamp(shown.count, 0, std::max(rowCount, 0));
+  return {std::clamp(shown.first + rows, 0, std::max(rowCount - count, 0)), count};
+}
+
+ChartGeometry::Range ChartGeometry::revealing(Range shown, int rowCount, int row) {
+  if (row < shown.first) return panned(shown, rowCount, row - shown.first);
+  if (row > shown.last()) return panned(shown, rowCount, row - shown.last());
+  return shown;
+}
+
 double ChartGeometry::mapValueToY(double value) const {
   return top + (axis.max - value) / (axis.max - axis.min) * height;
 }
 
 int ChartGeometry::rowAt(double x) const {
-  if (rowCount <= 0 || x < left || x >= left + width) return -1;
-  const auto row = static_cast<int>((x - left) * rowCount / width);
-  return std::clamp(row, 0, rowCount - 1);
+  if (shown.count <= 0 || x < left || x >= left + width) return -1;
+  // The inverse of the pixel columns compute() gives the rows.
+  const auto px = static_cast<std::int64_t>(std::floor(x - left));
+  const std::int64_t n = shown.count;
+  const std::int64_t w = width;
+  // More rows than pixels: the first row of the column; otherwise the row whose column it is.
+  const std::int64_t row = n > w ? (px * n + w - 1) / w : ((px + 1) * n + w - 1) / w - 1;
+  return shown.first + static_cast<int>(std::clamp<std::int64_t>(row, 0, n - 1));
+}
+
+int ChartGeometry::xOfRow(int row) const {
+  if (row < shown.first || row > shown.last()) return -1;
+  // The same pixel columns compute() gives the row's bar.
+  const std::int64_t i = row - shown.first;
+  const std::int64_t n = shown.count;
+  const std::int64_t w = width;
+  if (n > w) return left + static_cast<int>(i * w / n);
+  return left + static_cast<int>((i * w / n + (i + 1) * w / n) / 2);
 }
 
 ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input& input) {
@@ -74,6 +116,8 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   g.height = std::max(input.height, 1);
   g.rowCount = static_cast<int>(values.size());
   if (values.empty()) return g;
+  g.shown = input.shown.count > 0 ? panned(input.shown, g.rowCount, 0) : Range{0, g.rowCount};
+  if (g.shown.count <= 0) g.shown = {0, g.rowCount};
 
   const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
   g.axis = niceAxis(*lowest, *highest);
@@ -90,11 +134,13 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
     g.columns.push_back(c);
   };
 
-  const std::int64_t n = g.rowCount;
+  const std::span<const double> rows = values.subspan(static_cast<std::size_t>(g.shown.first),
+                                                      static_cast<std::size_t>(g.shown.count));
+  const std::int64_t n = g.shown.count;
   const std::int64_t w = g.width;
   if (n <= w) {
     // Every row gets its own bar with a gap to its neighbours once there is room for one.
-    g.columns.reserve(values.size());
+    g.columns.reserve(rows.size());
     for (std::int64_t i = 0; i < n; ++i) {
       const int x0 = g.left + static_cast<int>(i * w / n);
       const int x1 = g.left + static_cast<int>((i + 1) * w / n);
@@ -102,8 +148,8 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
       Column c;
       c.x = x0 + gap / 2;
       c.width = std::max(x1 - x0 - gap, 1);
-      c.firstRow = c.lastRow = static_cast<int>(i);
-      c.low = c.high = values[static_cast<std::size_t>(i)];
+      c.firstRow = c.lastRow = g.shown.first + static_cast<int>(i);
+      c.low = c.high = rows[static_cast<std::size_t>(i)];
       finish(c);
     }
   } else {
@@ -114,33 +160,35 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
     for (std::int64_t x = 0; x < w; ++x) {
       Column c;
       c.x = g.left + static_cast<int>(x);
-      c.firstRow = static_cast<int>(row);
-      c.low = c.high = values[static_cast<std::size_t>(row)];
+      c.firstRow = g.shown.first + static_cast<int>(row);
+      c.low = c.high = rows[static_cast<std::size_t>(row)];
       while (row < n && row * w / n == x) {
-        c.low = std::min(c.low, values[static_cast<std::size_t>(row)]);
-        c.high = std::max(c.high, values[static_cast<std::size_t>(row)]);
+        c.low = std::min(c.low, rows[static_cast<std::size_t>(row)]);
+        c.high = std::max(c.high, rows[static_cast<std::size_t>(row)]);
         ++row;
       }
-      c.lastRow = static_cast<int>(row - 1);
+      c.lastRow = g.shown.first + static_cast<int>(row - 1);
       finish(c);
     }
   }
 
   const int labelStep = input.divisionsPerLabel > 0
                             ? input.divisionsPerLabel
-                            : autoDivisions(g.rowCount, g.width, input.labelWidth);
+                            : autoDivisions(g.shown.count, g.width, input.labelWidth);
   const int tickStep = input.divisionsPerTick > 0 ? input.divisionsPerTick : labelStep;
-  const double categoryWidth = static_cast<double>(g.width) / g.rowCount;
+  const double categoryWidth = static_cast<double>(g.width) / g.shown.count;
+  // Labels and ticks stay on the same rows while the user pans: every step-th row of all.
+  const auto firstOf = [&g](int step) { return (g.shown.first + step - 1) / step * step; };
   // A label that would run into the one before it is left out; its tick stays.
   double freeFrom = g.left - input.labelWidth;
-  for (int k = 0; k < g.rowCount; k += labelStep) {
-    const double x = g.left + (k + 0.5) * categoryWidth;
+  for (int k = firstOf(labelStep); k <= g.shown.last(); k += labelStep) {
+    const double x = g.left + (k - g.shown.first + 0.5) * categoryWidth;
     if (x - input.labelWidth / 2.0 < freeFrom) continue;
     g.labels.push_back({k, x});
     freeFrom = x + input.labelWidth / 2.0 + kLabelGap;
   }
-  for (int k = 0; k < g.rowCount; k += tickStep) {
-    g.ticks.push_back({k, g.left + k * categoryWidth});
+  for (int k = firstOf(tickStep); k <= g.shown.last(); k += tickStep) {
+    g.ticks.push_back({k, g.left + (k - g.shown.first) * categoryWidth});
   }
   return g;
 }

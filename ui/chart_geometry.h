@@ -7,8 +7,17 @@ namespace twk {
 
 // Where the bar chart draws what: pixel positions of the bars, the category labels and ticks
 // and the value axis, computed from the values alone so that it can be checked without a
-// screen. Rows are 0-based here; the chart's row k is the packet of its row label k + 1.
+// screen. Rows are 0-based here; the chart's row k is the packet of its row label k + 1. The
+// plot shows a range of consecutive rows, all of them unless the user zoomed in.
 struct ChartGeometry {
+  // Consecutive rows: the first one and how many.
+  struct Range {
+    int first = 0;
+    int count = 0;
+    int last() const { return first + count - 1; }
+    bool operator==(const Range&) const = default;
+  };
+
   // A value axis with round steps that always includes zero.
   struct Axis {
     double min = 0;
@@ -41,8 +50,9 @@ struct ChartGeometry {
     double x = 0;
   };
 
-  // What the chart is told: the plot area in pixels, the category spacing (0 = automatic) and
-  // the width of the widest category label for the automatic spacing.
+  // What the chart is told: the plot area in pixels, the category spacing (0 = automatic), the
+  // width of the widest category label for the automatic spacing and the rows to show (a count
+  // of 0 shows all).
   struct Input {
     int left = 0;
     int top = 0;
@@ -51,14 +61,16 @@ struct ChartGeometry {
     int divisionsPerLabel = 0;
     int divisionsPerTick = 0;
     int labelWidth = 0;
+    Range shown;
   };
 
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  int rowCount = 0;
-  Axis axis;
+  int rowCount = 0;  // all rows, shown or not
+  Range shown;       // the rows the plot shows
+  Axis axis;         // over all rows, so that it stays put while the user zooms and pans
   std::vector<Column> columns;
   std::vector<Mark> labels;
   std::vector<Mark> ticks;
@@ -69,9 +81,23 @@ struct ChartGeometry {
   // room for a label of labelWidth pixels.
   static int autoDivisions(int rowCount, int width, int labelWidth);
 
+  // The label and tick spacing for a number of rows shown: above 100 rows a label and a tick
+  // every rows / 20 rounded half to even, otherwise 0 for the automatic spacing.
+  static int categorySpacing(int rowsShown);
+  // The range after zooming by factor (below 1 shows fewer rows) around the row at
+  // anchorFraction (0 to 1) of the plot's width, which stays where it is; at least minRows and
+  // at most all rowCount rows.
+  static Range zoomed(Range shown, int rowCount, double anchorFraction, double factor, int minRows);
+  // The range moved by rows (positive towards the end), kept inside 0..rowCount-1.
+  static Range panned(Range shown, int rowCount, int rows);
+  // The smallest move of shown that brings row into it.
+  static Range revealing(Range shown, int rowCount, int row);
+
   double mapValueToY(double value) const;
   // The row under pixel column x, -1 outside the plot or without rows.
   int rowAt(double x) const;
+  // The middle of the pixel column that draws row, for the marker; -1 when row is not shown.
+  int xOfRow(int row) const;
 };
 
 }  // namespace twk

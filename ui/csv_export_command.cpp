@@ -1,7 +1,12 @@
 #include "ui/csv_export_command.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <span>
@@ -14,16 +19,40 @@
 #include "ui/message_box.h"
 
 namespace twk {
+namespace {
 
-CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
-    : m_window(window), m_folder(std::move(folder)) {}
-
-QString CsvExportCommand::path() const {
-  return m_folder + QDir::separator() +
-         QString::fromUtf8(kCsvFileName.data(), static_cast<qsizetype>(kCsvFileName.size()));
+QString csvFileName() {
+  return QString::fromUtf8(kCsvFileName.data(), static_cast<qsizetype>(kCsvFileName.size()));
 }
 
-void CsvExportCommand::WriteCSVFile_Click() {
+// Whether this process may create files in folder, judged with its effective user as the
+// write itself is.
+bool writableFolder(const QString& folder) {
+  return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+}  // namespace
+
+CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
+    : m_window(window), m_folder(std::move(folder)) {
+  m_chooser = [this](const QString& suggested) {
+    return QFileDialog::getSaveFileName(&m_window, QStringLiteral("Write CSV File As"), suggested,
+                                        QStringLiteral("CSV Files (*.csv);;All Files (*)"), nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+  };
+}
+
+QString CsvExportCommand::path() const {
+  return m_folder + QDir::separator() + csvFileName();
+}
+
+QString CsvExportCommand::suggestedPath() const {
+  const QString& log = m_window.Log_FileName;
+  const QString folder = log.isEmpty() ? QDir::homePath() : QFileInfo(log).absolutePath();
+  return QDir(folder).filePath(csvFileName());
+}
+
+QString CsvExportCommand::write(const QString& target) {
   std::vector<std::string> captions;
   for (int n = 0; n < kChannelCount; ++n) {
     // The file is 8-bit text, as the captions are; none of the window's holds another letter.
@@ -32,15 +61,36 @@ void CsvExportCommand::WriteCSVFile_Click() {
   const std::string separator = QLocale::system().decimalPoint().toStdString();
   const std::span<const ChannelRow> rows(m_window.values().Channel_Values.data() + 1,
                                          static_cast<std::size_t>(m_window.packets().Packet_Count));
-  const QString target = path();
   try {
     writeCsvFile(QFile::encodeName(target).toStdString(), captions, rows, separator);
   } catch (const Error& error) {
-    showMessage(&m_window, QStringLiteral("%1 was not written:\n%2")
-                               .arg(target, QString::fromStdString(error.reason())));
-    return;
+    return QString::fromStdString(error.reason());
   }
   m_window.Label3()->setText(target + QStringLiteral(" has been written"));
+  return {};
+}
+
+void CsvExportCommand::WriteCSVFile_Click() {
+  const QString target = path();
+  const QString reason = write(target);
+  if (reason.isEmpty()) return;
+  QString text = QStringLiteral("%1 was not written:\n%2").arg(target, reason);
+  // An installed program's folder belongs to the system; the other command writes elsewhere.
+  if (!writableFolder(m_folder)) {
+    text += QStringLiteral(
+        "\n\nThe program's folder cannot be written. Use \"TLM File\" > \"Write CSV File "
+        "As\u2026\" to write the file to a folder of your choice.");
+  }
+  showMessage(&m_window, text);
+}
+
+void CsvExportCommand::WriteCSVFileAs_Click() {
+  const QString target = m_chooser(suggestedPath());
+  if (target.isEmpty()) return;
+  const QString reason = write(target);
+  if (!reason.isEmpty()) {
+    showMessage(&m_window, QStringLiteral("%1 was not written:\n%2").arg(target, reason));
+  }
 }
 
 }  // namespace twk

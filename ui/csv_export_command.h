@@ -1,28 +1,41 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace twk {
 
 class Form1;
 
 // "TLM File" > "Write CSV File": every loaded packet's values to "twk_telemetry.csv" in the
-// program's folder, with the window's channel captions as the header. Label3 reports the file
-// only once it has replaced the old one whole; a failure is shown in a message and leaves the
-// old file and Label3 as they were.
+// program's folder, with the window's channel captions as the header. "Write CSV File As…"
+// writes the same bytes where the user chooses. Label3 reports the file only once it has
+// replaced the old one whole; a failure is shown in a message and leaves the old file and
+// Label3 as they were.
 class CsvExportCommand {
  public:
+  // Asks where to write, given the suggested path; an empty answer cancels.
+  using SaveChooser = std::function<QString(const QString& suggestedPath)>;
+
   // folder is where the file goes; the program's folder unless a test gives another.
   CsvExportCommand(Form1& window, QString folder);
 
   void WriteCSVFile_Click();
+  void WriteCSVFileAs_Click();
 
   // The folder, the platform's separator and the file name.
   QString path() const;
+  // "twk_telemetry.csv" in the folder of the last log read, or in the home folder.
+  QString suggestedPath() const;
+  void setSaveChooser(SaveChooser chooser) { m_chooser = std::move(chooser); }
 
  private:
+  // Writes the file; returns the reason of a failure, empty on success.
+  QString write(const QString& target);
+
   Form1& m_window;
   QString m_folder;
+  SaveChooser m_chooser;
 };
 
 }  // namespace twk

@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,7 +14,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
+#include "ui/client_area.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
 #include "ui/option_button.h"
@@ -36,7 +38,8 @@ struct FrameInfo {
   int left, top, width, height;
 };
 
-// The group frames of the value panel, in twips within the window.
+// The group frames of the value panel, in twips within the window, in reading order: top to
+// bottom, left to right.
 constexpr std::array<FrameInfo, 7> kFrames{{
     {"", 120, 2040, 6375, 615},
     {"Solar Arrays Currents", 6600, 2040, 3135, 2055},
@@ -67,6 +70,13 @@ constexpr int kHiddenLeft = 13800;
 constexpr std::array<int, 3> kSpareRowTops{3240, 3480, 3720};
 
 constexpr QRgb kGreyText = 0xFF808080;
+
+// The least heights of the chart and the log view in a window smaller than the default, and
+// room for the title bar and borders that the window manager adds, in twips.
+constexpr int kLeastChartHeight = 1800;
+constexpr int kLeastLogHeight = 900;
+constexpr int kFrameAllowanceWidth = 240;
+constexpr int kFrameAllowanceHeight = 720;
 
 QString arrayName(const char* array, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
@@ -104,9 +114,8 @@ void Form1::buildLayout() {
   const QFont normal = panelFont(false);
   const QFont bold = panelFont(true);
 
-  auto* client = new QWidget(this);
+  auto* client = new ClientArea(QSize(tw(9870), tw(11985)), this);
   client->setFont(normal);
-  client->setFixedSize(tw(9870), tw(11985));
   setCentralWidget(client);
 
   m_log = new LogView(client);
@@ -224,7 +233,6 @@ void Form1::buildLayout() {
   m_chart->setFont(normal);
   m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
   m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
-  connect(m_chart, &BarChart::rowClicked, this, [this](int row) { m_scroll->setValue(row); });
 
   m_fileLabel = new QLabel(client);
   m_fileLabel->setObjectName(QStringLiteral("Label3"));
@@ -236,11 +244,76 @@ void Form1::buildLayout() {
   m_scroll->setObjectName(QStringLiteral("HScroll1"));
   m_scroll->setGeometry(tw.rect(8400, 11640, 1335, 255));
   connect(m_scroll, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
+  connect(m_chart, &BarChart::rowClicked, m_scroll, &QScrollBar::setValue);
+  connect(m_chart, &BarChart::wheelSteps, m_scroll, &PacketScrollBar::stepPackets);
+  connect(m_chart, &BarChart::visibleRowsChanged, this,
+          [this](int first, int last) { setChartSpacing(last - first + 1); });
 
   m_fileList = new QListWidget(client);
   m_fileList->setObjectName(QStringLiteral("List2"));
   m_fileList->setGeometry(tw.rect(11520, 4800, 2535, 3180));
   m_fileList->setFocusPolicy(Qt::NoFocus);
+
+  // How the controls take a size other than the default.
+  using R = ClientArea::Role;
+  client->setSlack(
+      {m_chart->height() - tw(kLeastChartHeight), m_log->height() - tw(kLeastLogHeight)});
+  client->manage(m_log, R::GrowsWide | R::LogHeight);
+  for (QGroupBox* frame : frames) client->manage(frame, R::BelowLog);
+  client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
+  client->manage(m_chart, R::GrowsWide | R::ChartHeight);
+  client->manage(m_fileLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_packetLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_scroll, R::GrowsWide | R::BelowLog | R::BelowChart);
+  // What lies right of the window stays there when it grows.
+  for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->x() >= client->width()) client->manage(w, R::FollowsRight);
+  }
+
+  // Tab goes through the controls in reading order: the log view, the panel frame by frame
+  // and row by row, then the scroll bar.
+  QWidget* previous = m_log;
+  for (const FrameInfo& f : kFrames) {
+    std::vector<int> rows;
+    for (int n = 0; n < kChannelCount; ++n) {
+      if (channelTable()[static_cast<std::size_t>(n)].group == f.group &&
+          kRowPlaces[static_cast<std::size_t>(n)].top >= 0) {
+        rows.push_back(n);
+      }
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](int a, int b) {
+      return kRowPlaces[static_cast<std::size_t>(a)].top <
+             kRowPlaces[static_cast<std::size_t>(b)].top;
+    });
+    for (const int n : rows) {
+      for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_text[n])}) {
+        if ((w->focusPolicy() & Qt::TabFocus) == 0) continue;
+        setTabOrder(previous, w);
+        previous = w;
+      }
+    }
+  }
+  setTabOrder(previous, m_scroll);
+}
+
+void Form1::setVisible(bool visible) {
+  // Qt would make a window that was not sized yet no larger than two thirds of the screen;
+  // this one opens at its own size unless fitToScreen() made it smaller.
+  if (visible && !testAttribute(Qt::WA_Resized)) resize(sizeHint());
+  QMainWindow::setVisible(visible);
+}
+
+void Form1::fitToScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const TwipScale tw(logicalDpiX());
+  // The window manager's frame is not known before the window is shown; this leaves room for
+  // a usual one.
+  const QRect available = screen->availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
+                                                               -tw(kFrameAllowanceHeight));
+  const QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  resize(size);
+  if (!available.contains(QRect(pos(), size))) move(available.topLeft());
 }
 
 QString Form1::channelCaption(int n) const {
@@ -283,6 +356,8 @@ void Form1::showChannels() {
   }
   m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
                          QString::number(m_scroll->packetMaximum()));
+  // Every load shows all packets on the chart.
+  m_chart->showAllRows();
   if (m_packets.Packet_Count > 0) {
     Show_Data(1);
   } else {
@@ -292,10 +367,13 @@ void Form1::showChannels() {
     m_chartFrame->setTitle(QStringLiteral("Graph"));
   }
   Option1_Click(1);
+  m_chart->setMarkerRow(m_scroll->value());
 }
 
 void Form1::setFieldText(int n, const QString& text) {
   QLineEdit* field = m_text[n];
+  // A field whose text stays is not painted again: a dragged thumb changes packets quickly.
+  if (field->text() == text && field->cursorPosition() == 0) return;
   field->setText(text);
   // A value wider than its field shows its start, and the whole value where the mouse rests.
   field->setCursorPosition(0);
@@ -322,6 +400,7 @@ void Form1::HScroll1_Change() {
   m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
                          QString::number(m_scroll->packetMaximum()));
   Show_Data(m_scroll->value());
+  m_chart->setMarkerRow(m_scroll->value());
 }
 
 void Form1::Option1_Click(int index) {
@@ -349,21 +428,15 @@ void Form1::Draw_Chart(int channel) {
   m_chartUnit = unit != nullptr ? unit->text() : QString();
   m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
                          QStringLiteral(" ]"));
-  setCategorySpacing(count);
+  // A zoomed chart keeps its range for the next channel; the spacing follows the rows shown.
   m_chart->setRowCount(count);
+  setChartSpacing(m_chart->lastVisibleRow() - m_chart->firstVisibleRow() + 1);
+  // A saved picture is suggested in the folder of the last log read, named after the channel.
+  const QString folder =
+      Log_FileName.isEmpty() ? QDir::homePath() : QFileInfo(Log_FileName).absolutePath();
+  m_chart->setSuggestedSavePath(QDir(folder).filePath(
+      BarChart::fileNameFor(m_name[channel]->text()) + QStringLiteral(".png")));
   for (int i = 1; i <= count; ++i) m_chart->setRow(i, QString::number(i), chartValue(i));
-}
-
-void Form1::setCategorySpacing(int count) {
-  if (count > 100) {
-    m_chart->setAutoCategorySpacing(false);
-    // count / 20 to the nearest whole number, halves to even (the default rounding mode).
-    const int divisions = static_cast<int>(std::nearbyint(count / 20.0));
-    m_chart->setDivisionsPerLabel(divisions);
-    m_chart->setDivisionsPerTick(divisions);
-  } else {
-    m_chart->setAutoCategorySpacing(true);
-  }
 }
 
 double Form1::chartValue(int packet) const {
@@ -383,11 +456,16 @@ void Form1::appendPackets(int first) {
     convertPacket(m_packets.Packet_Bytes[row], m_values.Channel_Values[row]);
   }
   m_scroll->setPacketMaximum(count);
-  if (m_chart->rowCount() == 0 || m_chart->rowCount() != first - 1) {
+  if (m_chart->rowCount() != first - 1) {
     Draw_Chart(m_chartChannel);
   } else {
-    setCategorySpacing(count);
-    for (int p = first; p <= count; ++p) m_chart->appendRow(QString::number(p), chartValue(p));
+    QStringList labels;
+    std::vector<double> values;
+    for (int p = first; p <= count; ++p) {
+      labels += QString::number(p);
+      values.push_back(chartValue(p));
+    }
+    m_chart->appendRows(labels, values);
   }
   // A panel on the newest packet moves on to the new newest; one the user moved back stays.
   if (atNewest) {
@@ -404,6 +482,15 @@ void Form1::showPacket(int packet) {
     m_scroll->setValue(packet);
   }
   HScroll1_Change();
+}
+
+void Form1::setChartSpacing(int rowsShown) {
+  const int divisions = ChartGeometry::categorySpacing(rowsShown);
+  m_chart->setAutoCategorySpacing(divisions == 0);
+  if (divisions > 0) {
+    m_chart->setDivisionsPerLabel(divisions);
+    m_chart->setDivisionsPerTick(divisions);
+  }
 }
 
 QString Form1::chartToolTip(int row) const {

@@ -39,6 +39,11 @@ class Form1 : public QMainWindow {
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
 
+  // Makes the window no larger than its screen's free area, with room for the window frame;
+  // the program calls it before it shows the window.
+  void fitToScreen();
+  void setVisible(bool visible) override;
+
   PacketStore& packets() { return m_packets; }
   ChannelStore& values() { return m_values; }
   // The controls the commands write to: the work list, the file label and the log view.
@@ -85,7 +90,8 @@ class Form1 : public QMainWindow {
   void buildLayout();
   void showChannels();
   void setFieldText(int n, const QString& text);
-  void setCategorySpacing(int count);
+  // The chart's label and tick spacing for the number of packets it shows.
+  void setChartSpacing(int rowsShown);
   double chartValue(int packet) const;
   QString chartToolTip(int row) const;
 

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
@@ -86,6 +87,14 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
   title->setPalette(green);
 
   Form_Load();
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void Form2::Form_Load() {

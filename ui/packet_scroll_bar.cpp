@@ -1,5 +1,7 @@
 #include "ui/packet_scroll_bar.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace twk {
@@ -12,18 +14,42 @@ PacketScrollBar::PacketScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, p
   // Before the first load only packet 1 is offered, which the packet table holds.
   setRange(kMinimum, kMinimum);
   setValue(kMinimum);
-  // An arrow and a click on the track both move by one packet.
+  // An arrow and a click on the track both move by one packet; the page keys are handled here.
   setSingleStep(1);
-  // Qt's scroll bars invert their keys for the wheel's sake; Right means the next packet here.
-  setInvertedControls(false);
   setPageStep(1);
-  // The panel changes when a dragged thumb is released, not while it moves.
-  setTracking(false);
+  // Qt's scroll bars invert their keys for the wheel's sake; Right means the next packet here.
+  // The wheel is handled here as well, since the inversion would turn it round too.
+  setInvertedControls(false);
+  // The panel follows a dragged thumb, so a user can scrub through a pass.
+  setTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 void PacketScrollBar::setPacketMaximum(int maximum) {
   m_maximum = maximum;
   setRange(kMinimum, std::max(maximum, kMinimum));
+}
+
+void PacketScrollBar::stepPackets(int packets) {
+  if (packets != 0) setValue(value() + packets);
+}
+
+int PacketScrollBar::pageJump() const {
+  return std::max(1, m_maximum / 20);
+}
+
+void PacketScrollBar::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+    stepPackets(event->key() == Qt::Key_PageDown ? pageJump() : -pageJump());
+    event->accept();
+    return;
+  }
+  QScrollBar::keyPressEvent(event);
+}
+
+void PacketScrollBar::wheelEvent(QWheelEvent* event) {
+  stepPackets(m_wheel.add(event->angleDelta()));
+  event->accept();
 }
 
 }  // namespace twk

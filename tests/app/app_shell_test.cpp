@@ -30,8 +30,8 @@ class AppShellTest : public test::ShellTest {
 };
 
 TEST_F(AppShellTest, MenuBarAsTheUserSeesIt) {
-  // Each entry's text and object name, then its items' in turns, with no separators and no
-  // check marks; "Stop Following" is offered only while a log is followed.
+  // Each entry's text and object name, then its items' in turns with their shortcuts, with no
+  // separators and no check marks; "Stop Following" is offered only while a log is followed.
   QStringList seen;
   for (QAction* a : m_window.menuBar()->actions()) {
     QMenu* menu = a->menu();
@@ -39,13 +39,15 @@ TEST_F(AppShellTest, MenuBarAsTheUserSeesIt) {
     for (QAction* item : menu != nullptr ? menu->actions() : QList<QAction*>()) {
       EXPECT_TRUE(!item->isSeparator() && !item->isCheckable()) << item->text().toStdString();
       EXPECT_EQ(item->isEnabled(), item->objectName() != "MnuStopFollowing");
-      entry << item->text() << item->objectName();
+      entry << item->text() << item->objectName() << item->shortcut().toString();
     }
     seen += entry.join('/');
   }
-  EXPECT_EQ(seen, QStringList({"File/MnuFile/Open/MnuOpenFile/Follow Log…/MnuFollowLog/"
-                               "Stop Following/MnuStopFollowing/Exit/MnuExit",
-                               "TLM File/MnuTLMFile/Write CSV File/WriteCSVFile", "Info/MnuInfo"}));
+  EXPECT_EQ(seen, QStringList({"File/MnuFile/Open/MnuOpenFile/Ctrl+O/Follow Log\u2026/MnuFollowLog/"
+                               "Ctrl+L/Stop Following/MnuStopFollowing//Exit/MnuExit/Ctrl+Q",
+                               "TLM File/MnuTLMFile/Write CSV File/WriteCSVFile/Ctrl+S/"
+                               "Write CSV File As\u2026/WriteCSVFileAs/",
+                               "Info/MnuInfo"}));
 }
 
 TEST_F(AppShellTest, MenuItemsRunTheirCommandsAndOneAboutBoxLoadsAnewAfterItWasClosed) {

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QFlags>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+#include <vector>
+
+namespace twk {
+
+// The main window's client area. Its controls are placed for the default size; at any other
+// size each control takes its share of the difference by its role, so the default size is
+// always the layout as built. Extra width goes to the controls that grow with the window's
+// width; extra height goes to the chart. A smaller height is taken from the chart first, down
+// to its least height, then from the log view, and the controls below each move up.
+class ClientArea : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum Role {
+    Fixed = 0,
+    GrowsWide = 1,     // takes the extra width
+    FollowsRight = 2,  // keeps its distance to the right edge
+    LogHeight = 4,     // takes the log view's share of the height
+    BelowLog = 8,      // moves with the log view's bottom
+    ChartHeight = 16,  // takes the chart's share of the height
+    BelowChart = 32,   // moves with the chart's bottom
+  };
+  Q_DECLARE_FLAGS(Roles, Role)
+
+  // The heights that the chart and the log view can give up below the default size.
+  struct Slack {
+    int chart = 0;
+    int log = 0;
+  };
+  // How much height each takes at a size (negative: gives up).
+  struct Share {
+    int width = 0;
+    int log = 0;
+    int chart = 0;
+  };
+  static Share share(QSize defaultSize, Slack slack, QSize size);
+  static QRect place(QRect defaultRect, Roles roles, Share share);
+
+  ClientArea(QSize defaultSize, QWidget* parent = nullptr);
+
+  // Sets the slack and with it the least size: the default width, the default height less both.
+  void setSlack(Slack slack);
+  // Takes widget's present geometry (relative to its parent) as its place at the default size.
+  void manage(QWidget* widget, Roles roles);
+
+  QSize sizeHint() const override { return m_default; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  struct Managed {
+    QWidget* widget;
+    QRect defaultRect;
+    Roles roles;
+  };
+  QSize m_default;
+  Slack m_slack;
+  std::vector<Managed> m_managed;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(ClientArea::Roles)
+
+}  // namespace twk
