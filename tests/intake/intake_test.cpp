@@ -1,11 +1,13 @@
-// Reading logs: the byte loop, line ends and byte-order marks, and
+// Reading logs: the byte loop, line ends and byte-order marks from a file and from a pipe, and
 // what a failing file leaves in the store. Whole logs are checked by the golden files.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "core/error.h"
 #include "intake/line_decoder.h"
@@ -66,7 +68,9 @@ std::string utf16(const std::string& text, bool little) {
   return bytes;
 }
 
-TEST(LineReader, LineEndsAndByteOrderMarks) {
+// Each input is read from a file and, when short, through a pipe that delivers one byte per
+// read, so byte-order marks and UTF-16 characters arrive split between reads.
+TEST(LineReader, LineEndsAndByteOrderMarksFromAFileAndAPipe) {
   constexpr std::size_t kFill = 256 * 1024;  // what the reader reads at a time from a file
   const std::pair<std::string, std::string> cases[] = {
       {"a\r\nb\nc\rd", "1:a|2:b|3:c|4:d|"},
@@ -84,6 +88,21 @@ TEST(LineReader, LineEndsAndByteOrderMarks) {
     const int file = ::open(dir.write("log", bytes).c_str(), O_RDONLY);
     EXPECT_EQ(readAll(file), lines);
     ::close(file);
+    if (bytes.size() > 100) continue;
+    const std::string& input = bytes;
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    std::thread writer([&input, in = pipe[1]] {
+      for (const char c : input) {
+        if (::write(in, &c, 1) != 1) break;
+        for (int left = 1; ::ioctl(in, FIONREAD, &left) == 0 && left > 0;)
+          std::this_thread::yield();
+      }
+      ::close(in);
+    });
+    EXPECT_EQ(readAll(pipe[0]), lines) << "through a pipe";
+    writer.join();
+    ::close(pipe[0]);
   }
 }
 
