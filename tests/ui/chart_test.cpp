@@ -1,10 +1,11 @@
-// The bar chart's geometry: where it puts bars, labels and the axis.
+// The bar chart: where its geometry puts bars, labels and the axis, and what it paints.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
+#include "ui/bar_chart.h"
 #include "ui/chart_geometry.h"
 
 namespace twk {
@@ -54,6 +55,25 @@ TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
   EXPECT_EQ(wide.ticks.size(), 20u);
   ASSERT_EQ(wide.labels.size(), 10u);
   EXPECT_EQ(wide.labels[1].row, 500);
+}
+
+// Several hundred packets leave bars one or two pixels wide; each must reach the screen.
+TEST(BarChart, PaintsEveryNarrowBar) {
+  BarChart chart;
+  chart.resize(625, 313);
+  chart.setRowCount(400);
+  for (int row = 1; row <= 400; ++row) chart.setRow(row, QString::number(row), row % 7 + 1);
+  const QImage image = chart.grab().toImage();
+  const ChartGeometry& g = chart.geometry();
+  ASSERT_EQ(g.columns.size(), 400u);
+  const QColor background = chart.palette().color(QPalette::Base);
+  int unpainted = 0;
+  for (const ChartGeometry::Column& c : g.columns) {
+    for (int x = c.x; x < c.x + c.width; ++x)
+      unpainted += image.pixelColor(x, c.bottom - 1) == background;
+  }
+  EXPECT_EQ(unpainted, 0);
+  EXPECT_EQ(g.columns[0].width, 1);
 }
 
 }  // namespace
