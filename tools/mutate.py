@@ -382,6 +382,9 @@ def main():
     started = time.time()
     header = "| mutant | file | result | first failing test | seconds |\n|---|---|---|---|---|"
     print(header, flush=True)
+    if args.out:
+        with open(args.out, "a") as f:
+            f.write(header + "\n")
     for m in chosen:
         t0 = time.time()
         result, test = check_one(m, args, logdir)
