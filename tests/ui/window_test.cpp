@@ -82,9 +82,14 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndALoadWithoutPacketsLeavesTheChart) {
             1);
   EXPECT_EQ(chart()->value(3), m_window.values().Channel_Values[3][12]);
   EXPECT_NE(chart()->value(3), 0);
+  const ChartGeometry::Column& bar = chart()->geometry().columns[1];  // a click shows its packet
+  QTest::mouseClick(chart(), Qt::LeftButton, {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
+  EXPECT_EQ(label("Label2"), "2/3");
 
   EXPECT_TRUE(open({test::writeLog("none.log", {"# nothing received"})}).isEmpty());
   EXPECT_EQ(label("Label2"), "1/0");
+  scroll()->setValue(0);  // row 0 of the table is offered too
+  EXPECT_EQ(label("Label2"), "0/0");
   EXPECT_EQ(chart()->rowCount(), 3);
   EXPECT_EQ(chart()->value(3), m_window.values().Channel_Values[3][12]);
 }
@@ -224,10 +229,13 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
   }
 }
 
-// The selection's answer text holds 32767 characters; one path of that length still goes to
-// the decoder (and fails there), one more is refused before anything changes.
-TEST_F(WindowTest, TooManyFilesAreRefused) {
+// Cancel changes nothing. The selection's answer text holds 32767 characters: one path of that
+// length still goes to the decoder (and fails there), one more is refused before anything changes.
+TEST_F(WindowTest, CancelAndTooManyFilesChangeNothing) {
   open({generatedLog(20, 7)});
+  m_choice.reset();
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->MnuOpenFile_Click(); }).isEmpty());
+  EXPECT_EQ(count(), 20);
   for (const int length : {32768, 32767}) {
     const std::string path = m_dir.file("") + std::string(length - m_dir.file("").size(), 'n');
     const QStringList boxes = open({path});
