@@ -11,7 +11,7 @@ trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait; rm -r
 
 fail() {
   echo "FAIL: $*" >&2
-  cat "$work/decoder.out" >&2 2>/dev/null || true
+  cat "$work/openbox.out" "$work/decoder.out" >&2 2>/dev/null || true
   xdotool search --name "." getwindowname %@ >&2 2>/dev/null || true
   import -window root "$PWD/real_window_failure.png" 2>/dev/null || true
   exit 1
@@ -29,7 +29,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/n
 pids+=($!)
 wait_for "the X server" test -s "$work/display"
 export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.out" 2>&1 &
 pids+=($!)
 wait_for "the window manager" xdotool get_num_desktops
 
