@@ -4,27 +4,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStringList>
 #include <QTimer>
-#include <filesystem>
-#include <functional>
 #include <optional>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "app/app_shell.h"
 #include "log_text.h"
 #include "temp_dir.h"
+#include "ui/bar_chart.h"
 #include "ui/form1.h"
 #include "ui/log_view.h"
 
@@ -36,130 +26,76 @@ inline const TempDir& logDir() {
   return dir;
 }
 
-// Writes lines (each ended with CR LF) to a file of this test process and returns its path.
+// Writes lines, each ended by CR LF, to a log of this process and returns its path.
 inline std::string writeLog(const std::string& name, const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return logDir().write(name, text);
 }
 
-// A station log of the given number of beacons written by twk-loggen, made once per process.
+// A station log of twk-loggen's, made once per process.
 inline std::string generatedLog(int packets, int seed) {
-  const std::string path =
-      logDir().file("generated_" + std::to_string(packets) + "_" + std::to_string(seed) + ".log");
+  const std::string path = logDir().file(std::to_string(packets) + "_" + std::to_string(seed));
   const std::string command = std::string(TWK_LOGGEN_PATH) + " --packets " +
                               std::to_string(packets) + " --seed " + std::to_string(seed) + " -o " +
-                              path;
-  if (!std::filesystem::exists(path) && std::system(command.c_str()) != 0) {
+                              path + ".log";
+  if (!std::filesystem::exists(path + ".log") && std::system(command.c_str()) != 0) {
     throw std::runtime_error("failed: " + command);
   }
-  return path;
+  return path + ".log";
 }
 
-// What a user saw of one message box.
-struct SeenBox {
-  QString text;
-  QString title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QMessageBox::StandardButtons buttons;
-  bool applicationModal = false;
-};
-
-// Runs action and answers every message box it shows as the active modal window by pressing
-// its first button, as a user would; returns what the boxes showed, in order.
-inline std::vector<SeenBox> answerBoxes(const std::function<void()>& action) {
-  std::vector<SeenBox> seen;
+// Runs action and answers every message box it shows as a user would; returns their texts.
+inline QStringList answerBoxes(const std::function<void()>& action) {
+  QStringList texts;
   QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&seen] {
+  QObject::connect(&poll, &QTimer::timeout, [&texts] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
-    seen.push_back({box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                    box->windowModality() == Qt::ApplicationModal});
+    texts += box->text();
     box->buttons().front()->click();
   });
-  poll.start();
+  poll.start(5);
   action();
-  poll.stop();
-  return seen;
+  return texts;
 }
 
-// A telemetry line of 171 bytes, more than a packet's 151 positions hold.
-inline std::string tooLongLine() {
-  std::string line = telemetryLine({});
-  for (int i = 0; i < 80; ++i) line += " 00";
-  return line;
-}
-
-// A main window with its shell, as the program builds it, but with a file chooser that answers
-// what the test put into m_choice and a CSV folder of the test's own.
+// The main window and its shell as the program builds them, with a file chooser that answers
+// m_choice and the CSV going to a folder of the test's own.
 class ShellTest : public ::testing::Test {
  protected:
-  ShellTest()
-      : m_shell(new AppShell(
-            m_window,
-            [this] {
-              ++m_chooserCalls;
-              return m_choice;
-            },
-            QString::fromStdString(m_dir.path().string()))) {}
-
   void SetUp() override { m_window.show(); }
 
-  // Opens paths through "File" > "Open" as if chosen in the dialog; returns the boxes shown.
-  std::vector<SeenBox> openAnswering(const std::vector<std::string>& paths) {
-    QStringList list;
-    for (const std::string& p : paths) list += QString::fromStdString(p);
-    m_choice = list;
+  // Opens paths through "File" > "Open" as if chosen in the dialog; the boxes shown.
+  QStringList open(const std::vector<std::string>& paths) {
+    m_choice = QStringList();
+    for (const std::string& path : paths) *m_choice += QString::fromStdString(path);
     return answerBoxes([this] { m_shell->MnuOpenFile_Click(); });
   }
-  void open(const std::vector<std::string>& paths) { EXPECT_TRUE(openAnswering(paths).empty()); }
-  std::vector<SeenBox> exportCsv() {
+  QStringList exportCsv() {
     return answerBoxes([this] { m_shell->WriteCSVFile_Click(); });
   }
-  // Decodes one more file into the table as a dropped file is, without a new load.
-  void decode(const std::string& path) {
-    m_window.Log_FileName = QString::fromStdString(path);
-    m_window.Decode_TextFile();
-  }
-  // Drags data onto the log view and drops it there, as the window system delivers a drop;
-  // returns whether the view took the drag and the boxes the drop showed.
-  std::pair<bool, std::vector<SeenBox>> drop(const QMimeData& data) {
-    QWidget* target = m_window.RichTextBox1()->viewport();
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    const std::vector<SeenBox> boxes = answerBoxes([&] {
-      QApplication::sendEvent(target, &enter);
-      QApplication::sendEvent(target, &dropped);
-    });
-    return {enter.isAccepted() && dropped.isAccepted(), boxes};
-  }
-
-  template <typename T>
+  template <typename T = QWidget>
   T* control(const QString& name) const {
     T* found = m_window.findChild<T*>(name);
     if (found == nullptr) throw std::runtime_error("no control " + name.toStdString());
     return found;
   }
-  QLineEdit* text1(int n) const { return control<QLineEdit>(QStringLiteral("Text1(%1)").arg(n)); }
-  QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("HScroll1")); }
-  int count() { return m_window.packets().Packet_Count; }
-  QStringList list2() const {
-    QStringList items;
-    for (int i = 0; i < m_window.List2()->count(); ++i) items += m_window.List2()->item(i)->text();
-    return items;
+  QString text1(int n) const {
+    return control<QLineEdit>(QStringLiteral("Text1(%1)").arg(n))->text();
   }
-  QString label2() const { return control<QLabel>(QStringLiteral("Label2"))->text(); }
-  QString label3() const { return m_window.Label3()->text(); }
+  QString label(const char* name) const { return control<QLabel>(QLatin1String(name))->text(); }
+  QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("HScroll1")); }
+  BarChart* chart() const { return control<BarChart>(QStringLiteral("MSChart1")); }
+  int count() { return m_window.packets().Packet_Count; }
   QString logText() const { return m_window.RichTextBox1()->toPlainText(); }
   std::string csvPath() const { return m_dir.file("twk_telemetry.csv"); }
 
   TempDir m_dir;
   Form1 m_window;
   std::optional<QStringList> m_choice;
-  int m_chooserCalls = 0;
-  AppShell* m_shell;  // a child of m_window
+  AppShell* m_shell = new AppShell(
+      m_window, [this] { return m_choice; }, QString::fromStdString(m_dir.path().string()));
 };
 
 }  // namespace twk::test

@@ -70,7 +70,6 @@ class WindowFit : public test::ShellTest {
     m_window.resize(size + m_window.size() - m_window.centralWidget()->size());
     QApplication::processEvents();
   }
-  BarChart* chart() const { return control<BarChart>("MSChart1"); }
   void wheel(QWidget* target, QPoint at, int delta, Qt::KeyboardModifiers modifiers = {}) {
     QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                       modifiers, Qt::NoScrollPhase, false);
@@ -145,7 +144,7 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
       {Qt::Key_Right, 36}, {Qt::Key_PageUp, 19}, {Qt::Key_Left, 18},     {Qt::Key_PageUp, 1}};
   for (const auto& [key, expected] : keys) {
     QTest::keyClick(scroll(), key);
-    EXPECT_EQ(label2(), QStringLiteral("%1/342").arg(expected)) << key;
+    EXPECT_EQ(label("Label2"), QStringLiteral("%1/342").arg(expected)) << key;
   }
   // Over the scroll bar and the chart, down (a negative delta) is later, one per notch, also
   // in the small steps of a high-resolution wheel.
@@ -177,7 +176,7 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   std::set<QWidget*> seen(order.begin(), order.end());
   EXPECT_EQ(seen.size(), order.size());
   for (int n = 0; n <= 29; ++n) {
-    EXPECT_EQ(seen.count(text1(n)), 1u) << n;
+    EXPECT_EQ(seen.count(control<QWidget>(QStringLiteral("Text1(%1)").arg(n))), 1u) << n;
     EXPECT_EQ(seen.count(control<QWidget>(QStringLiteral("Option1(%1)").arg(n))), n > 0 ? 1u : 0u);
   }
   const auto reading = [this](QWidget* w) {

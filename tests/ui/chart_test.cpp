@@ -1,13 +1,83 @@
-// The chart's zoomed range and marker, without a display.
+// The bar chart: where its geometry puts bars, labels, the axis and the marker, zoomed or not,
+// and what it paints.
+
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
 #include <tuple>
 #include <vector>
 
+#include "ui/bar_chart.h"
 #include "ui/chart_geometry.h"
 
 namespace twk {
 namespace {
+
+ChartGeometry::Input plot(int width, int labelsEvery = 0, int labelWidth = 0) {
+  return {.left = 40,
+          .top = 10,
+          .width = width,
+          .height = 280,
+          .divisionsPerLabel = labelsEvery,
+          .divisionsPerTick = labelsEvery,
+          .labelWidth = labelWidth};
+}
+
+TEST(ChartGeometry, EveryPacketOfFiveThousandStaysVisibleIn625Pixels) {
+  std::mt19937 random(5);
+  std::vector<double> values(5000);
+  for (double& v : values) v = 1200 + random() % 100;
+  values[1234] = 4000;  // one-packet spikes up and down
+  values[3210] = 10;
+  const ChartGeometry g = ChartGeometry::compute(values, plot(625));
+  ASSERT_EQ(g.columns.size(), 625u);
+  for (const ChartGeometry::Column& c : g.columns) {
+    for (int row = c.firstRow; row <= c.lastRow; ++row) {
+      const double y = g.mapValueToY(values[std::size_t(row)]);  // inside its bar and its span
+      EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5 && y >= c.spanTop - 0.5 &&
+                  y <= c.spanBottom + 0.5)
+          << row;
+    }
+  }
+  EXPECT_EQ(g.columns.back().lastRow, 4999);
+}
+
+TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
+  const ChartGeometry g = ChartGeometry::compute(std::vector<double>{3, -2, 0}, plot(600));
+  const int zero = static_cast<int>(std::lround(g.mapValueToY(0)));
+  EXPECT_EQ(g.columns[0].bottom, zero);
+  EXPECT_EQ(g.columns[1].top, zero);
+  EXPECT_EQ(g.columns[2].bottom - g.columns[2].top, 1);
+  EXPECT_EQ(ChartGeometry::compute(std::vector<double>{1200, 2130}, plot(600)).axis.min, 0);
+
+  // Labels every 250 of 5000 packets, 31.25 pixels apart: 30 pixels wide, every other one fits.
+  const std::vector<double> values(5000, 1.0);
+  EXPECT_EQ(ChartGeometry::compute(values, plot(625, 250, 0)).labels.size(), 20u);
+  const ChartGeometry wide = ChartGeometry::compute(values, plot(625, 250, 30));
+  EXPECT_EQ(wide.ticks.size(), 20u);
+  ASSERT_EQ(wide.labels.size(), 10u);
+  EXPECT_EQ(wide.labels[1].row, 500);
+}
+
+// Several hundred packets leave bars one or two pixels wide; each must reach the screen.
+TEST(BarChart, PaintsEveryNarrowBar) {
+  BarChart chart;
+  chart.resize(625, 313);
+  chart.setRowCount(400);
+  for (int row = 1; row <= 400; ++row) chart.setRow(row, QString::number(row), row % 7 + 1);
+  const QImage image = chart.grab().toImage();
+  const ChartGeometry& g = chart.geometry();
+  ASSERT_EQ(g.columns.size(), 400u);
+  const QColor background = chart.palette().color(QPalette::Base);
+  int unpainted = 0;
+  for (const ChartGeometry::Column& c : g.columns) {
+    for (int x = c.x; x < c.x + c.width; ++x)
+      unpainted += image.pixelColor(x, c.bottom - 1) == background;
+  }
+  EXPECT_EQ(unpainted, 0);
+  EXPECT_EQ(g.columns[0].width, 1);
+}
 
 using Range = ChartGeometry::Range;
 

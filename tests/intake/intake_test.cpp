@@ -1,0 +1,157 @@
+// Reading logs: the byte loop, line ends and byte-order marks from a file and from a pipe, and
+// what a failing file leaves in the store. Whole logs are checked by the golden files.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "core/error.h"
+#include "intake/line_decoder.h"
+#include "intake/line_reader.h"
+#include "log_text.h"
+#include "telemetry/channel_conversion.h"
+#include "temp_dir.h"
+
+namespace twk {
+namespace {
+
+// Over a row of 99s, an earlier load's bytes: nothing of them may stay past the line's end.
+TEST(ByteLoop, WritesHalfTheLengthRoundedToEvenPlusOnePositions) {
+  struct Case {
+    std::string shown;
+    bool tooLong;
+    std::vector<std::pair<int, double>> cells;
+  };
+  const Case cases[] = {
+      {"", false, {{0, 0}, {1, 0}}},
+      {"ABCDE", false, {{1, 0xCD}, {2, 0xE}, {3, 0}}},  // L = 5: positions 0 to 2
+      {"ABCDEF1", false, {{3, 1}, {4, 0}, {5, 0}}},     // L = 7: positions 0 to 4
+      {"4B4B", false, {{1, 0x4B}, {2, 0}, {3, 0}, {150, 0}}},
+      {std::string(301, 'A'), false, {{149, 0xAA}, {150, 0xA}}},
+      {std::string(302, 'A'), true, {{150, 0xAA}}},
+  };
+  for (const Case& c : cases) {
+    PacketRow row;
+    row.fill(99);
+    EXPECT_EQ(storeLineBytes(c.shown, row).tooLong, c.tooLong) << c.shown.size();
+    for (const auto& [position, value] : c.cells) {
+      EXPECT_EQ(row[std::size_t(position)], value) << c.shown << " at " << position;
+    }
+  }
+}
+
+// Every line as "number:text|", or "number:length/kept|" for a line longer than it keeps.
+std::string readAll(int fd) {
+  LineReader reader(fd, "log");
+  std::string out;
+  for (LogLine line; reader.next(line);) {
+    out += std::to_string(line.number) + ':';
+    out += line.length == line.text.size()
+               ? std::string(line.text)
+               : std::to_string(line.length) + '/' + std::to_string(line.text.size());
+    out += '|';
+  }
+  return out;
+}
+
+std::string utf16(const std::string& text, bool little) {
+  std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : text) {
+    const char high = c == '~' ? '\x20' : '\0';  // '~' stands for U+2000, outside ASCII
+    const char low = c == '~' ? '\0' : c;
+    bytes += little ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+// Each input is read from a file and, when short, through a pipe that delivers one byte per
+// read, so byte-order marks and UTF-16 characters arrive split between reads.
+TEST(LineReader, LineEndsAndByteOrderMarksFromAFileAndAPipe) {
+  constexpr std::size_t kFill = 256 * 1024;  // what the reader reads at a time from a file
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\r\nb\nc\rd", "1:a|2:b|3:c|4:d|"},
+      {"a\n\rb\r\r\n", "1:a|2:|3:b|4:|"},
+      {std::string("\xEF\xBB\xBF") + "58\r\nx", "1:58|2:x|"},
+      {"\xEF\xBB", "1:\xEF\xBB|"},
+      {utf16("4B\r\n3~\nend", true), "1:4B|2:3?|3:end|"},
+      {utf16("4B\r\n3~\nend", false), "1:4B|2:3?|3:end|"},
+      {utf16("ab", true) + "A", "1:ab|"},  // a lone last byte is no character
+      {std::string(kFill - 1, 'x') + "\r\nab", "1:262143/65535|2:ab|"},  // CR LF split
+      {std::string(kFill - 3, 'x') + "\r\nabcd\r\n", "1:262141/65535|2:abcd|"},
+  };
+  const test::TempDir dir;
+  for (const auto& [bytes, lines] : cases) {
+    const int file = ::open(dir.write("log", bytes).c_str(), O_RDONLY);
+    EXPECT_EQ(readAll(file), lines);
+    ::close(file);
+    if (bytes.size() > 100) continue;
+    const std::string& input = bytes;
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    std::thread writer([&input, in = pipe[1]] {
+      for (const char c : input) {
+        if (::write(in, &c, 1) != 1) break;
+        for (int left = 1; ::ioctl(in, FIONREAD, &left) == 0 && left > 0;)
+          std::this_thread::yield();
+      }
+      ::close(in);
+    });
+    EXPECT_EQ(readAll(pipe[0]), lines) << "through a pipe";
+    writer.join();
+    ::close(pipe[0]);
+  }
+}
+
+std::size_t openFiles() {
+  return std::size_t(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+// A failing file stops with a message naming it and the line; the packets counted before it
+// hold converted values, and no file stays open.
+TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
+  const test::TempDir dir;
+  const std::string other = "C0 00 A0 86 58 30 41 42 43 2D 31 03 F0 01";
+  const auto line = [](int raw) { return test::telemetryLine({{35, std::uint8_t(raw)}}); };
+  std::string wide = test::telemetryLine({{35, 9}}, 40);
+  wide += std::string(70000 - wide.size(), ' ');  // fits 151 positions, too long to read whole
+  struct Case {
+    std::string path;
+    int countBefore;
+    std::string message;  // after the path
+    int stored;           // packets counted from this file
+  };
+  const Case cases[] = {
+      {dir.file("missing.log"), 7, ": No such file or directory", 0},
+      {dir.path().string(), 7, ": Is a directory", 0},
+      {dir.write("long.log", other + "\n" + line(1) + "\n" + test::telemetryLine({}, 150) + "\n"),
+       0, ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)", 2},
+      {dir.write("wide.log", "x\r\n" + wide), 0, ":2: line too long: 70000 characters", 1},
+      {dir.write("full.log", line(1) + "\r\n" + other + "\r\n" + line(2) + "\r\n" + line(3)),
+       kMaxPackets - 2, ":4: packet table full", 2},
+  };
+  const std::size_t filesBefore = openFiles();
+  for (const Case& c : cases) {
+    PacketStore store;
+    ChannelStore values;
+    StoreSink sink(store);
+    store.Packet_Count = c.countBefore;
+    try {
+      decodeLogIntoStore(c.path, sink, store, values);
+      ADD_FAILURE() << c.path << ": no error";
+    } catch (const Error& e) {
+      EXPECT_TRUE(std::string(e.what()).starts_with(c.path + c.message)) << e.what();
+    }
+    EXPECT_EQ(store.Packet_Count, c.countBefore + c.stored) << c.path;
+    for (int p = c.countBefore + 1; p <= store.Packet_Count; ++p) {
+      EXPECT_EQ(values.Channel_Values[p][1], store.Packet_Bytes[p][35] * 256) << c.path << " " << p;
+    }
+    EXPECT_EQ(openFiles(), filesBefore) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace twk

@@ -1,0 +1,423 @@
+#!/usr/bin/env python3
+"""Mutation check of the test suite: puts one small fault at a time into the product, rebuilds
+the dev build, runs ctest and reports whether a test failed.
+
+    tools/mutate.py                 run every mutant
+    tools/mutate.py NAME...         run only these (see --list)
+    tools/mutate.py --list          list the mutants
+    tools/mutate.py --check         only check that every mutant's text is found exactly once
+
+Each mutant is (name, file, original text, replacement, what a user would notice). The original
+text must occur exactly once in the file; it may span lines to be unique, but the fault itself
+changes one line. The file is restored after every mutant, also on a failed build, a timeout or
+Ctrl-C. Build and test logs go to build/mutate/<name>.log. Not run by test.sh.
+"""
+
+import argparse
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# fmt: (name, file, original, replacement, description)
+MUTANTS = [
+    # intake
+    ("odd-length-rounding", "intake/line_decoder.cpp",
+     "if (length % 2 == 1 && last % 2 == 1) ++last;", "if (length % 2 == 1) ++last;",
+     "a line of odd length stores one byte position too many or too few"),
+    ("d7de-as-fe", "intake/line_decoder.cpp",
+     "case 'E': return 'B';", "case 'E': return 'E';",
+     "the escape pair D7 DE is read as FE instead of FB"),
+    ("d7d6-not-undone", "intake/line_decoder.cpp",
+     "if (x == '6') {", "if (x == '7') {",
+     "the escape pair D7 D6 is not turned back into D7"),
+    ("marker-32-chars", "intake/line_decoder.cpp",
+     "return line.size() >= kMarkerOffset + kMarker.size() &&",
+     "return line.size() > kMarkerOffset + kMarker.size() &&",
+     "a telemetry line of exactly 32 characters is skipped"),
+    ("marker-anywhere", "intake/line_decoder.cpp",
+     "line.substr(kMarkerOffset, kMarker.size()) == kMarker;",
+     "line.find(kMarker) != std::string_view::npos;",
+     "a line with the call sign anywhere, not at characters 13 to 32, is taken"),
+    ("last-position-unwritten", "intake/line_decoder.cpp",
+     "last < kBytePositions ? last + 1 : kBytePositions;",
+     "last < kBytePositions ? last : kBytePositions;",
+     "the byte loop's last position keeps an earlier packet's byte"),
+    ("302-digits-fit", "intake/line_decoder.cpp",
+     "return {static_cast<int>(stored), last >= kBytePositions};",
+     "return {static_cast<int>(stored), last > kBytePositions};",
+     "a line one byte too long is accepted without an error"),
+    ("hex-bad-low-digit", "intake/hex.cpp",
+     "return low < 0 ? high : high * 16 + low;", "return low < 0 ? 0 : high * 16 + low;",
+     "a pair like 4G reads 0 instead of 4"),
+    ("crlf-split-by-refill", "intake/line_reader.cpp",
+     "  if (m_eof) return false;\n  for (;;) {",
+     "  if (m_eof || (m_skipLf = false)) return false;\n  for (;;) {",
+     "a CR LF split between two reads counts as two line ends"),
+    ("crlf-two-ends", "intake/line_reader.cpp",
+     "m_skipLf = *eol == '\\r';", "m_skipLf = false;",
+     "CR LF counts as two line ends: line numbers in messages double"),
+    ("cr-missed-in-fast-scan", "intake/line_reader.cpp",
+     "if ((((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs) break;",
+     "if (((lf - kOnes) & ~lf) & kHighs) break;",
+     "a CR alone is not seen as a line end in most places"),
+    ("utf8-bom-kept", "intake/line_reader.cpp",
+     "    m_pos = 3;", "    m_pos = 0;",
+     "the UTF-8 byte-order mark stays at the start of the first line"),
+    ("utf16-byte-order", "intake/line_reader.cpp",
+     "const bool little = m_encoding == Encoding::Utf16Le;",
+     "const bool little = m_encoding == Encoding::Utf16Be;",
+     "UTF-16 text is read in the wrong byte order"),
+    ("utf16-split-unit-lost", "intake/line_reader.cpp",
+     "m_rawKept = rawSize % 2;", "m_rawKept = 0;",
+     "a UTF-16 character split between two reads is lost"),
+    ("short-first-read-hides-bom", "intake/line_reader.cpp",
+     "while (m_end < 3) {", "while (m_end < 1) {",
+     "a byte-order mark that arrives in two reads (a pipe) is not seen"),
+    ("log-file-left-open", "intake/log_decoder.cpp",
+     "if (m_owned) ::close(m_fd);", "if (m_owned && m_fd < 0) ::close(m_fd);",
+     "every decoded log file stays open"),
+    ("folder-read-as-log", "intake/log_decoder.cpp",
+     "if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {",
+     "if (false && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {",
+     "a folder given as a log is started and fails as a read error at line 1"),
+    ("wide-line-no-error", "intake/log_decoder.cpp",
+     "if (stored.tooLong || line.length > kMaxLineLength) {", "if (stored.tooLong) {",
+     "a line of more than 65535 characters is decoded from its start without an error"),
+    ("4999-packets", "intake/log_decoder.h",
+     "return m_store.Packet_Count < kMaxPackets;", "return m_store.Packet_Count + 1 < kMaxPackets;",
+     "the window holds 4999 packets instead of 5000"),
+    # telemetry
+    ("32-bit-byte-swapped", "telemetry/channel_conversion.cpp",
+     "return B(k) * 16777216 + B(k + 1) * 65536 + B(k + 2) * 256 + B(k + 3);",
+     "return B(k + 3) * 16777216 + B(k + 2) * 65536 + B(k + 1) * 256 + B(k);",
+     "the time and the receive count read their bytes in the wrong order"),
+    ("0x8000-negative", "telemetry/channel_conversion.cpp",
+     "return w > 32768 ? w - 65536 : w;", "return w >= 32768 ? w - 65536 : w;",
+     "the word 0x8000 reads as -32768 instead of +32768"),
+    ("battery-volts-bit-15", "telemetry/channel_conversion.cpp",
+     "static_cast<std::int64_t>(W(k)) & 0x7FFF", "static_cast<std::int64_t>(W(k)) & 0xFFFF",
+     "battery volts and temperatures take bit 15 into the magnitude"),
+    ("rssi-116", "telemetry/channel_conversion.cpp",
+     "const double r = B(k) < 116 ? B(k) + 256 : B(k);",
+     "const double r = B(k) <= 116 ? B(k) + 256 : B(k);",
+     "the signal strength of byte 116 is wrong"),
+    ("sa6-not-converted", "telemetry/channel_conversion.cpp",
+     "for (int ch = 11; ch <= 16; ++ch)", "for (int ch = 11; ch < 16; ++ch)",
+     "the solar array SA6 current is never computed"),
+    ("controller-temp-byte", "telemetry/channel_conversion.cpp",
+     "v[23] = p.A(69) * 1000 - 273.15;", "v[23] = p.A(70) * 1000 - 273.15;",
+     "the controller temperature shows the amplifier's"),
+    ("last-packet-unconverted", "telemetry/channel_conversion.cpp",
+     "for (int p = 1; p <= store.Packet_Count; ++p) {",
+     "for (int p = 1; p < store.Packet_Count; ++p) {",
+     "the last packet of a load keeps stale values"),
+    ("rows-before-error-unconverted", "telemetry/channel_conversion.cpp",
+     "    convertPackets(store, values);\n    throw;", "    throw;",
+     "when a file fails, the packets read before the error are not converted"),
+    ("whole-half-away", "telemetry/value_text.cpp",
+     "return std::nearbyint(x);", "return std::round(x);",
+     "whole numbers (the clock of the time field) round halves away from zero"),
+    ("hundredths-half-down", "telemetry/value_text.cpp",
+     "if (d.digits[whole] >= '5') {", "if (d.digits[whole] > '5') {",
+     "\"#.00\" and \"#.##\" round halves down"),
+    ("minus-zero-hundredths", "telemetry/value_text.cpp",
+     "if (x < 0 && !zero) text += '-';", "if (x < 0) text += '-';",
+     "a small negative value shows as -.00"),
+    ("exponent-from-1e-5", "telemetry/value_text.cpp",
+     "if (d.exponent < -4 || d.exponent >= 15) {", "if (d.exponent < -5 || d.exponent >= 15) {",
+     "1E-05 is written as 0.00001"),
+    ("ties-away-at-15-digits", "telemetry/value_text.cpp",
+     "if (above || (half && (whole & 1) != 0)) ++whole;", "if (above || half) ++whole;",
+     "a value halfway between two 15-digit texts rounds up instead of to even"),
+    ("hex-lower-case", "telemetry/value_text.cpp",
+     "hex += (*p >= 'a' && *p <= 'f') ? static_cast<char>(*p - 32) : *p;", "hex += *p;",
+     "hex fields show lower-case digits"),
+    ("clock-hours-one-digit", "telemetry/value_text.cpp",
+     "+ \"d \" + twoDigitsText(hours)", "+ \"d \" + std::to_string(hours)",
+     "the clock shows 0d 1:01:01 instead of 0d 01:01:01"),
+    ("status-decimal", "telemetry/value_text.cpp",
+     "case 29: return hexText(x);", "case 29: return wholeText(x);",
+     "the subsystem status is shown in decimal"),
+    # export
+    ("csv-header-separator", "export/csv_writer.cpp",
+     "out += caption;\n    out += ';';", "out += caption;\n    out += ',';",
+     "the CSV header's fields are separated by commas"),
+    ("csv-row-lf", "export/csv_writer.cpp",
+     "    out += ';';\n  }\n  out += \"\\r\\n\";\n}\n\nvoid writeCsvFile",
+     "    out += ';';\n  }\n  out += \"\\n\";\n}\n\nvoid writeCsvFile",
+     "CSV rows end in LF instead of CR LF"),
+    ("csv-chunk-repeated", "export/csv_writer.cpp",
+     "      text.clear();", "      text.erase(0, kChunk);",
+     "a CSV of more than 1 MiB repeats part of its text"),
+    ("permissions-lost", "export/atomic_file.cpp",
+     "const mode_t mode = exists ? (info.st_mode & 07777) : newFileMode();",
+     "const mode_t mode = newFileMode();",
+     "a replaced output file loses its permissions"),
+    ("symlink-replaced", "export/atomic_file.cpp",
+     "if (::realpath(m_path.c_str(), resolved) != nullptr) m_target = resolved;",
+     "if (false && ::realpath(m_path.c_str(), resolved) != nullptr) m_target = resolved;",
+     "-o through a symbolic link replaces the link with a file"),
+    ("temp-file-left", "export/atomic_file.cpp",
+     "AtomicFile::~AtomicFile() {\n  discard();", "AtomicFile::~AtomicFile() {\n  (void)0;",
+     "a failed -o output leaves its temporary file beside the target"),
+    # ui
+    ("export-from-row-0", "ui/csv_export_command.cpp",
+     "m_window.values().Channel_Values.data() + 1", "m_window.values().Channel_Values.data() + 0",
+     "the window's CSV starts with the never-filled row 0 and drops the last packet"),
+    ("window-csv-point", "ui/csv_export_command.cpp",
+     "const std::string separator = QLocale::system().decimalPoint().toStdString();",
+     "const std::string separator = \".\";",
+     "the window's CSV ignores a decimal comma"),
+    ("label-spacing-half-up", "ui/form1.cpp",
+     "std::nearbyint(count / 20.0)", "std::round(count / 20.0)",
+     "the chart's label spacing rounds halves up (130 packets: every 7th, not 6th)"),
+    ("minus-50-filter", "ui/form1.cpp",
+     "filtered && v <= -50.0 ? 0.0 : v", "filtered && v < -50.0 ? 0.0 : v",
+     "a temperature of exactly -50 is charted instead of shown as 0"),
+    ("chart-cleared-without-packets", "ui/form1.cpp",
+     "if (count < 1) return;", "if (count < 0) return;",
+     "a load without packets empties the chart and retitles it"),
+    ("panel-shows-last-packet", "ui/form1.cpp",
+     "  Show_Data(1);\n  Option1_Click(1);", "  Show_Data(m_packets.Packet_Count);\n  Option1_Click(1);",
+     "after a load the panel shows the last packet while the label says 1"),
+    ("scroll-off-by-one", "ui/form1.cpp",
+     "Show_Data(m_scroll->value());", "Show_Data(m_scroll->value() - 1);",
+     "the scroll bar shows the packet before the one it names"),
+    ("options-not-cleared", "ui/form1.cpp",
+     "if (a != index) m_option[a]->setChecked(false);",
+     "if (a != index && a > 30) m_option[a]->setChecked(false);",
+     "clicking an option button leaves the others marked"),
+    ("chart-click-next-packet", "ui/form1.cpp",
+     "[this](int row) { m_scroll->setValue(row); }", "[this](int row) { m_scroll->setValue(row + 1); }",
+     "clicking a bar shows the packet after it"),
+    ("empty-load-no-position-0", "ui/packet_scroll_bar.cpp",
+     "setRange(maximum, kMinimum);", "setRange(kMinimum, kMinimum);",
+     "after a load without packets the scroll bar cannot reach position 0 (0/0)"),
+    ("scroll-tracking", "ui/packet_scroll_bar.cpp",
+     "setTracking(false);", "setTracking(true);",
+     "the panel changes while the thumb is dragged"),
+    ("zero-bar-invisible", "ui/chart_geometry.cpp",
+     "if (c.bottom <= c.top) c.bottom = c.top + 1;", "if (c.bottom < c.top) c.bottom = c.top + 1;",
+     "a packet whose value is 0 has no visible bar"),
+    ("spike-lost", "ui/chart_geometry.cpp",
+     "c.high = std::max(c.high, values[static_cast<std::size_t>(row)]);",
+     "c.high = std::min(c.high, values[static_cast<std::size_t>(row)]);",
+     "a one-packet spike among 5000 packets is not drawn"),
+    ("axis-without-zero", "ui/chart_geometry.cpp",
+     "low = std::min(low, 0.0);", "low = std::min(low, high);",
+     "the value axis of positive values does not start at zero"),
+    ("overlapping-labels", "ui/chart_geometry.cpp",
+     "if (x - input.labelWidth / 2.0 < freeFrom) continue;",
+     "if (x - input.labelWidth / 2.0 < freeFrom - 1e9) continue;",
+     "category labels are drawn over each other"),
+    ("one-pixel-bars-unpainted", "ui/bar_chart.cpp",
+     "p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kBarColour);",
+     "p.fillRect(c.x, c.top, c.width - 1, c.bottom - c.top, kBarColour);",
+     "bars are painted one pixel narrow, so one-pixel bars are not painted"),
+    ("log-view-not-cleared", "ui/log_view_sink.cpp",
+     "  m_view.clear();", "  (void)m_view;",
+     "the log view keeps the lines of earlier files"),
+    ("log-view-one-paragraph", "ui/log_view.cpp",
+     "paragraphs.replace(QLatin1Char('\\r'), QChar::ParagraphSeparator);",
+     "paragraphs.replace(QLatin1Char('\\r'), QLatin1Char(' '));",
+     "the log view shows all lines of a file as one line"),
+    ("drop-needs-dot-log", "ui/dropped_file_intake.cpp",
+     "return path.right(3).toUpper() == QLatin1String(\"LOG\");",
+     "return path.right(4).toUpper() == QLatin1String(\".LOG\");",
+     "a dropped file named like \"catalog\" (ending in log without a dot) is ignored"),
+    ("drop-takes-last", "ui/dropped_file_intake.cpp",
+     "      break;", "      continue;",
+     "of several dropped files the last is read instead of the first"),
+    ("cancel-resets-load", "ui/open_file_command.cpp",
+     "const std::optional<QStringList> chosen = m_chooser();",
+     "m_window.packets().Packet_Count = 0; const std::optional<QStringList> chosen = m_chooser();",
+     "Cancel in the open dialog drops the loaded packets"),
+    ("old-load-after-failed-open", "ui/open_file_command.cpp",
+     "if (error.kind() == ErrorKind::OpenFailed) m_window.Make_Channels();",
+     "if (error.kind() == ErrorKind::TableFull) m_window.Make_Channels();",
+     "after a file of a new load fails to open, the window still shows the old load"),
+    ("failed-file-not-read", "ui/open_file_command.cpp",
+     "for (int rest = i + 1; rest < count; ++rest)", "for (int rest = i; rest < count; ++rest)",
+     "the message lists the failed file also among the files not read"),
+    ("open-keeps-count", "ui/open_file_command.cpp",
+     "m_window.packets().Packet_Count = 0;", "(void)m_window.packets().Packet_Count;",
+     "File > Open adds to the loaded packets instead of starting a fresh load"),
+    ("too-many-at-limit", "ui/open_file_command.cpp",
+     "if (answerLength(*chosen) > kMaxAnswerLength) {",
+     "if (answerLength(*chosen) >= kMaxAnswerLength) {",
+     "a selection exactly at the length limit is refused"),
+    ("line-0-in-message", "ui/decode_failure_text.cpp",
+     "if (error.line() > 0) text +=", "if (error.line() >= 0) text +=",
+     "a file that cannot be opened is reported at \"line 0\""),
+    ("all-files-needs-dot", "ui/log_file_dialog.cpp",
+     "model->setNameFilters({QStringLiteral(\"*\")});",
+     "model->setNameFilters({QStringLiteral(\"*.*\")});",
+     "\"All Files (*.*)\" hides files without a dot in the name"),
+    # app
+    ("exit-closes-about", "app/app_shell.cpp",
+     "  m_window.close();", "  m_window.close(); if (m_about) m_about->close();",
+     "File > Exit also closes the about box"),
+    ("about-box-owned", "app/app_shell.cpp",
+     "if (m_about == nullptr) m_about = new Form2();",
+     "if (m_about == nullptr) m_about = new Form2(&m_window);",
+     "the about box belongs to the main window and goes with it"),
+    ("csv-in-working-folder", "app/decoder_main.cpp",
+     "QCoreApplication::applicationDirPath()", "QStringLiteral(\".\")",
+     "the window writes its CSV into the working folder, not the program's"),
+    ("twk-csv-c-locale", "app/twk_csv_main.cpp",
+     "std::setlocale(LC_ALL, \"\");", "std::setlocale(LC_ALL, \"C\");",
+     "twk-csv ignores the locale's decimal comma"),
+    ("rows-not-zeroed", "app/twk_csv_main.cpp",
+     "m_row.fill(0);", "m_row[0] = 0;",
+     "twk-csv: a short packet keeps bytes of the packet before it"),
+    ("output-never-committed", "app/twk_csv_main.cpp",
+     "    sink.flush();\n    output.finish();", "    sink.flush();",
+     "twk-csv -o never replaces the output file"),
+    ("first-log-skipped", "app/twk_csv_main.cpp",
+     "for (int i = optind; i < argc; ++i)", "for (int i = optind + 1; i < argc; ++i)",
+     "twk-csv skips the first log file"),
+    ("input-error-status-2", "app/twk_csv_main.cpp",
+     "    std::fprintf(stderr, \"twk-csv: %s\\n\", e.what());\n    return 1;",
+     "    std::fprintf(stderr, \"twk-csv: %s\\n\", e.what());\n    return 2;",
+     "twk-csv exits with 2 (wrong usage) on an input error"),
+    ("core-message-line-0", "core/error.cpp",
+     "if (line > 0) {", "if (line >= 0) {",
+     "twk-csv names a file that cannot be opened as \"file:0\""),
+    # tools
+    ("loggen-fb-as-db", "tools/frame_text.cpp",
+     "return 0xDE;  // not DB", "return 0xDB;  // not DB",
+     "twk-loggen writes the byte FB as D7 DB, which decoders read as D7 DB"),
+]
+
+FAILED_LINE = re.compile(r"Test\s+#\d+:\s+(\S+)\s.*?(\*\*\*\w+|Exception|Failed|Timeout)")
+
+
+def run(command, log, timeout):
+    """Runs command in its own process group; returns (exit status or None on timeout, text)."""
+    proc = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                            text=True, errors="replace", start_new_session=True)
+    try:
+        out, _ = proc.communicate(timeout=timeout)
+        status = proc.returncode
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        out, _ = proc.communicate()
+        status = None
+    except BaseException:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.communicate()
+        raise
+    log.write("$ %s\n%s\n" % (" ".join(command), out))
+    return status, out
+
+
+def first_failure(out):
+    for line in out.splitlines():
+        m = FAILED_LINE.search(line)
+        if m:
+            return m.group(1)
+    return ""
+
+
+def apply(mutant):
+    name, path, original, replacement, _ = mutant
+    full = os.path.join(ROOT, path)
+    with open(full, encoding="utf-8") as f:
+        text = f.read()
+    if text.count(original) != 1:
+        raise ValueError("%s: the original text occurs %d times in %s"
+                         % (name, text.count(original), path))
+    return full, text, text.replace(original, replacement)
+
+
+def check_one(mutant, args, logdir):
+    full, text, mutated = apply(mutant)
+    with open(os.path.join(logdir, mutant[0] + ".log"), "w") as log:
+        try:
+            with open(full, "w", encoding="utf-8") as f:
+                f.write(mutated)
+            status, _ = run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
+            if status != 0:
+                return "no-build", ""
+            status, out = run(["ctest", "--preset", "dev", "--stop-on-failure",
+                               "--timeout", str(args.test_timeout)], log, args.ctest_timeout)
+            if status is None:
+                return "caught", "(ctest timed out)"
+            return ("caught", first_failure(out) or "(ctest status %d)" % status) if status else (
+                "missed", "")
+        finally:
+            # Restored with a new time stamp, so the next build compiles the original again.
+            with open(full, "w", encoding="utf-8") as f:
+                f.write(text)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("names", nargs="*", help="mutants to run (default: all)")
+    parser.add_argument("--list", action="store_true", help="list the mutants and exit")
+    parser.add_argument("--check", action="store_true", help="only check the mutants' texts")
+    parser.add_argument("--out", help="also write the table to this file")
+    parser.add_argument("--build-timeout", type=int, default=1200)
+    parser.add_argument("--ctest-timeout", type=int, default=900)
+    parser.add_argument("--test-timeout", type=int, default=120, help="per test, in seconds")
+    args = parser.parse_args()
+
+    by_name = {m[0]: m for m in MUTANTS}
+    if len(by_name) != len(MUTANTS):
+        sys.exit("mutant names are not unique")
+    if args.list:
+        for m in MUTANTS:
+            print("%-32s %-30s %s" % (m[0], m[1], m[4]))
+        return 0
+    unknown = [n for n in args.names if n not in by_name]
+    if unknown:
+        sys.exit("unknown mutants: " + ", ".join(unknown))
+    chosen = [by_name[n] for n in args.names] if args.names else MUTANTS
+    for m in chosen:
+        apply(m)  # raises on a text that is not found exactly once
+    if args.check:
+        print("%d mutants, every original text found once" % len(chosen))
+        return 0
+
+    # SIGTERM ends the run like Ctrl-C, so the finally blocks restore the file.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
+    logdir = os.path.join(ROOT, "build", "mutate")
+    os.makedirs(logdir, exist_ok=True)
+    rows = []
+    started = time.time()
+    header = "| mutant | file | result | first failing test | seconds |\n|---|---|---|---|---|"
+    print(header, flush=True)
+    if args.out:
+        with open(args.out, "a") as f:
+            f.write(header + "\n")
+    for m in chosen:
+        t0 = time.time()
+        result, test = check_one(m, args, logdir)
+        row = "| %s | %s | %s | %s | %.0f |" % (m[0], m[1], result, test, time.time() - t0)
+        rows.append((m, result))
+        print(row, flush=True)
+        if args.out:
+            with open(args.out, "a") as f:
+                f.write(row + "\n")
+    with open(os.path.join(logdir, "final-build.log"), "w") as log:
+        run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
+    counts = {r: sum(1 for _, x in rows if x == r) for r in ("caught", "missed", "no-build")}
+    summary = "%d mutants: %d caught, %d missed, %d did not build; %.0f s in all" % (
+        len(rows), counts["caught"], counts["missed"], counts["no-build"], time.time() - started)
+    print(summary)
+    for m, result in rows:
+        if result == "missed":
+            print("missed: %s (%s): %s" % (m[0], m[1], m[4]))
+    if args.out:
+        with open(args.out, "a") as f:
+            f.write(summary + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
