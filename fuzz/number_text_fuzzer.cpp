@@ -1,5 +1,6 @@
 // Every number text for any double (NaN, infinities, subnormals, -0.0 included) with both
-// decimal separators; the 15-digit text must match printf's rounding of the exact value.
+// decimal separators; the 15-digit text must match printf's rounding of the exact value, and the
+// in-place writer must give the same bytes.
 
 #include <cmath>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "telemetry/general_text_writer.h"
 #include "telemetry/value_text.h"
 
 namespace {
@@ -31,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int channel = data[8] % 31;
 
   const std::string general = generalText(x, separator);
+  char written[kGeneralTextRoom + 1];
+  TWK_FUZZ_CHECK(std::string(written, writeGeneralText(written, x, separator)) == general);
   if (std::isfinite(x)) {
     char reference[64];
     std::snprintf(reference, sizeof reference, "%.15G", x == 0 ? 0.0 : x);
