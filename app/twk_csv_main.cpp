@@ -10,13 +10,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "core/error.h"
 #include "export/atomic_file.h"
+#include "export/csv_converter.h"
 #include "export/csv_writer.h"
 #include "intake/log_decoder.h"
-#include "telemetry/channel_conversion.h"
 
 namespace {
 
@@ -60,50 +60,6 @@ class Output {
 
  private:
   std::unique_ptr<twk::AtomicFile> m_file;
-};
-
-// Converts each packet as soon as its line is decoded and writes its CSV line, so memory stays
-// flat whatever the input's size. Every packet starts from a zeroed row, as in a fresh window.
-class CsvStreamSink : public twk::PacketSink {
- public:
-  CsvStreamSink(Output& output, std::string separator)
-      : m_output(output), m_separator(std::move(separator)) {}
-
-  void fileStarted(const std::string&) override { m_fileCount = 0; }
-  bool hasRoom() const override { return true; }
-  twk::PacketRow& nextRow() override {
-    ++m_fileCount;
-    return m_row;
-  }
-  void lineShown(std::string_view) override {}
-  void packetStored() override {
-    twk::convertPacket(m_row, m_values);
-    twk::appendCsvRow(m_text, m_values, m_separator);
-    if (m_text.size() >= kChunk) flush();
-  }
-
-  void writeHeader() {
-    const std::vector<std::string> captions = twk::defaultCaptions();
-    twk::appendCsvHeader(m_text, captions);
-  }
-
-  void flush() {
-    m_output.write(m_text);
-    m_text.clear();
-  }
-
-  // The packets of the file decoded last.
-  std::uint64_t fileCount() const { return m_fileCount; }
-
- private:
-  static constexpr std::size_t kChunk = 256 * 1024;
-
-  Output& m_output;
-  std::string m_separator;
-  twk::PacketRow m_row{};
-  twk::ChannelRow m_values{};
-  std::string m_text;
-  std::uint64_t m_fileCount = 0;
 };
 
 int usageError(const std::string& message) {
@@ -165,16 +121,17 @@ int main(int argc, char** argv) {
 
   try {
     Output output(outputPath);
-    CsvStreamSink sink(output, separator);
-    sink.writeHeader();
+    std::string header;
+    twk::appendCsvHeader(header, twk::defaultCaptions());
+    output.write(header);
+    twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); },
+                                separator);
     for (int i = optind; i < argc; ++i) {
-      twk::decodeLog(argv[i], sink);
-      if (sink.fileCount() == 0) {
+      if (converter.convertLog(argv[i]) == 0) {
         const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);
         std::fprintf(stderr, "twk-csv: %s: no Tarnwick packets\n", name.c_str());
       }
     }
-    sink.flush();
     output.finish();
   } catch (const std::exception& e) {
     std::fflush(stdout);
