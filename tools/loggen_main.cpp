@@ -17,7 +17,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [-o FILE]\n";
+    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [--random-words]\n"
+    "                  [-o FILE]\n";
 
 constexpr const char* kHelp =
     "Writes a receiving station's log of Tarnwick beacons: a simulated orbit with sunlight and\n"
@@ -30,6 +31,9 @@ constexpr const char* kHelp =
     "                 with --packets, whichever limit comes first ends the log\n"
     "  --seed S       seed of the simulation (default 1)\n"
     "  --others R     mean number of other lines before each beacon (default 0.6)\n"
+    "  --random-words fill every channel position (bytes 17 to 82) of each beacon with\n"
+    "                 uniformly random bytes, escaped where the frame needs it, so that no\n"
+    "                 channel value repeats by more than chance\n"
     "  -o, --output FILE  write to FILE instead of standard output\n"
     "  -h, --help     show this help and exit\n";
 
@@ -57,18 +61,17 @@ bool parseNonNegative(const char* text, double& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  static const option kOptions[] = {{"packets", required_argument, nullptr, 'p'},
-                                    {"size-mb", required_argument, nullptr, 'm'},
-                                    {"seed", required_argument, nullptr, 's'},
-                                    {"others", required_argument, nullptr, 'r'},
-                                    {"output", required_argument, nullptr, 'o'},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {
+      {"packets", required_argument, nullptr, 'p'}, {"size-mb", required_argument, nullptr, 'm'},
+      {"seed", required_argument, nullptr, 's'},    {"others", required_argument, nullptr, 'r'},
+      {"random-words", no_argument, nullptr, 'w'},  {"output", required_argument, nullptr, 'o'},
+      {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0}};
   std::uint64_t packets = 0;
   bool packetsGiven = false;
   double sizeMb = 0;
   std::uint64_t seed = 1;
   double others = 0.6;
+  bool randomWords = false;
   const char* outputPath = nullptr;
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":o:h", kOptions, nullptr)) != -1;) {
@@ -90,17 +93,14 @@ int main(int argc, char** argv) {
           return usageError("--others needs a number from 0 to 100");
         }
         break;
-      case 'o':
-        outputPath = optarg;
-        break;
+      case 'w': randomWords = true; break;
+      case 'o': outputPath = optarg; break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return 0;
-      case ':':
-        return usageError("an option needs a value");
-      default:
-        return usageError("unknown option");
+      case ':': return usageError("an option needs a value");
+      default: return usageError("unknown option");
     }
   }
   if (optind < argc) return usageError("unexpected argument");
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  twk::LogGenerator generator(seed, others);
+  twk::LogGenerator generator(seed, others, randomWords);
   std::string text;
   generator.appendHeader(text);
   std::uint64_t written = 0;
