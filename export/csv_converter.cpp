@@ -12,10 +12,12 @@
 namespace twk {
 namespace {
 
-// Each chunk in flight holds its text and its rows; a few per thread keep the threads busy,
-// and the thread count is capped so that memory stays bounded on a machine with many cores.
+// Each chunk in flight holds its text and its rows, up to about four times as long as the text
+// (for a log of the shortest beacons). Two more chunks than threads keep the threads busy; with
+// many threads the chunks get smaller, so that the text in flight stays within a fixed budget.
 constexpr unsigned kMaxThreads = 8;
 constexpr std::size_t kSpareJobs = 2;
+constexpr std::size_t kTextInFlight = 1536 * 1024;
 
 // Grows in small steps: what is resized is written to, and so takes memory.
 void makeRoom(std::vector<char>& buffer, std::size_t size) {
@@ -25,10 +27,11 @@ void makeRoom(std::vector<char>& buffer, std::size_t size) {
 }  // namespace
 
 CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOptions options)
-    : m_write(std::move(write)), m_separator(std::move(separator)), m_chunkSize(options.chunkSize) {
+    : m_write(std::move(write)), m_separator(std::move(separator)) {
   unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
   threads = std::clamp(threads, 1u, kMaxThreads);
   m_jobs.resize(threads + kSpareJobs);
+  m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
   for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { work(); });
 }
 

@@ -18,8 +18,8 @@ namespace twk {
 class CsvRowFormatter;
 
 struct CsvConverterOptions {
-  std::size_t chunkSize = 256 * 1024;  // characters read per chunk
-  unsigned threads = 0;                // 0: one per hardware thread
+  std::size_t chunkSize = 256 * 1024;  // characters read per chunk, at most
+  unsigned threads = 0;                // 0: one per hardware thread (at most 8)
 };
 
 // Converts logs into CSV rows, the same bytes as decoding each packet with decodeLog, converting
@@ -67,7 +67,7 @@ class CsvConverter {
 
   Writer m_write;
   std::string m_separator;
-  std::size_t m_chunkSize;
+  std::size_t m_chunkSize = 0;
   std::vector<Job> m_jobs;  // a ring: job n lives at n % size
   std::vector<std::thread> m_threads;
   std::mutex m_mutex;

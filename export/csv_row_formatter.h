@@ -14,7 +14,7 @@ namespace twk {
 // Writes CSV rows straight from a packet's channel bytes, the same bytes appendCsvRow writes for
 // the values convertPacket computes. A channel's text depends on its raw input alone, so the
 // finished texts ("12.5;") are kept keyed by that input: all 256 of a byte channel, the last
-// few thousand seen of a word channel. The 32-bit counts are written digit-wise.
+// thousand or so seen of a word channel. The 32-bit counts are written digit-wise.
 class CsvRowFormatter {
  public:
   explicit CsvRowFormatter(std::string separator);
@@ -33,7 +33,7 @@ class CsvRowFormatter {
     std::uint32_t raw;
   };
   static constexpr std::uint32_t kNoRaw = 0xFFFFFFFF;
-  static constexpr std::size_t kWordSlots = 4096;
+  static constexpr std::size_t kWordSlots = 1024;
 
   struct Field {
     int channel;
