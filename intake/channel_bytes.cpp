@@ -84,9 +84,10 @@ void readThroughShownText(std::string_view line, ChannelBytes& bytes) {
 
 // Un-escaping removes every blank, so the positions pair up the non-blank characters in order.
 // While every pair is two non-blank characters side by side, an escape pair "D7 Dx" can only
-// start where a pair starts (its "7" is followed by a blank), and it yields one whole pair, so
-// the pairs can be read straight from the line. A blank inside a pair shifts the pairing of
-// everything after it: such lines take the straightforward way.
+// start where a pair starts: one starting at a pair's second character would leave the next
+// pair "7 ", split by a blank. It yields one whole pair, so the pairs can be read straight from
+// the line. A blank inside a pair shifts the pairing of everything after it: such lines take
+// the straightforward way.
 void readChannelBytes(std::string_view line, ChannelBytes& bytes) {
   const char* p = line.data();
   const char* const end = p + line.size();
@@ -108,8 +109,10 @@ void readChannelBytes(std::string_view line, ChannelBytes& bytes) {
       }
     }
     // Every character left adds at most one to the shown text: when that still fits, the rest
-    // of the line changes nothing.
-    if (count >= kChannelBytePositions &&
+    // of the line changes nothing. Unless the last pair ends in the D of an escape pair ("XD7 DF"
+    // un-escapes to "XFF"), which the next pair, split by the blank, would show.
+    const bool escapeMayFollow = p < end && *p == '7' && p[-1] == 'D';
+    if (count >= kChannelBytePositions && !escapeMayFollow &&
         2 * count + static_cast<std::size_t>(end - p) <= kMaxShownLength) {
       bytes.shownLength = 2 * count + static_cast<std::size_t>(end - p);
       bytes.tooLong = false;
