@@ -111,8 +111,7 @@ void readChannelBytes(std::string_view line, ChannelBytes& bytes) {
     // Every character left adds at most one to the shown text: when that still fits, the rest
     // of the line changes nothing. Unless the last pair ends in the D of an escape pair ("XD7 DF"
     // un-escapes to "XFF"), which the next pair, split by the blank, would show.
-    const bool escapeMayFollow = p < end && *p == '7' && p[-1] == 'D';
-    if (count >= kChannelBytePositions && !escapeMayFollow &&
+    if (count >= kChannelBytePositions && !(p < end && *p == '7' && p[-1] == 'D') &&
         2 * count + static_cast<std::size_t>(end - p) <= kMaxShownLength) {
       bytes.shownLength = 2 * count + static_cast<std::size_t>(end - p);
       bytes.tooLong = false;
