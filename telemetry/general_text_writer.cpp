@@ -107,20 +107,20 @@ char* writeGeneralText(char* out, double x, std::string_view separator) {
   const std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
   const int shift = 1075 - biased;
 
-  // A few binary fraction digits: magnitude = odd / 2^places = odd x 5^places / 10^places, whose
-  // decimal digits end in 5, so with at most 15 of them the text needs no rounding.
+  // A few binary fraction digits: magnitude = whole + fraction / 2^places, and the fraction is
+  // fraction x 5^places / 10^places, whose digits end in 5. With at most 15 digits in all the
+  // text is exact, without rounding.
   const int zeros = std::countr_zero(m);
   const int places = shift - zeros;
-  const std::uint64_t odd = m >> zeros;
-  if (places <= 8 && odd < (1ULL << 45)) {  // then odd x 5^8 fits 64 bits
-    const std::uint64_t digits = odd * kPow5[places];
-    if (digits < kPow10[15]) {
+  if (places <= 8) {
+    const std::uint64_t odd = m >> zeros;
+    const std::uint64_t whole = odd >> places;
+    if (whole < kPow10[15 - places]) {
       if (x < 0) *out++ = '-';
-      out = writeUnsigned(out, digits / kPow10[places]);
-      out = writeSeparator(out, separator);
-      const std::uint64_t fraction =
-          eightDigits(static_cast<std::uint32_t>(digits % kPow10[places]));
-      const std::uint64_t last = fraction >> (8 * (8 - places));  // the last places digits
+      out = writeSeparator(writeUnsigned(out, whole), separator);
+      const auto fraction = (odd & ((1U << places) - 1)) * kPow5[places];
+      const std::uint64_t digits = eightDigits(static_cast<std::uint32_t>(fraction));
+      const std::uint64_t last = digits >> (8 * (8 - places));  // the last places digits
       std::memcpy(out, &last, 8);
       return out + places;
     }
