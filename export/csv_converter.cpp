@@ -18,6 +18,8 @@ namespace {
 constexpr unsigned kMaxThreads = 8;
 constexpr std::size_t kSpareJobs = 2;
 constexpr std::size_t kTextInFlight = 1536 * 1024;
+// The texts the threads' formatters keep share a budget as well.
+constexpr std::size_t kKeptTexts = 2 << 20;
 
 // Grows in small steps: what is resized is written to, and so takes memory.
 void makeRoom(std::vector<char>& buffer, std::size_t size) {
@@ -32,7 +34,10 @@ CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOpti
   threads = std::clamp(threads, 1u, kMaxThreads);
   m_jobs.resize(threads + kSpareJobs);
   m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
-  for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { work(); });
+  const std::size_t keptTextBytes = kKeptTexts / threads;
+  for (unsigned i = 0; i < threads; ++i) {
+    m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
+  }
 }
 
 CsvConverter::~CsvConverter() {
@@ -82,8 +87,8 @@ void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter) {
   }
 }
 
-void CsvConverter::work() {
-  CsvRowFormatter formatter(m_separator);
+void CsvConverter::work(std::size_t keptTextBytes) {
+  CsvRowFormatter formatter(m_separator, keptTextBytes);
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_queued.wait(lock, [this] { return m_stopping || m_taken < m_submitted; });

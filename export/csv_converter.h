@@ -61,7 +61,7 @@ class CsvConverter {
   };
 
   static void convertChunk(Job& job, CsvRowFormatter& formatter);
-  void work();
+  void work(std::size_t keptTextBytes);
   void collect(Progress& progress);
   void abandon();
 

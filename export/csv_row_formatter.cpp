@@ -1,5 +1,7 @@
 #include "export/csv_row_formatter.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "telemetry/channel_inputs.h"
@@ -7,17 +9,26 @@
 
 namespace twk {
 
-CsvRowFormatter::CsvRowFormatter(std::string separator)
+CsvRowFormatter::CsvRowFormatter(std::string separator, std::size_t keptTextBytes)
     : m_separator(std::move(separator)),
       m_rowRoom(kChannelCount * (kGeneralTextRoom + m_separator.size() + 1) + 2 + 32) {
   static_assert(sizeof(Text) == 32, "texts are copied 32 bytes at a time");
   const auto& inputs = channelInputs();
+  std::size_t wordFormulas = 0;
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    const ChannelInput& input = inputs[static_cast<std::size_t>(channel)];
+    if (input.source == ChannelSource::Word && input.formula == channel) ++wordFormulas;
+  }
+  // A power of two, so that the slot is the word's low bits.
+  const std::size_t wordSlots = std::clamp<std::size_t>(
+      std::bit_floor(keptTextBytes / wordFormulas / sizeof(Text)), 256, 4096);
+
   std::array<std::size_t, kChannelCount> tableOfFormula{};
   for (int channel = 0; channel < kChannelCount; ++channel) {
     const ChannelInput& input = inputs[static_cast<std::size_t>(channel)];
     if (input.source == ChannelSource::Long || input.formula != channel) continue;
     tableOfFormula[static_cast<std::size_t>(channel)] = m_texts.size();
-    const std::size_t slots = input.source == ChannelSource::Byte ? 256 : kWordSlots;
+    const std::size_t slots = input.source == ChannelSource::Byte ? 256 : wordSlots;
     m_texts.emplace_back(slots, Text{{}, 0, kNoRaw});
   }
   for (int channel = 0; channel < kChannelCount; ++channel) {

@@ -17,7 +17,8 @@ namespace twk {
 // thousand or so seen of a word channel. The 32-bit counts are written digit-wise.
 class CsvRowFormatter {
  public:
-  explicit CsvRowFormatter(std::string separator);
+  // keptTextBytes bounds the memory of the kept word texts.
+  explicit CsvRowFormatter(std::string separator, std::size_t keptTextBytes = 1 << 20);
 
   // The room writeRow needs at out, some of which it overwrites beyond the row.
   std::size_t rowRoom() const { return m_rowRoom; }
@@ -33,7 +34,6 @@ class CsvRowFormatter {
     std::uint32_t raw;
   };
   static constexpr std::uint32_t kNoRaw = 0xFFFFFFFF;
-  static constexpr std::size_t kWordSlots = 1024;
 
   struct Field {
     int channel;
