@@ -12,15 +12,14 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "core/error.h"
 #include "export/atomic_file.h"
+#include "export/csv_converter.h"
 #include "export/csv_follow.h"
-#include "export/csv_row_sink.h"
 #include "export/csv_writer.h"
 #include "intake/log_decoder.h"
-#include "telemetry/channel_conversion.h"
 
 namespace {
 
@@ -71,30 +70,6 @@ class Output {
 
  private:
   std::unique_ptr<twk::AtomicFile> m_file;
-};
-
-// Writes the rows out whenever a chunk of them has gathered.
-class CsvStreamSink : public twk::CsvRowSink {
- public:
-  CsvStreamSink(Output& output, std::string separator)
-      : CsvRowSink(std::move(separator)), m_output(output) {}
-
-  void packetStored() override {
-    CsvRowSink::packetStored();
-    if (text().size() >= kChunk) flush();
-  }
-
-  void writeHeader() { twk::appendCsvHeader(text(), twk::defaultCaptions()); }
-
-  void flush() {
-    m_output.write(text());
-    text().clear();
-  }
-
- private:
-  static constexpr std::size_t kChunk = 256 * 1024;
-
-  Output& m_output;
 };
 
 int usageError(const std::string& message) {
@@ -190,16 +165,17 @@ int main(int argc, char** argv) {
 
   try {
     Output output(outputPath);
-    CsvStreamSink sink(output, separator);
-    sink.writeHeader();
+    std::string header;
+    twk::appendCsvHeader(header, twk::defaultCaptions());
+    output.write(header);
+    twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); },
+                                separator);
     for (int i = optind; i < argc; ++i) {
-      twk::decodeLog(argv[i], sink);
-      if (sink.fileCount() == 0) {
+      if (converter.convertLog(argv[i]) == 0) {
         const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);
         std::fprintf(stderr, "twk-csv: %s: no Tarnwick packets\n", name.c_str());
       }
     }
-    sink.flush();
     output.finish();
   } catch (const std::exception& e) {
     std::fflush(stdout);

@@ -1,14 +1,18 @@
 // Benchmarks of the per-line work of the core: recognising, un-escaping and storing a log line,
-// converting a packet and writing its CSV line. The lines come from samples/sample.log.
+// converting a packet and writing its CSV line, and the converter's one-pass equivalents. The
+// lines come from samples/sample.log.
 
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "export/csv_row_formatter.h"
 #include "export/csv_writer.h"
+#include "intake/channel_bytes.h"
 #include "intake/line_decoder.h"
 #include "telemetry/channel_conversion.h"
 
@@ -152,5 +156,52 @@ void BM_AppendCsvRow(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(values.size()));
 }
 BENCHMARK(BM_AppendCsvRow);
+
+// The converter's one-pass step over the same mix, comparable with BM_DecodeLines.
+void BM_ReadChannelBytes(benchmark::State& state) {
+  const std::vector<std::string_view> lines = mixedLines();
+  twk::ChannelBytes bytes;
+  for (auto _ : state) {
+    for (const std::string_view line : lines) {
+      if (!twk::isTelemetryLine(line)) continue;
+      twk::readChannelBytes(line, bytes);
+      benchmark::DoNotOptimize(bytes.at.data());
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * totalLength(lines));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+}
+BENCHMARK(BM_ReadChannelBytes);
+
+// The converter's rows: of the beacons above, whose texts it keeps (0), and of random channel
+// bytes, more packets than it keeps texts for (1).
+void BM_WriteRow(benchmark::State& state) {
+  std::vector<twk::ChannelBytes> packets;
+  if (state.range(0) == 0) {
+    for (const std::string_view beacon : kBeacons) {
+      packets.emplace_back();
+      twk::readChannelBytes(beacon, packets.back());
+    }
+  } else {
+    std::mt19937 random(1);
+    packets.resize(65536);
+    for (twk::ChannelBytes& packet : packets) {
+      for (std::uint8_t& byte : packet.at) byte = static_cast<std::uint8_t>(random());
+    }
+  }
+  twk::CsvRowFormatter formatter(".");
+  std::vector<char> out(formatter.rowRoom());
+  std::int64_t written = 0;
+  for (auto _ : state) {
+    for (const twk::ChannelBytes& packet : packets) {
+      written += formatter.writeRow(packet, out.data()) - out.data();
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetBytesProcessed(written);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(packets.size()));
+}
+BENCHMARK(BM_WriteRow)->Arg(0)->Arg(1);
 
 }  // namespace

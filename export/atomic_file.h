@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ class AtomicFile {
   std::string m_target;  // the file that is replaced
   std::string m_temp;    // empty when writing in place
   int m_fd = -1;
+  static constexpr std::uint64_t kWritebackStep = 8 << 20;
+  std::uint64_t m_written = 0;        // bytes written so far
+  std::uint64_t m_writebackFrom = 0;  // the first byte whose writeback was not started
 };
 
 // Writes all of data to fd, retrying short writes; returns 0 or the errno of the failure.

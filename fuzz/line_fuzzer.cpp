@@ -1,5 +1,6 @@
 // One line through the marker test, the un-escaping and the byte loop, into a row of a store
-// that already holds packets, then through the conversion and the CSV text.
+// that already holds packets, then through the conversion and the CSV text; and through the
+// one-pass line-to-bytes step, which must agree with them.
 
 #include <cmath>
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "export/csv_writer.h"
 #include "fuzz_check.h"
+#include "intake/channel_bytes.h"
 #include "intake/line_decoder.h"
 #include "telemetry/channel_conversion.h"
 #include "unescape_by_passes.h"
@@ -40,6 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       TWK_FUZZ_CHECK(cell == 0);
     }
+  }
+
+  // The one-pass step reads the line as read into the same bytes and the same verdict.
+  ChannelBytes bytes;
+  readChannelBytes(line, bytes);
+  TWK_FUZZ_CHECK(bytes.tooLong == stored.tooLong);
+  if (bytes.tooLong) TWK_FUZZ_CHECK(bytes.shownLength == shown.size());
+  for (std::size_t i = 0; i < kChannelBytePositions && !bytes.tooLong; ++i) {
+    TWK_FUZZ_CHECK(bytes.at[i] == row[i]);
   }
 
   ChannelRow values;

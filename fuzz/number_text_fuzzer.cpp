@@ -1,5 +1,6 @@
 // Every number text for any double (NaN, infinities, subnormals, -0.0 included) with both
-// decimal separators; the 15-digit text must match printf's rounding of the exact value.
+// decimal separators; the 15-digit text must match printf's rounding of the exact value, and the
+// in-place writer must give the same bytes.
 
 #include <cmath>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "telemetry/general_text_writer.h"
 #include "telemetry/value_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)channelText(data[8] % 31, x, separator);
   (void)hexText(x);
   (void)timeText(x, separator);
+  char written[kGeneralTextRoom + 1];
+  TWK_FUZZ_CHECK(std::string(written, writeGeneralText(written, x, separator)) ==
+                 generalText(x, separator));
   if (!std::isfinite(x)) return 0;
 
   char reference[64];

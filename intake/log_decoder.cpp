@@ -1,33 +1,13 @@
 #include "intake/log_decoder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "core/error.h"
 #include "intake/line_decoder.h"
 #include "intake/line_reader.h"
+#include "intake/log_file.h"
 
 namespace twk {
-namespace {
 
-class FileCloser {
- public:
-  FileCloser(int fd, bool owned) : m_fd(fd), m_owned(owned) {}
-  ~FileCloser() {
-    if (m_owned) ::close(m_fd);
-  }
-  FileCloser(const FileCloser&) = delete;
-  FileCloser& operator=(const FileCloser&) = delete;
-
- private:
-  int m_fd;
-  bool m_owned;
-};
-
-std::string tooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength) {
+std::string lineTooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength) {
   if (lengthAsRead > kMaxLineLength) {
     return "line too long: " + std::to_string(lengthAsRead) + " characters (at most " +
            std::to_string(kMaxLineLength) + " are read)";
@@ -36,21 +16,12 @@ std::string tooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength) {
          " hex digits after un-escaping (at most " + std::to_string(kMaxShownLength) + " fit)";
 }
 
-}  // namespace
-
 void decodeLog(const std::string& path, PacketSink& sink) {
-  const bool isStdin = path == "-";
-  const std::string name = isStdin ? std::string(kStdinName) : path;
-  const int fd = isStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(ErrorKind::OpenFailed, name, 0, systemReason(errno));
-  const FileCloser closer(fd, !isStdin);
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    throw Error(ErrorKind::OpenFailed, name, 0, systemReason(EISDIR));
-  }
+  const LogFile file(path);
+  const std::string& name = file.name();
 
   sink.fileStarted(path);
-  LineReader reader(fd, name);
+  LineReader reader(file.fd(), name);
   LogLine line;
   std::string shown;
   while (reader.next(line)) decodeLine(line, name, sink, shown);
@@ -73,7 +44,7 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
   sink.packetStored();
   if (stored.tooLong || line.length > kMaxLineLength) {
     throw Error(ErrorKind::LineTooLong, name, line.number,
-                tooLongReason(line.length, shown.size()));
+                lineTooLongReason(line.length, shown.size()));
   }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +41,10 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink, 
 
 // The name errors give standard input.
 inline constexpr std::string_view kStdinName = "(standard input)";
+
+// The reason a LineTooLong error gives: the length as read where it is over kMaxLineLength,
+// else the un-escaped, blank-free length.
+std::string lineTooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength);
 
 // A sink that fills a packet store, its count rising from where it stands. The window derives
 // from it to show the file's path and lines.

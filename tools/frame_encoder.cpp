@@ -124,6 +124,11 @@ const std::vector<std::uint8_t>& FrameEncoder::encode(const TelemetrySample& s) 
   putLong(f, 76, s.rxCount);
   f[80] = s.status;
   putWord(f, 81, signedWord(s.spinRateDegS * 1000));
+  if (m_randomWords) {
+    for (std::size_t i = 17; i < kChannelBlockEnd; ++i) {
+      f[i] = static_cast<std::uint8_t>(m_random.next() >> 56);
+    }
+  }
 
   for (std::size_t i = kChannelBlockEnd; i + 2 < size; ++i) {
     f[i] = static_cast<std::uint8_t>(m_random.next() >> 56);

@@ -17,12 +17,16 @@ inline constexpr std::size_t kMaxFrameBytes = 150;
 // the inverse of the decoder's channel formulas.
 class FrameEncoder {
  public:
-  explicit FrameEncoder(Xoshiro256& random) : m_random(random) {}
+  // With randomWords, positions 17 to 82 hold uniformly random bytes instead of telemetry, so
+  // that no channel value repeats by more than chance.
+  FrameEncoder(Xoshiro256& random, bool randomWords)
+      : m_random(random), m_randomWords(randomWords) {}
 
   const std::vector<std::uint8_t>& encode(const TelemetrySample& sample);
 
  private:
   Xoshiro256& m_random;
+  bool m_randomWords;
   std::vector<std::uint8_t> m_frame;
   std::uint32_t m_sequence = 0;
 };

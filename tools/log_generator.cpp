@@ -11,11 +11,11 @@ constexpr std::int64_t kFirstDay = 1772409600;
 
 }  // namespace
 
-LogGenerator::LogGenerator(std::uint64_t seed, double othersPerBeacon)
+LogGenerator::LogGenerator(std::uint64_t seed, double othersPerBeacon, bool randomWords)
     : m_spacecraftRandom(seed),
       m_groundRandom(seed ^ 0x5DEECE66DULL),
       m_model(m_spacecraftRandom),
-      m_encoder(m_spacecraftRandom),
+      m_encoder(m_spacecraftRandom, randomWords),
       m_chatter(m_groundRandom,
                 kFirstDay + static_cast<std::int64_t>(m_groundRandom.below(21 * 86400))),
       m_othersPerBeacon(othersPerBeacon) {}

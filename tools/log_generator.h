@@ -15,8 +15,9 @@ namespace twk {
 // missed beacons, pass events and other senders' lines in between.
 class LogGenerator {
  public:
-  // othersPerBeacon is the mean number of other lines before each beacon.
-  LogGenerator(std::uint64_t seed, double othersPerBeacon);
+  // othersPerBeacon is the mean number of other lines before each beacon; randomWords fills the
+  // beacons' positions 17 to 82 with random bytes.
+  LogGenerator(std::uint64_t seed, double othersPerBeacon, bool randomWords = false);
 
   // Appends the log's opening comment lines.
   void appendHeader(std::string& out);

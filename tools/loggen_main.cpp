@@ -21,7 +21,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [-o FILE]\n"
+    "Usage: twk-loggen [--packets N] [--size-mb M] [--seed S] [--others R] [--random-words]\n"
+    "                  [-o FILE]\n"
     "       twk-loggen --live [--rate N] [--packets N] [--seed S] [--others R] -o FILE\n";
 
 constexpr const char* kHelp =
@@ -35,6 +36,9 @@ constexpr const char* kHelp =
     "                 with --packets, whichever limit comes first ends the log\n"
     "  --seed S       seed of the simulation (default 1)\n"
     "  --others R     mean number of other lines before each beacon (default 0.6)\n"
+    "  --random-words fill every channel position (bytes 17 to 82) of each beacon with\n"
+    "                 uniformly random bytes, escaped where the frame needs it, so that no\n"
+    "                 channel value repeats by more than chance\n"
     "  -o, --output FILE  write to FILE instead of standard output\n"
     "  --live         act as a station during a pass: append to FILE (made when\n"
     "                 missing) beacons at --rate per second, each with the lines\n"
@@ -108,20 +112,18 @@ int appendLive(const char* path, std::uint64_t seed, double others, double rate,
 }  // namespace
 
 int main(int argc, char** argv) {
-  static const option kOptions[] = {{"packets", required_argument, nullptr, 'p'},
-                                    {"size-mb", required_argument, nullptr, 'm'},
-                                    {"seed", required_argument, nullptr, 's'},
-                                    {"others", required_argument, nullptr, 'r'},
-                                    {"output", required_argument, nullptr, 'o'},
-                                    {"live", no_argument, nullptr, 'l'},
-                                    {"rate", required_argument, nullptr, 'R'},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {
+      {"packets", required_argument, nullptr, 'p'}, {"size-mb", required_argument, nullptr, 'm'},
+      {"seed", required_argument, nullptr, 's'},    {"others", required_argument, nullptr, 'r'},
+      {"random-words", no_argument, nullptr, 'w'},  {"output", required_argument, nullptr, 'o'},
+      {"live", no_argument, nullptr, 'l'},          {"rate", required_argument, nullptr, 'R'},
+      {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0}};
   std::uint64_t packets = 0;
   bool packetsGiven = false;
   double sizeMb = 0;
   std::uint64_t seed = 1;
   double others = 0.6;
+  bool randomWords = false;
   const char* outputPath = nullptr;
   bool live = false;
   double rate = 1;
@@ -145,6 +147,7 @@ int main(int argc, char** argv) {
           return usageError("--others needs a number from 0 to 100");
         }
         break;
+      case 'w': randomWords = true; break;
       case 'o': outputPath = optarg; break;
       case 'l': live = true; break;
       case 'R':
@@ -178,7 +181,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  twk::LogGenerator generator(seed, others);
+  twk::LogGenerator generator(seed, others, randomWords);
   std::string text;
   generator.appendHeader(text);
   std::uint64_t written = 0;

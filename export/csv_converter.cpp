@@ -1,0 +1,169 @@
+#include "export/csv_converter.h"
+
+#include <algorithm>
+
+#include "core/error.h"
+#include "export/csv_row_formatter.h"
+#include "intake/channel_bytes.h"
+#include "intake/line_decoder.h"
+#include "intake/log_decoder.h"
+#include "intake/log_file.h"
+
+namespace twk {
+namespace {
+
+// Each chunk in flight holds its text and its rows, up to about four times as long as the text
+// (for a log of the shortest beacons). Two more chunks than threads keep the threads busy; with
+// many threads the chunks get smaller, so that the text in flight stays within a fixed budget.
+constexpr unsigned kMaxThreads = 8;
+constexpr std::size_t kSpareJobs = 2;
+constexpr std::size_t kTextInFlight = 1536 * 1024;
+// The texts the threads' formatters keep share a budget as well.
+constexpr std::size_t kKeptTexts = 2 << 20;
+
+// Grows in small steps: what is resized is written to, and so takes memory.
+void makeRoom(std::vector<char>& buffer, std::size_t size) {
+  if (buffer.size() < size) buffer.resize(size + size / 4);
+}
+
+}  // namespace
+
+CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOptions options)
+    : m_write(std::move(write)), m_separator(std::move(separator)) {
+  unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
+  threads = std::clamp(threads, 1u, kMaxThreads);
+  m_jobs.resize(threads + kSpareJobs);
+  m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
+  const std::size_t keptTextBytes = kKeptTexts / threads;
+  for (unsigned i = 0; i < threads; ++i) {
+    m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
+  }
+}
+
+CsvConverter::~CsvConverter() {
+  {
+    const std::lock_guard lock(m_mutex);
+    m_stopping = true;
+  }
+  m_queued.notify_all();
+  for (std::thread& thread : m_threads) thread.join();
+}
+
+// Decodes a chunk's lines into CSV rows, up to the first line that is too long.
+void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter) {
+  const LogChunk& chunk = job.input;
+  job.outputSize = 0;
+  job.lines = 0;
+  job.packets = 0;
+  job.failedLine = 0;
+  if (chunk.longLineLength != 0) {
+    job.lines = 1;
+    if (isTelemetryLine(chunk.lines())) {
+      job.failedLine = 1;
+      job.reason = lineTooLongReason(chunk.longLineLength, 0);
+    }
+    return;
+  }
+  ChannelBytes bytes;
+  const char* p = chunk.text.data();
+  const char* const end = p + chunk.size;
+  while (p < end) {
+    const char* eol = findLineEnd(p, end);
+    const std::string_view line(p, static_cast<std::size_t>(eol - p));
+    ++job.lines;
+    p = eol + (eol == end ? 0 : *eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
+    if (!isTelemetryLine(line)) continue;
+    if (line.size() <= kMaxLineLength) readChannelBytes(line, bytes);
+    if (line.size() > kMaxLineLength || bytes.tooLong) {
+      job.failedLine = job.lines;
+      job.reason = lineTooLongReason(line.size(), bytes.shownLength);
+      return;
+    }
+    makeRoom(job.output, job.outputSize + formatter.rowRoom());
+    char* const rows = job.output.data();
+    job.outputSize =
+        static_cast<std::size_t>(formatter.writeRow(bytes, rows + job.outputSize) - rows);
+    ++job.packets;
+  }
+}
+
+void CsvConverter::work(std::size_t keptTextBytes) {
+  CsvRowFormatter formatter(m_separator, keptTextBytes);
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    m_queued.wait(lock, [this] { return m_stopping || m_taken < m_submitted; });
+    if (m_stopping) return;
+    Job& job = m_jobs[m_taken++ % m_jobs.size()];
+    lock.unlock();
+    try {
+      convertChunk(job, formatter);
+    } catch (...) {
+      job.failure = std::current_exception();
+    }
+    lock.lock();
+    job.done = true;
+    m_finished.notify_all();
+  }
+}
+
+// Writes the oldest job's rows once it is done; throws its error.
+void CsvConverter::collect(Progress& progress) {
+  Job& job = m_jobs[m_collected % m_jobs.size()];
+  {
+    std::unique_lock lock(m_mutex);
+    m_finished.wait(lock, [&job] { return job.done; });
+  }
+  ++m_collected;
+  if (job.failure) std::rethrow_exception(job.failure);
+  if (job.outputSize != 0) m_write(std::string_view(job.output.data(), job.outputSize));
+  progress.packets += job.packets;
+  if (job.failedLine != 0) {
+    throw Error(ErrorKind::LineTooLong, progress.name, progress.lines + job.failedLine, job.reason);
+  }
+  progress.lines += job.lines;
+}
+
+// Drops the jobs not yet started and waits for the running ones, after an error.
+void CsvConverter::abandon() {
+  std::unique_lock lock(m_mutex);
+  m_submitted = m_taken;
+  m_finished.wait(lock, [this] {
+    for (std::uint64_t n = m_collected; n < m_taken; ++n) {
+      if (!m_jobs[n % m_jobs.size()].done) return false;
+    }
+    return true;
+  });
+  m_collected = m_taken;
+}
+
+std::uint64_t CsvConverter::convertLog(const std::string& path) {
+  const LogFile file(path);
+  ChunkReader reader(file.fd(), m_chunkSize);
+  Progress progress{file.name()};
+  try {
+    for (;;) {
+      if (m_submitted - m_collected == m_jobs.size()) collect(progress);
+      Job& job = m_jobs[m_submitted % m_jobs.size()];
+      if (!reader.next(job.input)) break;
+      if (job.input.readError != 0) {
+        while (m_collected < m_submitted) collect(progress);
+        throw Error(ErrorKind::ReadFailed, progress.name, progress.lines + 1,
+                    systemReason(job.input.readError));
+      }
+      {
+        const std::lock_guard lock(m_mutex);
+        job.done = false;
+        job.failure = nullptr;
+        ++m_submitted;
+      }
+      m_queued.notify_one();
+    }
+    while (m_collected < m_submitted) collect(progress);
+  } catch (...) {
+    abandon();
+    throw;
+  }
+  return progress.packets;
+}
+
+}  // namespace twk

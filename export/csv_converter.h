@@ -1,0 +1,82 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "intake/chunk_reader.h"
+
+namespace twk {
+
+class CsvRowFormatter;
+
+struct CsvConverterOptions {
+  std::size_t chunkSize = 256 * 1024;  // characters read per chunk, at most
+  unsigned threads = 0;                // 0: one per hardware thread (at most 8)
+};
+
+// Converts logs into CSV rows, the same bytes as decoding each packet with decodeLog, converting
+// it with convertPacket and writing it with appendCsvRow. The log is read in chunks cut at line
+// ends; a pool of threads decodes and formats the chunks, and the rows are written strictly in
+// the order of the log. Only a few chunks are in flight, so memory stays bounded on any input.
+class CsvConverter {
+ public:
+  using Writer = std::function<void(std::string_view text)>;
+
+  CsvConverter(Writer write, std::string separator, CsvConverterOptions options = {});
+  ~CsvConverter();
+  CsvConverter(const CsvConverter&) = delete;
+  CsvConverter& operator=(const CsvConverter&) = delete;
+
+  // Converts the log at path ("-" reads standard input) and writes one row per packet; returns
+  // the number of packets. On the first failing line throws Error as decodeLog does (OpenFailed,
+  // ReadFailed, LineTooLong), after writing the rows of every line before it. What write throws
+  // passes through.
+  std::uint64_t convertLog(const std::string& path);
+
+ private:
+  struct Job {
+    LogChunk input;
+    std::vector<char> output;
+    std::size_t outputSize = 0;
+    std::uint64_t lines = 0;
+    std::uint64_t packets = 0;
+    std::uint64_t failedLine = 0;  // the line of the chunk, from 1, that is too long; 0 for none
+    std::string reason;
+    std::exception_ptr failure;
+    bool done = false;
+  };
+
+  struct Progress {
+    std::string name;
+    std::uint64_t lines = 0;
+    std::uint64_t packets = 0;
+  };
+
+  static void convertChunk(Job& job, CsvRowFormatter& formatter);
+  void work(std::size_t keptTextBytes);
+  void collect(Progress& progress);
+  void abandon();
+
+  Writer m_write;
+  std::string m_separator;
+  std::size_t m_chunkSize = 0;
+  std::vector<Job> m_jobs;  // a ring: job n lives at n % size
+  std::vector<std::thread> m_threads;
+  std::mutex m_mutex;
+  std::condition_variable m_queued;
+  std::condition_variable m_finished;
+  std::uint64_t m_submitted = 0;  // jobs handed to the threads
+  std::uint64_t m_taken = 0;      // jobs a thread has started
+  std::uint64_t m_collected = 0;  // jobs written out
+  bool m_stopping = false;
+};
+
+}  // namespace twk

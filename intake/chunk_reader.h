@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace twk {
+
+// A piece of a log that holds whole lines, so it can be decoded apart from the pieces around it.
+struct LogChunk {
+  std::vector<char> text;  // storage, kept from chunk to chunk; the first size characters count
+  std::size_t size = 0;
+  // Set for a line longer than kMaxLineLength characters as read, which comes alone: its full
+  // length, with text holding its first characters, enough to tell a telemetry line.
+  std::uint64_t longLineLength = 0;
+  int readError = 0;  // the errno of a failed read, which comes alone and ends the log
+
+  std::string_view lines() const { return {text.data(), size}; }
+};
+
+// The first CR or LF in [p, end), or end.
+const char* findLineEnd(const char* p, const char* end);
+
+// Reads a log in chunks of whole lines of about chunkSize characters, with the line ends the
+// line reader knows: CR LF, CR and LF, also when a CR LF is split between two reads. Only the
+// last line of the log may lack its line end. A byte-order mark is honoured as the line reader
+// does: UTF-8's is skipped, UTF-16 text becomes its characters, each outside ASCII a '?'.
+// Memory stays bounded: a line over kMaxLineLength characters is measured, not kept.
+class ChunkReader {
+ public:
+  ChunkReader(int fd, std::size_t chunkSize);
+
+  // Fills chunk with the next lines; false at the end of the log.
+  bool next(LogChunk& chunk);
+
+ private:
+  std::size_t fill(LogChunk& chunk);
+  bool measureLongLine(LogChunk& chunk);
+  void keepRest(const LogChunk& chunk, std::size_t from);
+  std::size_t readChars(char* into, std::size_t size);
+  std::size_t readBytes(char* into, std::size_t size);
+  void detectByteOrderMark();
+
+  enum class Encoding { Bytes, Utf16Le, Utf16Be };
+
+  int m_fd;
+  std::size_t m_chunkSize;
+  Encoding m_encoding = Encoding::Bytes;
+  bool m_started = false;
+  bool m_ended = false;     // a read gave nothing more, or failed
+  bool m_finished = false;  // next() has handed out everything
+  int m_error = 0;
+  bool m_afterCr = false;     // the last character handed out was a CR: a LF right after is its
+  std::vector<char> m_carry;  // the start of a line that continues in the next read
+  bool m_carryHasEnds = false;
+  std::vector<char> m_first;         // the first bytes, read to look for a byte-order mark
+  std::vector<unsigned char> m_raw;  // UTF-16 bytes not yet turned into characters
+  std::size_t m_rawKept = 0;
+};
+
+}  // namespace twk

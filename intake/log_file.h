@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace twk {
+
+// A log opened for reading: a file, or standard input for "-". Closes what it opened.
+class LogFile {
+ public:
+  // Throws Error (OpenFailed) for a file that cannot be opened or is a folder.
+  explicit LogFile(const std::string& path);
+  ~LogFile();
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  int fd() const { return m_fd; }
+  // The name errors give it: the path, or "(standard input)".
+  const std::string& name() const { return m_name; }
+
+ private:
+  std::string m_name;
+  int m_fd;
+  bool m_owned;
+};
+
+}  // namespace twk

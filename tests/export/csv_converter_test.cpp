@@ -1,0 +1,173 @@
+// The converter against the straightforward decoder: every raw input of every channel gives the
+// same text, and generated logs (escapes, all line ends, byte-order marks, broken pairs, lines
+// too long in either way) give the same rows and the same error, with chunk edges everywhere.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "export/csv_row_formatter.h"
+#include "simple_csv.h"
+#include "telemetry/channel_inputs.h"
+#include "temp_dir.h"
+
+namespace twk {
+namespace {
+
+TEST(CsvRowFormatter, EveryInputOfEveryChannelIsWrittenAsTheSimplePathWritesIt) {
+  for (const std::string separator : {",", "\xD9\xAB"}) {
+    CsvRowFormatter formatter(separator);
+    std::vector<char> written(formatter.rowRoom());
+    for (std::uint32_t word = 0; word < 65536; ++word) {
+      ChannelBytes bytes;
+      PacketRow row{};
+      for (std::size_t k = 0; k < kChannelBytePositions; ++k) {
+        // Every word channel reads word; the byte and count channels read its bytes in turn.
+        bytes.at[k] = static_cast<std::uint8_t>(k % 2 == 1 ? word >> 8 : word);
+        row[k] = bytes.at[k];
+      }
+      for (const ChannelInput& input : channelInputs()) {
+        if (input.source == ChannelSource::Word) {
+          const auto k = static_cast<std::size_t>(input.position);
+          bytes.at[k] = static_cast<std::uint8_t>(word >> 8);
+          bytes.at[k + 1] = static_cast<std::uint8_t>(word);
+          row[k] = bytes.at[k];
+          row[k + 1] = bytes.at[k + 1];
+        }
+      }
+      ChannelRow values;
+      convertPacket(row, values);
+      std::string expected;
+      appendCsvRow(expected, values, separator);
+      // Twice: the second row comes from the texts the first one kept.
+      for (int round = 0; round < 2; ++round) {
+        char* end = formatter.writeRow(bytes, written.data());
+        ASSERT_EQ(std::string(written.data(), end), expected) << "word " << word;
+      }
+    }
+  }
+}
+
+// A log as a station might garble it: telemetry lines (some with lower-case digits, doubled or
+// trailing blanks, a lone last digit, a pair split by a blank, characters that are no digit),
+// other stations, notes, empty lines, raw bytes; CR LF, LF and CR at random.
+std::string randomLog(std::mt19937& random, int lines) {
+  const auto below = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
+  static constexpr const char* kEscapes[] = {"D7 DF", "D7 D8", "D7 D9", "D7 DA", "D7 DE", "D7 D6"};
+  static constexpr const char* kEnds[] = {"\r\n", "\n", "\r"};
+  std::string log;
+  for (int i = 0; i < lines; ++i) {
+    std::string line;
+    const unsigned kind = below(20);
+    if (kind < 12) {
+      line = kind == 0 ? "C0 00 A0 86 58 30 54 57 4C 2D 31" : "C0 00 A0 86 58 30 54 57 4B 2D 31";
+      const unsigned length = 11 + below(below(8) == 0 ? 140 : 80);  // at most 150 bytes
+      for (unsigned b = 11; b < length; ++b) {
+        char pair[8];
+        const unsigned value = below(256);
+        if (below(32) == 0) {
+          std::snprintf(pair, sizeof pair, "%s", kEscapes[below(6)]);
+        } else {
+          std::snprintf(pair, sizeof pair, "%02X", value);
+        }
+        line += ' ';
+        line += pair;
+      }
+      // Somewhere after the marker, or its last character on a line of header and marker only.
+      const std::size_t at =
+          line.size() > 32 ? 32 + below(static_cast<unsigned>(line.size()) - 32) : 31;
+      switch (below(12)) {
+        case 0: line[at] = ' '; break;
+        case 1: line.insert(at, " "); break;
+        case 2: line += ' '; break;
+        case 3: line.pop_back(); break;
+        case 4: line[at] = "gZa-\t"[below(5)]; break;
+        case 5:
+          for (char& c : line) c = static_cast<char>(std::tolower(c));
+          break;
+        default: break;
+      }
+    } else if (kind < 16) {
+      for (unsigned n = below(60); n > 0; --n) line += static_cast<char>(' ' + below(95));
+    } else if (kind < 18) {
+      for (unsigned n = below(40); n > 0; --n) {
+        const char c = static_cast<char>(below(256));
+        if (c != '\r' && c != '\n') line += c;
+      }
+    }
+    log += line;
+    log += kEnds[below(3)];
+  }
+  if (below(2) == 0) log.erase(log.find_last_not_of("\r\n") + 1);
+  return log;
+}
+
+// The lines that end a load: too many hex digits after un-escaping, or too many characters as
+// read; a long line of another station ends nothing.
+std::string longLine(int kind) {
+  const std::string marker = "C0 00 A0 86 58 30 54 57 4B 2D 31";
+  switch (kind) {
+    case 1: {
+      std::string line = marker;
+      for (int b = 11; b < 151; ++b) line += " D7 DF";
+      return line + " 5";  // 151 bytes and a digit: 303 hex digits
+    }
+    case 2: return marker + std::string(70000, '0');
+    default: return "C0 00 A0 86 58 30 54 57 4B 2D 32" + std::string(70000, ' ');
+  }
+}
+
+std::string encoded(const std::string& text, int encoding) {
+  if (encoding == 0) return text;
+  if (encoding == 1) return "\xEF\xBB\xBF" + text;
+  std::string wide = encoding == 2 ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : text) {
+    // Each character a 16-bit unit; those of a raw byte above 127 read as '?'.
+    wide += encoding == 2 ? std::string{c, '\0'} : std::string{'\0', c};
+  }
+  return wide;
+}
+
+TEST(CsvConverter, GivesTheRowsAndTheErrorOfTheSimplePath) {
+  struct Case {
+    unsigned seed;
+    int lines;
+    int longLineKind;  // 0 none, 1 too many hex digits, 2 too many characters, 3 harmless
+    int encoding;      // 0 plain, 1 UTF-8 mark, 2 UTF-16 LE, 3 UTF-16 BE
+    std::vector<std::pair<std::size_t, unsigned>> runs;  // chunk size, threads
+  };
+  const std::vector<std::pair<std::size_t, unsigned>> tiny = {{1, 1}, {2, 3},  {3, 2},
+                                                              {7, 2}, {64, 3}, {4096, 2}};
+  const std::vector<std::pair<std::size_t, unsigned>> large = {{4096, 3}, {256 * 1024, 2}};
+  const Case cases[] = {
+      {1, 150, 0, 0, tiny},     {2, 150, 1, 0, tiny},    {3, 150, 2, 0, tiny},
+      {4, 150, 3, 0, tiny},     {5, 100, 0, 1, tiny},    {6, 100, 1, 2, tiny},
+      {7, 100, 0, 3, tiny},     {8, 12000, 1, 0, large}, {9, 12000, 2, 0, large},
+      {10, 12000, 0, 2, large},
+  };
+  const test::TempDir dir;
+  for (const Case& c : cases) {
+    std::mt19937 random(c.seed);
+    std::string text = randomLog(random, c.lines);
+    if (c.longLineKind != 0) {
+      // Past the middle, so that rows come before it, and then more lines that must not count.
+      text += "\r\n" + longLine(c.longLineKind) + "\n" + randomLog(random, c.lines / 4);
+    }
+    const std::string path = dir.write("case.log", encoded(text, c.encoding));
+    for (const std::string separator : {".", ","}) {
+      const test::CsvRows expected = test::simpleCsvRows(path, separator);
+      ASSERT_EQ(expected.error.empty(), c.longLineKind == 0 || c.longLineKind == 3) << c.seed;
+      for (const auto& [chunkSize, threads] : c.runs) {
+        const test::CsvRows converted =
+            test::convertedCsvRows(path, separator, {chunkSize, threads});
+        EXPECT_EQ(converted.error, expected.error) << c.seed << " chunk " << chunkSize;
+        ASSERT_EQ(converted.rows, expected.rows) << c.seed << " chunk " << chunkSize;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace twk
