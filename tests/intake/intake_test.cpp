@@ -1,17 +1,22 @@
-// Reading logs: the byte loop, line ends and byte-order marks from a file and from a pipe, and
-// what a failing file leaves in the store. Whole logs are checked by the golden files.
+// Reading logs: the byte loop, line ends and byte-order marks from a file and from a pipe, what a
+// failing file leaves in the store, and a log read while a station writes it. Whole logs are
+// checked by the golden files.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "core/error.h"
 #include "intake/line_decoder.h"
 #include "intake/line_reader.h"
+#include "intake/log_follower.h"
 #include "log_text.h"
 #include "telemetry/channel_conversion.h"
 #include "temp_dir.h"
@@ -150,6 +155,45 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
       EXPECT_EQ(values.Channel_Values[p][1], store.Packet_Bytes[p][35] * 256) << c.path << " " << p;
     }
     EXPECT_EQ(openFiles(), filesBefore) << c.path;
+  }
+}
+
+// Each step writes, then reads: no timing. Bursts end inside a line, and the station empties
+// the file for the next pass or replaces it.
+TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRotation) {
+  const test::TempDir dir;
+  const std::string path = dir.write("pass.log", "");
+  // The packet numbered id: its RAAC word carries the number.
+  const auto packet = [](int id) { return test::telemetryLine(test::word(35, unsigned(id))); };
+  const std::string fifth = packet(5) + "\r\n";
+  enum Action { Append, Truncate, Replace };
+  using Change = LogFollower::Change;
+  const std::tuple<Action, std::string, Change, int> steps[] = {
+      // what is done, with what text; what the read tells, and the last packet read so far
+      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), Change::None, 2},
+      {Append, "\r", Change::None, 3},  // a CR ends the line; the LF after it adds no line
+      {Append, "\nC0 00 A0 86 58 30 41 42 43 2D 31 01\r\n" + packet(4) + "\n", Change::None, 4},
+      {Append, fifth.substr(0, 100), Change::None, 4},
+      {Append, fifth.substr(100), Change::None, 5},
+      {Truncate, packet(6) + "\r\n", Change::Truncated, 6},
+      // The old file's last line without its end still counts: nothing more will reach it.
+      {Append, packet(7), Change::None, 6},
+      {Replace, packet(8) + "\r\n", Change::Replaced, 8},
+      {Append, packet(9) + "\r\n", Change::None, 9},
+  };
+  PacketStore store;
+  StoreSink sink(store);
+  LogFollower follower(path);
+  for (const auto& [action, text, change, last] : steps) {
+    if (action == Append) std::ofstream(path, std::ios::app | std::ios::binary) << text;
+    if (action == Truncate) std::ofstream(path, std::ios::trunc | std::ios::binary) << text;
+    if (action == Replace) std::rename(dir.write("next.log", text).c_str(), path.c_str());
+    EXPECT_EQ(follower.read(sink), change) << last;
+    ASSERT_EQ(store.Packet_Count, last);
+    for (int p = 1; p <= last; ++p) {
+      const PacketRow& row = store.Packet_Bytes[std::size_t(p)];
+      EXPECT_EQ(row[35] * 256 + row[36], p) << "after " << last;
+    }
   }
 }
 
