@@ -1,5 +1,4 @@
 #include "telemetry/value_text.h"
-#include "telemetry/powers_of_ten.h"
 
 #include <charconv>
 #include <cmath>
