@@ -1,12 +1,7 @@
 #include "intake/log_follower.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-
-#include "core/error.h"
 
 namespace twk {
 
@@ -14,29 +9,21 @@ LogFollower::LogFollower(std::string path) : m_path(std::move(path)) {
   open();
 }
 
-LogFollower::~LogFollower() {
-  if (m_fd >= 0) ::close(m_fd);
-}
+LogFollower::~LogFollower() = default;
 
 void LogFollower::open() {
-  const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(ErrorKind::OpenFailed, m_path, 0, systemReason(errno));
+  auto file = std::make_unique<LogFile>(m_path);
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    const int reason = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    throw Error(ErrorKind::OpenFailed, m_path, 0, systemReason(reason));
-  }
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = fd;
+  ::fstat(file->fd(), &info);
+  m_file = std::move(file);
   m_device = info.st_dev;
   m_inode = info.st_ino;
-  m_reader = std::make_unique<LineReader>(m_fd, m_path);
+  m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
 }
 
 void LogFollower::restart() {
-  ::lseek(m_fd, 0, SEEK_SET);
-  m_reader = std::make_unique<LineReader>(m_fd, m_path);
+  ::lseek(m_file->fd(), 0, SEEK_SET);
+  m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
 }
 
 void LogFollower::decodeAppended(PacketSink& sink, bool toTheEnd) {
@@ -59,7 +46,7 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
   } else {
     struct stat open {};
     // A file shorter than what was read of it has been truncated and is being written anew.
-    if (::fstat(m_fd, &open) == 0 && open.st_size < ::lseek(m_fd, 0, SEEK_CUR)) {
+    if (::fstat(m_file->fd(), &open) == 0 && open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR)) {
       restart();
       change = Change::Truncated;
     }

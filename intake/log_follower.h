@@ -7,6 +7,7 @@
 
 #include "intake/line_reader.h"
 #include "intake/log_decoder.h"
+#include "intake/log_file.h"
 
 namespace twk {
 
@@ -22,8 +23,6 @@ class LogFollower {
   // Opens the log. Throws Error (OpenFailed).
   explicit LogFollower(std::string path);
   ~LogFollower();
-  LogFollower(const LogFollower&) = delete;
-  LogFollower& operator=(const LogFollower&) = delete;
 
   // Decodes what was appended into sink; the first call reads the file from its start. Throws
   // Error (ReadFailed, LineTooLong, TableFull) for the line that failed, after the lines before
@@ -38,7 +37,7 @@ class LogFollower {
   void decodeAppended(PacketSink& sink, bool toTheEnd);
 
   std::string m_path;
-  int m_fd = -1;
+  std::unique_ptr<LogFile> m_file;
   dev_t m_device = 0;
   ino_t m_inode = 0;
   std::unique_ptr<LineReader> m_reader;

@@ -1,4 +1,5 @@
 #include "telemetry/general_text_writer.h"
+#include "telemetry/powers_of_ten.h"
 
 #include <bit>
 #include <charconv>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "telemetry/powers_of_ten.h"
 #include "telemetry/value_text.h"
 
 namespace twk {
@@ -31,26 +33,6 @@ char* writeSmall(char* out, std::uint32_t n) {
   std::memcpy(out, &shifted, 8);
   return out + 8 - leading;
 }
-
-constexpr std::uint64_t kPow10[] = {1ULL,
-                                    10ULL,
-                                    100ULL,
-                                    1000ULL,
-                                    10000ULL,
-                                    100000ULL,
-                                    1000000ULL,
-                                    10000000ULL,
-                                    100000000ULL,
-                                    1000000000ULL,
-                                    10000000000ULL,
-                                    100000000000ULL,
-                                    1000000000000ULL,
-                                    10000000000000ULL,
-                                    100000000000000ULL,
-                                    1000000000000000ULL,
-                                    10000000000000000ULL,
-                                    100000000000000000ULL,
-                                    1000000000000000000ULL};
 
 constexpr std::uint64_t kPow5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625};
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "telemetry/powers_of_ten.h"
+
 namespace twk {
 namespace {
 
@@ -26,27 +28,6 @@ Decimal splitScientific(const char* text, const char* end) {
   while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
   return d;
 }
-
-constexpr std::uint64_t kPow10[] = {1ULL,
-                                    10ULL,
-                                    100ULL,
-                                    1000ULL,
-                                    10000ULL,
-                                    100000ULL,
-                                    1000000ULL,
-                                    10000000ULL,
-                                    100000000ULL,
-                                    1000000000ULL,
-                                    10000000000ULL,
-                                    100000000000ULL,
-                                    1000000000000ULL,
-                                    10000000000000ULL,
-                                    100000000000000ULL,
-                                    1000000000000000ULL,
-                                    10000000000000000ULL,
-                                    100000000000000000ULL,
-                                    1000000000000000000ULL,
-                                    10000000000000000000ULL};
 
 // The 15 digits of magnitude x 10^(14 - exponent), rounded to nearest with ties to even as
 // printf rounds, computed exactly in 128 bits: magnitude = m x 2^k with m below 2^53, and for

@@ -27,6 +27,7 @@
 #include "ui/log_view_sink.h"
 #include "ui/option_button.h"
 #include "ui/packet_scroll_bar.h"
+#include "ui/panel_frame.h"
 #include "ui/satellite_art.h"
 #include "ui/twip_scale.h"
 
@@ -127,10 +128,11 @@ void Form1::buildLayout() {
   m_log->setFont(courier);
   m_log->setGeometry(tw.rect(120, 120, 9615, 1815));
 
-  std::array<QGroupBox*, kFrames.size()> frames{};
+  std::array<PanelFrame*, kFrames.size()> frames{};
   for (std::size_t i = 0; i < kFrames.size(); ++i) {
     const FrameInfo& f = kFrames[i];
-    frames[i] = new QGroupBox(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), client);
+    frames[i] =
+        new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), client);
     frames[i]->setFont(bold);
     frames[i]->setGeometry(tw.rect(f.left, f.top, f.width, f.height));
   }
@@ -259,7 +261,7 @@ void Form1::buildLayout() {
   client->setSlack(
       {m_chart->height() - tw(kLeastChartHeight), m_log->height() - tw(kLeastLogHeight)});
   client->manage(m_log, R::GrowsWide | R::LogHeight);
-  for (QGroupBox* frame : frames) client->manage(frame, R::BelowLog);
+  for (PanelFrame* frame : frames) client->manage(frame, R::BelowLog);
   client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
   client->manage(m_chart, R::GrowsWide | R::ChartHeight);
   client->manage(m_fileLabel, R::BelowLog | R::BelowChart);

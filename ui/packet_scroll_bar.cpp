@@ -1,6 +1,8 @@
 #include "ui/packet_scroll_bar.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -45,6 +47,25 @@ void PacketScrollBar::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QScrollBar::keyPressEvent(event);
+}
+
+PacketScrollBar::Look PacketScrollBar::look() const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+          value() == minimum(), value() == maximum()};
+}
+
+// With thousands of packets a step moves the thumb less than a pixel: the bar is repainted only
+// when a step changes what it shows.
+void PacketScrollBar::sliderChange(SliderChange change) {
+  if (change == SliderValueChange && look() == m_painted) return;
+  QScrollBar::sliderChange(change);
+}
+
+void PacketScrollBar::paintEvent(QPaintEvent* event) {
+  m_painted = look();
+  QScrollBar::paintEvent(event);
 }
 
 void PacketScrollBar::wheelEvent(QWheelEvent* event) {

@@ -28,10 +28,22 @@ class PacketScrollBar : public QScrollBar {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void sliderChange(SliderChange change) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  // What a value shows: where the thumb lies and which arrows can move it.
+  struct Look {
+    QRect thumb;
+    bool atMinimum = false;
+    bool atMaximum = false;
+    bool operator==(const Look&) const = default;
+  };
+  Look look() const;
+
   int m_maximum = 1;
   WheelSteps m_wheel;
+  Look m_painted;
 };
 
 }  // namespace twk
