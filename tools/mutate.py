@@ -356,7 +356,7 @@ MUTANTS = [
      "while (m_reader->next(line)) {",
      "following a log takes a line the station has only half written"),
     ("follow-misses-truncation", "intake/log_follower.cpp",
-     "open.st_size < ::lseek(m_fd, 0, SEEK_CUR)", "open.st_size < 0",
+     "open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR)", "open.st_size < 0",
      "following a log sees nothing more once the station empties it for the next pass"),
     ("follow-misses-rotation", "intake/log_follower.cpp",
      "if (named && (now.st_dev != m_device || now.st_ino != m_inode)) {",
