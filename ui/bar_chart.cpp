@@ -388,6 +388,8 @@ void BarChart::paintEvent(QPaintEvent* event) {
 }
 
 void BarChart::paintChart(QPainter& p) const {
+  // A painter on a picture or a file starts with the application's font, not the chart's.
+  p.setFont(font());
   p.fillRect(rect(), palette().color(QPalette::Base));
   const ChartGeometry& g = geometry();
   const QColor axisColour = palette().color(QPalette::Text);
