@@ -6,6 +6,7 @@ the dev build, runs ctest and reports whether a test failed.
     tools/mutate.py NAME...         run only these (see --list)
     tools/mutate.py --list          list the mutants
     tools/mutate.py --check         only check that every mutant's text is found exactly once
+    tools/mutate.py --every-test    run the whole suite on each mutant; name the tests that alone catch one
 
 Each mutant is (name, file, original text, replacement, what a user would notice). The original
 text must occur exactly once in the file; it may span lines to be unique, but the fault itself
@@ -416,12 +417,8 @@ def run(command, log, timeout):
     return status, out
 
 
-def first_failure(out):
-    for line in out.splitlines():
-        m = FAILED_LINE.search(line)
-        if m:
-            return m.group(1)
-    return ""
+def failures(out):
+    return [m.group(1) for m in map(FAILED_LINE.search, out.splitlines()) if m]
 
 
 def apply(mutant):
@@ -444,12 +441,13 @@ def check_one(mutant, args, logdir):
             status, _ = run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
             if status != 0:
                 return "no-build", ""
-            status, out = run(["ctest", "--preset", "dev", "--stop-on-failure",
-                               "--timeout", str(args.test_timeout)], log, args.ctest_timeout)
+            stop = [] if args.every_test else ["--stop-on-failure"]
+            status, out = run(["ctest", "--preset", "dev", "--timeout", str(args.test_timeout)]
+                              + stop, log, args.ctest_timeout)
             if status is None:
-                return "caught", "(ctest timed out)"
-            return ("caught", first_failure(out) or "(ctest status %d)" % status) if status else (
-                "missed", "")
+                return "caught", ["(ctest timed out)"]
+            return ("caught", failures(out) or ["(ctest status %d)" % status]) if status else (
+                "missed", [])
         finally:
             # Restored with a new time stamp, so the next build compiles the original again.
             with open(full, "w", encoding="utf-8") as f:
@@ -462,6 +460,8 @@ def main():
     parser.add_argument("--list", action="store_true", help="list the mutants and exit")
     parser.add_argument("--check", action="store_true", help="only check the mutants' texts")
     parser.add_argument("--out", help="also write the table to this file")
+    parser.add_argument("--every-test", action="store_true",
+                        help="run every test on each mutant and list the tests that alone catch one")
     parser.add_argument("--build-timeout", type=int, default=1200)
     parser.add_argument("--ctest-timeout", type=int, default=900)
     parser.add_argument("--test-timeout", type=int, default=120, help="per test, in seconds")
@@ -490,29 +490,34 @@ def main():
     os.makedirs(logdir, exist_ok=True)
     rows = []
     started = time.time()
-    header = "| mutant | file | result | first failing test | seconds |\n|---|---|---|---|---|"
+    header = "| mutant | file | result | %s | seconds |\n|---|---|---|---|---|" % (
+        "failing tests" if args.every_test else "first failing test")
     print(header, flush=True)
     if args.out:
         with open(args.out, "a") as f:
             f.write(header + "\n")
     for m in chosen:
         t0 = time.time()
-        result, test = check_one(m, args, logdir)
-        row = "| %s | %s | %s | %s | %.0f |" % (m[0], m[1], result, test, time.time() - t0)
-        rows.append((m, result))
+        result, tests = check_one(m, args, logdir)
+        row = "| %s | %s | %s | %s | %.0f |" % (
+            m[0], m[1], result, " ".join(tests) if args.every_test else "".join(tests[:1]),
+            time.time() - t0)
+        rows.append((m, result, tests))
         print(row, flush=True)
         if args.out:
             with open(args.out, "a") as f:
                 f.write(row + "\n")
     with open(os.path.join(logdir, "final-build.log"), "w") as log:
         run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
-    counts = {r: sum(1 for _, x in rows if x == r) for r in ("caught", "missed", "no-build")}
+    counts = {r: sum(1 for _, x, _ in rows if x == r) for r in ("caught", "missed", "no-build")}
     summary = "%d mutants: %d caught, %d missed, %d did not build; %.0f s in all" % (
         len(rows), counts["caught"], counts["missed"], counts["no-build"], time.time() - started)
     print(summary)
-    for m, result in rows:
+    for m, result, tests in rows:
         if result == "missed":
             print("missed: %s (%s): %s" % (m[0], m[1], m[4]))
+        elif args.every_test and len(tests) == 1:
+            print("only %s catches %s" % (tests[0], m[0]))
     if args.out:
         with open(args.out, "a") as f:
             f.write(summary + "\n")
