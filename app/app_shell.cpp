@@ -5,6 +5,9 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+#include <utility>
 
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -76,6 +79,26 @@ void AppShell::openLogs(const QStringList& paths) {
     chosen += path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
   }
   OpenFileCommand(m_window, [chosen] { return std::optional(chosen); }).MnuOpenFile_Click();
+}
+
+void AppShell::openLogsWhenShown(const QStringList& paths) {
+  m_logsWhenShown = paths;
+  QWindow* window = m_window.windowHandle();
+  if (window != nullptr && !window->isExposed()) {
+    window->installEventFilter(this);
+    return;
+  }
+  QTimer::singleShot(0, this, [this] { openLogs(std::exchange(m_logsWhenShown, {})); });
+}
+
+bool AppShell::eventFilter(QObject* watched, QEvent* event) {
+  auto* window = qobject_cast<QWindow*>(watched);
+  if (window != nullptr && event->type() == QEvent::Expose && window->isExposed()) {
+    window->removeEventFilter(this);
+    // After the exposure is handled, so that the message appears over the painted window.
+    QTimer::singleShot(0, this, [this] { openLogs(std::exchange(m_logsWhenShown, {})); });
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void AppShell::MnuExit_Click() {

@@ -30,6 +30,9 @@ class AppShell : public QObject {
   // Opens logs named on the command line as "Open" does when they are chosen in the dialog:
   // one fresh load, full paths in List2, the same messages.
   void openLogs(const QStringList& paths);
+  // Opens them once the window is on the screen: the window manager places the window only when
+  // it maps it, and a message about the logs is centred on the window as placed.
+  void openLogsWhenShown(const QStringList& paths);
   void MnuFollowLog_Click() { m_follow->MnuFollowLog_Click(); }
   void MnuStopFollowing_Click() { m_follow->MnuStopFollowing_Click(); }
   LogFollowCommand& followCommand() { return *m_follow; }
@@ -44,6 +47,9 @@ class AppShell : public QObject {
   Form2* aboutBox() const { return m_about; }
   CsvExportCommand& csvExport() { return m_export; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void buildMenus();
 
@@ -53,6 +59,7 @@ class AppShell : public QObject {
   CsvExportCommand m_export;
   DroppedFileIntake m_drop;
   QPointer<Form2> m_about;
+  QStringList m_logsWhenShown;
 };
 
 }  // namespace twk

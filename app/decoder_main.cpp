@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QTimer>
 #include <iostream>
 
 #include "app/app_shell.h"
@@ -31,8 +30,7 @@ int main(int argc, char* argv[]) {
   if (!line.logs.empty()) {
     QStringList logs;
     for (const std::string& log : line.logs) logs += QFile::decodeName(log.c_str());
-    // Once the event loop runs, so that a message appears over the window already shown.
-    QTimer::singleShot(0, shell, [shell, logs] { shell->openLogs(logs); });
+    shell->openLogsWhenShown(logs);
   }
   return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QHelpEvent>
 #include <QImageWriter>
 #include <QLocale>
@@ -329,6 +330,9 @@ QString BarChart::saveChart(const QString& path) const {
   svg.setOutputDevice(&file);
   svg.setSize(size());
   svg.setViewBox(rect());
+  // Point sizes become pixels at this resolution; at the generator's own 72 dots per inch the
+  // labels would come out smaller than the spaces measured for them on the screen.
+  svg.setResolution(logicalDpiX());
   svg.setTitle(QFileInfo(path).completeBaseName());
   QPainter painter(&svg);
   paintChart(painter);
@@ -388,8 +392,11 @@ void BarChart::paintEvent(QPaintEvent* event) {
 }
 
 void BarChart::paintChart(QPainter& p) const {
-  // A painter on a picture or a file starts with the application's font, not the chart's.
-  p.setFont(font());
+  // A painter on a picture or a file starts with the application's font, not the chart's. The
+  // family found for it is named, so that an SVG viewer uses the font the labels were measured in.
+  QFont labelFont = font();
+  labelFont.setFamilies({QFontInfo(labelFont).family()});
+  p.setFont(labelFont);
   p.fillRect(rect(), palette().color(QPalette::Base));
   const ChartGeometry& g = geometry();
   const QColor axisColour = palette().color(QPalette::Text);

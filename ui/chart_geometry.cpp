@@ -139,12 +139,13 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   const std::int64_t n = g.shown.count;
   const std::int64_t w = g.width;
   if (n <= w) {
-    // Every row gets its own bar with a gap to its neighbours once there is room for one.
+    // Every row gets its own bar with a gap to its neighbours once there is room for one. The
+    // gap is the same for all bars: where only some had one, bars would seem to merge in groups.
     g.columns.reserve(rows.size());
+    const int gap = static_cast<int>(w / n / 5);
     for (std::int64_t i = 0; i < n; ++i) {
       const int x0 = g.left + static_cast<int>(i * w / n);
       const int x1 = g.left + static_cast<int>((i + 1) * w / n);
-      const int gap = (x1 - x0) >= 4 ? (x1 - x0) / 5 : 0;
       Column c;
       c.x = x0 + gap / 2;
       c.width = std::max(x1 - x0 - gap, 1);

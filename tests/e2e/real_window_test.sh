@@ -38,12 +38,24 @@ mkdir -p "$work/bin"
 cp "$decoder" "$work/bin/twk-decoder"
 log="$work/pass one.log"
 "$loggen" --packets 400 --seed 11 -o "$log"
-(cd "$work" && exec "$work/bin/twk-decoder" >"$work/decoder.out" 2>&1) &
+# A log named at start that cannot be read: its message is centred on the window, wherever the
+# window manager put it.
+(cd "$work" && exec "$work/bin/twk-decoder" "$work/missing.log" >"$work/decoder.out" 2>&1) &
 app=$!
 pids+=("$app")
 title='^Tarnwick Telemetry Decoder'
 wait_for "the main window" shown "$title"
 main=$(shown "$title" | head -n 1)
+wait_for "the message about the missing log" shown '^twk-decoder$'
+box=$(shown '^twk-decoder$' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/MAIN_/')"
+eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/BOX_/')"
+apart() { local d=$(($1 + $2 / 2 - $3 - $4 / 2)); echo "${d#-}"; }
+(($(apart "$BOX_X" "$BOX_WIDTH" "$MAIN_X" "$MAIN_WIDTH") < 20 &&
+  $(apart "$BOX_Y" "$BOX_HEIGHT" "$MAIN_Y" "$MAIN_HEIGHT") < 40)) ||
+  fail "the message is not centred on the window"
+xdotool windowactivate --sync "$box" key Return
+wait_for "the message to close" sh -c "! xdotool search --onlyvisible --name '^twk-decoder\$'"
 menu() {  # Alt opens the menu bar at "File"; the keys move to the item and run it
   wait_for "the window manager to activate the window" xdotool windowactivate --sync "$main"
   xdotool sleep 0.2 key alt sleep 0.2 key "$@" sleep 0.3

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -121,9 +122,9 @@ TEST(ChartRange, ZoomKeepsTheRowUnderTheMouseAndStaysInsideTheRows) {
 TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
   std::vector<double> values(5000);
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = double(i);
-  // Fewer rows than pixels and more, zoomed and not.
+  // Fewer rows than pixels and more, zoomed and not; bars 4 and 5 pixels wide.
   const std::tuple<Range, int> cases[] = {
-      {{1234, 400}, 1800}, {{0, 0}, 1800}, {{2000, 50}, 625}, {{0, 0}, 625}};
+      {{1234, 400}, 1800}, {{0, 0}, 1800}, {{2000, 50}, 625}, {{0, 0}, 625}, {{1000, 130}, 625}};
   for (const auto& [shown, width] : cases) {
     const ChartGeometry g = ChartGeometry::compute(values, {.left = 40,
                                                             .top = 10,
@@ -149,6 +150,11 @@ TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
       }
     }
     EXPECT_EQ(g.xOfRow(expected.last() + 1), -1);
+    // The same gap between all bars: bars without one would read as a single wider bar.
+    std::set<int> gaps;
+    for (std::size_t i = 1; i < g.columns.size(); ++i)
+      gaps.insert(g.columns[i].x - g.columns[i - 1].x - g.columns[i - 1].width);
+    EXPECT_EQ(gaps.size(), 1u) << shown.count;
   }
 }
 

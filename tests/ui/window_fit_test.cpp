@@ -267,6 +267,16 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
     for (int x = 0; x < shown.width(); ++x) same += drawn.pixel(x, y) == shown.pixel(x, y);
   }
   EXPECT_GT(same, shown.width() * shown.height() * 95 / 100);
+  // The labels under the axis, text sized as on the screen.
+  const auto inkBelowAxis = [this](const QImage& image) {
+    int ink = 0;
+    for (int y = chart()->geometry().top + chart()->geometry().height + 5; y < image.height();
+         ++y) {
+      for (int x = 0; x < image.width(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+    }
+    return ink;
+  };
+  EXPECT_NEAR(inkBelowAxis(drawn), inkBelowAxis(shown), inkBelowAxis(shown) / 10);
   EXPECT_EQ(BarChart::fileNameFor("a/b:c"), "a_b_c");
 }
 
