@@ -20,7 +20,8 @@ AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
     : QObject(&window),
       m_window(window),
       m_open(window, std::move(chooser)),
-      m_follow(new LogFollowCommand(window, logFileDialog(&window, false))),
+      m_follow(new LogFollowCommand(window,
+                                    logFileDialog(&window, false, QStringLiteral("Follow Log")))),
       m_export(window, std::move(csvFolder)),
       m_drop(window) {
   buildMenus();
@@ -86,9 +87,15 @@ void AppShell::openLogsWhenShown(const QStringList& paths) {
   QWindow* window = m_window.windowHandle();
   if (window != nullptr && !window->isExposed()) {
     window->installEventFilter(this);
+    // A window kept off the screen (started minimised, on another workspace) gets them anyway.
+    QTimer::singleShot(2000, this, &AppShell::openLogsNamedAtStart);
     return;
   }
-  QTimer::singleShot(0, this, [this] { openLogs(std::exchange(m_logsWhenShown, {})); });
+  QTimer::singleShot(0, this, &AppShell::openLogsNamedAtStart);
+}
+
+void AppShell::openLogsNamedAtStart() {
+  if (!m_logsWhenShown.isEmpty()) openLogs(std::exchange(m_logsWhenShown, {}));
 }
 
 bool AppShell::eventFilter(QObject* watched, QEvent* event) {
@@ -96,7 +103,7 @@ bool AppShell::eventFilter(QObject* watched, QEvent* event) {
   if (window != nullptr && event->type() == QEvent::Expose && window->isExposed()) {
     window->removeEventFilter(this);
     // After the exposure is handled, so that the message appears over the painted window.
-    QTimer::singleShot(0, this, [this] { openLogs(std::exchange(m_logsWhenShown, {})); });
+    QTimer::singleShot(0, this, &AppShell::openLogsNamedAtStart);
   }
   return QObject::eventFilter(watched, event);
 }

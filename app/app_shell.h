@@ -52,6 +52,7 @@ class AppShell : public QObject {
 
  private:
   void buildMenus();
+  void openLogsNamedAtStart();
 
   Form1& m_window;
   OpenFileCommand m_open;

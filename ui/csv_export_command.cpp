@@ -36,9 +36,13 @@ bool writableFolder(const QString& folder) {
 CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
     : m_window(window), m_folder(std::move(folder)) {
   m_chooser = [this](const QString& suggested) {
-    return QFileDialog::getSaveFileName(&m_window, QStringLiteral("Write CSV File As"), suggested,
-                                        QStringLiteral("CSV Files (*.csv);;All Files (*)"), nullptr,
-                                        QFileDialog::DontUseNativeDialog);
+    QFileDialog dialog(&m_window, QStringLiteral("Write CSV File As"), suggested,
+                       QStringLiteral("CSV Files (*.csv);;All Files (*)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets ".csv", and the replace question asks about it.
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
   };
 }
 

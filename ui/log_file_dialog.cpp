@@ -31,11 +31,12 @@ void setUpLogFileDialog(QFileDialog& dialog) {
   });
 }
 
-FileChooser logFileDialog(QWidget* parent, bool several) {
-  return [parent, several]() -> std::optional<QStringList> {
+FileChooser logFileDialog(QWidget* parent, bool several, const QString& title) {
+  return [parent, several, title]() -> std::optional<QStringList> {
     QFileDialog dialog(parent);
     setUpLogFileDialog(dialog);
     if (!several) dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!title.isEmpty()) dialog.setWindowTitle(title);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedFiles();
   };

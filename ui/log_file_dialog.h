@@ -16,7 +16,7 @@ QStringList logFileFilters();
 void setUpLogFileDialog(QFileDialog& dialog);
 
 // The open command's chooser: the dialog above, shown modally over parent; with several false
-// it picks one file, as following a log does.
-FileChooser logFileDialog(QWidget* parent, bool several = true);
+// it picks one file, as following a log does. A title replaces Qt's "Open".
+FileChooser logFileDialog(QWidget* parent, bool several = true, const QString& title = {});
 
 }  // namespace twk

@@ -22,7 +22,8 @@ ChartGeometry::Input plot(int width, int labelsEvery = 0, int labelWidth = 0) {
           .height = 280,
           .divisionsPerLabel = labelsEvery,
           .divisionsPerTick = labelsEvery,
-          .labelWidth = labelWidth};
+          .labelWidth = labelWidth,
+          .shown = {}};
 }
 
 TEST(ChartGeometry, EveryPacketOfFiveThousandStaysVisibleIn625Pixels) {
