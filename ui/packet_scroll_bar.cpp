@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionSlider>
+#include <QStylePainter>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -66,6 +68,13 @@ void PacketScrollBar::sliderChange(SliderChange change) {
 void PacketScrollBar::paintEvent(QPaintEvent* event) {
   m_painted = look();
   QScrollBar::paintEvent(event);
+  // Scroll bars draw no focus mark of their own; a keyboard user must see where the keys go.
+  if (hasFocus()) {
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+  }
 }
 
 void PacketScrollBar::wheelEvent(QWheelEvent* event) {

@@ -174,6 +174,11 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   for (std::size_t i = 2; i + 1 < order.size(); ++i) {
     EXPECT_LT(reading(order[i - 1]), reading(order[i])) << order[i]->objectName().toStdString();
   }
+  // Reached by the keyboard, the scroll bar shows that the keys go to it.
+  const QImage unfocused = scroll()->grab().toImage();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  ASSERT_EQ(QApplication::focusWidget(), scroll());
+  EXPECT_NE(scroll()->grab().toImage(), unfocused);
 }
 
 TEST_F(WindowFit, MarkerZoomPanAndReset) {
