@@ -46,6 +46,16 @@ double worst(const std::vector<double>& v) {
   return *std::max_element(v.begin(), v.end());
 }
 
+// Each line timed on its own, 100 times: the median and the worst.
+void latencyRuns(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)
+      ->UseManualTime()
+      ->Iterations(1)
+      ->Repetitions(100)
+      ->ComputeStatistics("max", worst)
+      ->ReportAggregatesOnly(true);
+}
+
 // The converter under test, stopped when the benchmark program ends.
 struct Converter {
   pid_t pid = 0;
@@ -92,13 +102,7 @@ void BM_FollowLatencyConverter(benchmark::State& state) {
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
   }
 }
-BENCHMARK(BM_FollowLatencyConverter)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("max", worst)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FollowLatencyConverter)->Apply(latencyRuns);
 
 void BM_FollowLatencyWindow(benchmark::State& state) {
   static const std::string log = freshLog("twk_follow_bench_window.log");
@@ -125,13 +129,7 @@ void BM_FollowLatencyWindow(benchmark::State& state) {
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
   }
 }
-BENCHMARK(BM_FollowLatencyWindow)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("max", worst)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FollowLatencyWindow)->Apply(latencyRuns);
 
 }  // namespace
 
