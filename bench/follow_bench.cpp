@@ -132,12 +132,3 @@ void BM_FollowLatencyWindow(benchmark::State& state) {
 BENCHMARK(BM_FollowLatencyWindow)->Apply(latencyRuns);
 
 }  // namespace
-
-int main(int argc, char* argv[]) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

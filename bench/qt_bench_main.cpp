@@ -1,0 +1,14 @@
+// The window benchmarks' main: a QApplication (offscreen unless a platform is chosen) around
+// Google Benchmark's own run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
