@@ -1,6 +1,7 @@
 #include "export/csv_converter.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "core/error.h"
 #include "export/csv_row_formatter.h"
@@ -29,14 +30,27 @@ void makeRoom(std::vector<char>& buffer, std::size_t size) {
 }  // namespace
 
 CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOptions options)
-    : m_write(std::move(write)), m_separator(std::move(separator)) {
+    : m_write(std::move(write)),
+      m_separator(std::move(separator)),
+      m_skipped(std::move(options.skipped)) {
   unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
   threads = std::clamp(threads, 1u, kMaxThreads);
   m_jobs.resize(threads + kSpareJobs);
   m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
-  const std::size_t keptTextBytes = kKeptTexts / threads;
+  startThreads(threads, kKeptTexts / threads);
+}
+
+// Starts the pool; where the system refuses a thread, the ones it gave do the work. Without a
+// single one, throws Error.
+void CsvConverter::startThreads(unsigned threads, std::size_t keptTextBytes) {
   for (unsigned i = 0; i < threads; ++i) {
-    m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
+    try {
+      m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
+    } catch (const std::system_error& e) {
+      if (!m_threads.empty()) return;
+      throw Error(ErrorKind::ReadFailed, "converter", 0,
+                  std::string("cannot start a thread: ") + e.what());
+    }
   }
 }
 
@@ -49,18 +63,18 @@ CsvConverter::~CsvConverter() {
   for (std::thread& thread : m_threads) thread.join();
 }
 
-// Decodes a chunk's lines into CSV rows, up to the first line that is too long.
-void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter) {
+// Decodes a chunk's lines into CSV rows; a line that cannot be stored is noted and, unless
+// readOn, ends the chunk.
+void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter, bool readOn) {
   const LogChunk& chunk = job.input;
   job.outputSize = 0;
   job.lines = 0;
   job.packets = 0;
-  job.failedLine = 0;
+  job.skipped.clear();
   if (chunk.longLineLength != 0) {
     job.lines = 1;
     if (isTelemetryLine(chunk.lines())) {
-      job.failedLine = 1;
-      job.reason = lineTooLongReason(chunk.longLineLength, 0);
+      job.skipped.emplace_back(1, lineTooLongReason(chunk.longLineLength, 0));
     }
     return;
   }
@@ -73,11 +87,13 @@ void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter) {
     ++job.lines;
     p = eol + (eol == end ? 0 : *eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
     if (!isTelemetryLine(line)) continue;
-    if (line.size() <= kMaxLineLength) readChannelBytes(line, bytes);
-    if (line.size() > kMaxLineLength || bytes.tooLong) {
-      job.failedLine = job.lines;
-      job.reason = lineTooLongReason(line.size(), bytes.shownLength);
-      return;
+    // Only a line over the limit as read can be over it without its blanks.
+    const std::size_t nonBlanks = line.size() > kMaxLineLength ? countNonBlanks(line) : 0;
+    if (nonBlanks <= kMaxLineLength) readChannelBytes(line, bytes);
+    if (nonBlanks > kMaxLineLength || bytes.tooLong) {
+      job.skipped.emplace_back(job.lines, lineTooLongReason(nonBlanks, bytes.shownLength));
+      if (!readOn) return;
+      continue;
     }
     makeRoom(job.output, job.outputSize + formatter.rowRoom());
     char* const rows = job.output.data();
@@ -89,6 +105,7 @@ void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter) {
 
 void CsvConverter::work(std::size_t keptTextBytes) {
   CsvRowFormatter formatter(m_separator, keptTextBytes);
+  const bool readOn = static_cast<bool>(m_skipped);
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_queued.wait(lock, [this] { return m_stopping || m_taken < m_submitted; });
@@ -96,7 +113,7 @@ void CsvConverter::work(std::size_t keptTextBytes) {
     Job& job = m_jobs[m_taken++ % m_jobs.size()];
     lock.unlock();
     try {
-      convertChunk(job, formatter);
+      convertChunk(job, formatter, readOn);
     } catch (...) {
       job.failure = std::current_exception();
     }
@@ -117,8 +134,10 @@ void CsvConverter::collect(Progress& progress) {
   if (job.failure) std::rethrow_exception(job.failure);
   if (job.outputSize != 0) m_write(std::string_view(job.output.data(), job.outputSize));
   progress.packets += job.packets;
-  if (job.failedLine != 0) {
-    throw Error(ErrorKind::LineTooLong, progress.name, progress.lines + job.failedLine, job.reason);
+  for (const auto& [line, reason] : job.skipped) {
+    const Error error(ErrorKind::LineTooLong, progress.name, progress.lines + line, reason);
+    if (!m_skipped) throw error;
+    m_skipped(error);
   }
   progress.lines += job.lines;
 }

@@ -17,9 +17,14 @@ namespace twk {
 
 class CsvRowFormatter;
 
+class Error;
+
 struct CsvConverterOptions {
   std::size_t chunkSize = 256 * 1024;  // characters read per chunk, at most
   unsigned threads = 0;                // 0: one per hardware thread (at most 8)
+  // Where set, a line that cannot be stored is handed to it, in the order of the log, and the
+  // conversion reads on; where not, it ends the conversion with its error.
+  std::function<void(const Error&)> skipped;
 };
 
 // Converts logs into CSV rows, the same bytes as decoding each packet with decodeLog, converting
@@ -36,9 +41,9 @@ class CsvConverter {
   CsvConverter& operator=(const CsvConverter&) = delete;
 
   // Converts the log at path ("-" reads standard input) and writes one row per packet; returns
-  // the number of packets. On the first failing line throws Error as decodeLog does (OpenFailed,
-  // ReadFailed, LineTooLong), after writing the rows of every line before it. What write throws
-  // passes through.
+  // the number of packets. Throws Error as decodeLog does (OpenFailed, ReadFailed, and
+  // LineTooLong unless options.skipped takes it), after writing the rows of every line before
+  // the failing one. What write and skipped throw passes through.
   std::uint64_t convertLog(const std::string& path);
 
  private:
@@ -48,8 +53,9 @@ class CsvConverter {
     std::size_t outputSize = 0;
     std::uint64_t lines = 0;
     std::uint64_t packets = 0;
-    std::uint64_t failedLine = 0;  // the line of the chunk, from 1, that is too long; 0 for none
-    std::string reason;
+    // The lines of the chunk, from 1, that cannot be stored, with their reasons; with no one to
+    // take them, the chunk's rows end before the first.
+    std::vector<std::pair<std::uint64_t, std::string>> skipped;
     std::exception_ptr failure;
     bool done = false;
   };
@@ -60,13 +66,15 @@ class CsvConverter {
     std::uint64_t packets = 0;
   };
 
-  static void convertChunk(Job& job, CsvRowFormatter& formatter);
+  static void convertChunk(Job& job, CsvRowFormatter& formatter, bool readOn);
+  void startThreads(unsigned threads, std::size_t keptTextBytes);
   void work(std::size_t keptTextBytes);
   void collect(Progress& progress);
   void abandon();
 
   Writer m_write;
   std::string m_separator;
+  std::function<void(const Error&)> m_skipped;
   std::size_t m_chunkSize = 0;
   std::vector<Job> m_jobs;  // a ring: job n lives at n % size
   std::vector<std::thread> m_threads;

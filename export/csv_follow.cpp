@@ -39,9 +39,12 @@ class ChangeEvents {
   ChangeEvents(const ChangeEvents&) = delete;
   ChangeEvents& operator=(const ChangeEvents&) = delete;
 
-  // The file at the path was replaced: watch the new one.
+  // The file at the path was replaced: watch the new one instead of the old, which may live on
+  // under another name and would keep its watch for as long as the program runs.
   void watchFile() {
-    if (m_fd >= 0) ::inotify_add_watch(m_fd, m_path.c_str(), IN_MODIFY | IN_ATTRIB);
+    if (m_fd < 0) return;
+    if (m_fileWatch >= 0) ::inotify_rm_watch(m_fd, m_fileWatch);
+    m_fileWatch = ::inotify_add_watch(m_fd, m_path.c_str(), IN_MODIFY | IN_ATTRIB);
   }
 
   // Waits for a change, at most the fallback time; true when stopFd became readable.
@@ -59,6 +62,7 @@ class ChangeEvents {
  private:
   std::string m_path;
   int m_fd = -1;
+  int m_fileWatch = -1;
 };
 
 }  // namespace
@@ -67,7 +71,8 @@ std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view 
                              int stopFd, const std::function<void(const std::string&)>& note) {
   LogFollower follower(path);
   ChangeEvents events(path);
-  CsvRowSink sink{std::string(separator)};
+  CsvRowSink sink{std::string(separator),
+                  [&note](const Error& error) { note(error.what() + std::string("; line skipped")); }};
   appendCsvHeader(sink.text(), defaultCaptions());
   const auto writeRows = [&] {
     if (sink.text().empty()) return;

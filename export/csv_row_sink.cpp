@@ -5,7 +5,6 @@
 namespace twk {
 
 PacketRow& CsvRowSink::nextRow() {
-  ++m_fileCount;
   ++m_count;
   return m_row;
 }
@@ -13,6 +12,11 @@ PacketRow& CsvRowSink::nextRow() {
 void CsvRowSink::packetStored() {
   convertPacket(m_row, m_values);
   appendCsvRow(m_text, m_values, m_separator);
+}
+
+void CsvRowSink::lineSkipped(const Error& error) {
+  if (!m_skipped) throw error;
+  m_skipped(error);
 }
 
 }  // namespace twk

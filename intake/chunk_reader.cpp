@@ -173,39 +173,44 @@ bool ChunkReader::next(LogChunk& chunk) {
       }
       return chunk.size != 0;  // the last line, without a line end
     }
-    if (chunk.size > kMaxLineLength) return measureLongLine(chunk);
+    if (chunk.size > kMaxLineLength) return readLongLine(chunk);
   }
 }
 
-// The chunk holds the start of a line too long to keep: keeps its first characters and reads
-// on to its end, counting.
-bool ChunkReader::measureLongLine(LogChunk& chunk) {
-  constexpr std::size_t kKept = kMarkerOffset + kMarker.size();
-  std::uint64_t length = chunk.size;
+// The chunk holds the start of one line, longer than kMaxLineLength characters as read: reads
+// on to its end, its blank runs cut as they come, and keeps only its first characters once it
+// has more than kMaxLineLength characters besides blanks.
+bool ChunkReader::readLongLine(LogChunk& chunk) {
+  std::uint64_t nonBlanks = countNonBlanks(chunk.lines());
+  const auto cut = [&](std::size_t from, std::size_t end) {
+    return nonBlanks > kMaxLineLength ? kKeptAsRead : cutBlankRuns(chunk.text.data(), from, end);
+  };
+  chunk.size = cut(0, chunk.size);
   for (;;) {
-    chunk.size = kKept;
+    const std::size_t from = chunk.size;
     const std::size_t got = fill(chunk);
     if (got == 0) {
       m_finished = true;
       chunk.readError = m_error;
-      chunk.size = m_error != 0 ? 0 : kKept;
-      if (m_error == 0) chunk.longLineLength = length;
-      return true;
+      if (m_error != 0) chunk.size = 0;  // the line is lost with the failure
+      break;
     }
-    const char* begin = chunk.text.data() + kKept;
+    const char* begin = chunk.text.data() + from;
     const char* end = begin + got;
     const char* eol = findLineEnd(begin, end);
-    length += static_cast<std::uint64_t>(eol - begin);
+    nonBlanks += countNonBlanks({begin, static_cast<std::size_t>(eol - begin)});
     if (eol != end) {
       std::size_t rest = static_cast<std::size_t>(eol - chunk.text.data()) + 1;
       if (*eol == '\r' && rest < chunk.size && chunk.text[rest] == '\n') ++rest;
       keepRest(chunk, rest);
       m_carryHasEnds = true;
-      chunk.size = kKept;
-      chunk.longLineLength = length;
-      return true;
+      chunk.size = cut(from, static_cast<std::size_t>(eol - chunk.text.data()));
+      break;
     }
+    chunk.size = cut(from, chunk.size);
   }
+  if (nonBlanks > kMaxLineLength && chunk.readError == 0) chunk.longLineLength = nonBlanks;
+  return true;
 }
 
 }  // namespace twk

@@ -11,8 +11,8 @@ namespace twk {
 struct LogChunk {
   std::vector<char> text;  // storage, kept from chunk to chunk; the first size characters count
   std::size_t size = 0;
-  // Set for a line longer than kMaxLineLength characters as read, which comes alone: its full
-  // length, with text holding its first characters, enough to tell a telemetry line.
+  // Set for a line of more than kMaxLineLength characters besides blanks, which comes alone:
+  // that count, with text holding its first characters, enough to tell a telemetry line.
   std::uint64_t longLineLength = 0;
   int readError = 0;  // the errno of a failed read, which comes alone and ends the log
 
@@ -26,7 +26,9 @@ const char* findLineEnd(const char* p, const char* end);
 // line reader knows: CR LF, CR and LF, also when a CR LF is split between two reads. Only the
 // last line of the log may lack its line end. A byte-order mark is honoured as the line reader
 // does: UTF-8's is skipped, UTF-16 text becomes its characters, each outside ASCII a '?'.
-// Memory stays bounded: a line over kMaxLineLength characters is measured, not kept.
+// Memory stays bounded: a line over kMaxLineLength characters as read comes alone, its runs of
+// blanks cut (cutBlankRuns), and is measured, not kept, when it has more than kMaxLineLength
+// characters besides blanks.
 class ChunkReader {
  public:
   ChunkReader(int fd, std::size_t chunkSize);
@@ -36,7 +38,7 @@ class ChunkReader {
 
  private:
   std::size_t fill(LogChunk& chunk);
-  bool measureLongLine(LogChunk& chunk);
+  bool readLongLine(LogChunk& chunk);
   void keepRest(const LogChunk& chunk, std::size_t from);
   std::size_t readChars(char* into, std::size_t size);
   std::size_t readBytes(char* into, std::size_t size);
@@ -51,9 +53,9 @@ class ChunkReader {
   bool m_ended = false;     // a read gave nothing more, or failed
   bool m_finished = false;  // next() has handed out everything
   int m_error = 0;
-  bool m_afterCr = false;     // the last character handed out was a CR: a LF right after is its
-  std::vector<char> m_carry;  // the start of a line that continues in the next read
-  bool m_carryHasEnds = false;
+  bool m_afterCr = false;  // the last character handed out was a CR: a LF right after belongs to it
+  std::vector<char> m_carry;   // what follows the last line end handed out
+  bool m_carryHasEnds = false;  // m_carry may hold whole lines, not only the start of one
   std::vector<char> m_first;         // the first bytes, read to look for a byte-order mark
   std::vector<unsigned char> m_raw;  // UTF-16 bytes not yet turned into characters
   std::size_t m_rawKept = 0;

@@ -12,6 +12,22 @@ bool isTelemetryLine(std::string_view line) {
          line.substr(kMarkerOffset, kMarker.size()) == kMarker;
 }
 
+std::size_t countNonBlanks(std::string_view text) {
+  return text.size() - static_cast<std::size_t>(std::count(text.begin(), text.end(), ' '));
+}
+
+std::size_t cutBlankRuns(char* text, std::size_t from, std::size_t size) {
+  std::size_t end = from;
+  for (std::size_t i = from; i < size; ++i) {
+    const char c = text[i];
+    if (c == ' ' && end >= kKeptAsRead + 2 && text[end - 1] == ' ' && text[end - 2] == ' ') {
+      continue;
+    }
+    text[end++] = c;
+  }
+  return end;
+}
+
 namespace {
 
 // The byte an escape pair "D7 Dx" stands for, selected by x; 0 where "D7 Dx" is no escape.
@@ -65,11 +81,25 @@ void unescapeLine(std::string_view line, std::string& out) {
   out.resize(static_cast<std::size_t>(dst - out.data()));
 }
 
-StoredBytes storeLineBytes(std::string_view shown, PacketRow& row) {
-  const std::size_t length = shown.size();
-  // L / 2 rounded half to even: a half appears for odd L and goes to the even neighbour.
+namespace {
+
+// The last position of a line of L characters: L / 2 rounded half to even; a half appears for
+// odd L and goes to the even neighbour.
+std::size_t lastPosition(std::size_t length) {
   std::size_t last = length / 2;
   if (length % 2 == 1 && last % 2 == 1) ++last;
+  return last;
+}
+
+}  // namespace
+
+bool reachesPastLastPosition(std::size_t shownLength) {
+  return lastPosition(shownLength) >= kBytePositions;
+}
+
+StoredBytes storeLineBytes(std::string_view shown, PacketRow& row) {
+  const std::size_t length = shown.size();
+  const std::size_t last = lastPosition(length);
 
   const std::size_t stored = last < kBytePositions ? last + 1 : kBytePositions;
   for (std::size_t i = 0; i < stored; ++i) {
@@ -79,7 +109,7 @@ StoredBytes storeLineBytes(std::string_view shown, PacketRow& row) {
   }
   // A row may have held a longer packet of an earlier load: nothing of it may mix into this one.
   std::fill(row.begin() + static_cast<std::ptrdiff_t>(stored), row.end(), 0.0);
-  return {static_cast<int>(stored), last >= kBytePositions};
+  return {static_cast<int>(stored), reachesPastLastPosition(length)};
 }
 
 }  // namespace twk

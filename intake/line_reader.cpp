@@ -110,17 +110,52 @@ bool LineReader::nextComplete(LogLine& line) {
   return read(line, true);
 }
 
+// Adds count characters of the line being read to m_carry. A line that grows past
+// kMaxLineLength characters has its blank runs cut from then on, and is only counted once it
+// has more than kMaxLineLength characters that are not blanks: memory stays bounded.
+void LineReader::keep(const char* begin, std::size_t count) {
+  m_carried = true;
+  if (!m_long) {
+    m_carry.append(begin, count);
+    if (m_carry.size() <= kMaxLineLength) return;
+    m_long = true;
+    m_nonBlanks = countNonBlanks(m_carry);
+    if (m_nonBlanks <= kMaxLineLength) {
+      m_carry.resize(cutBlankRuns(m_carry.data(), 0, m_carry.size()));
+    } else {
+      m_carry.resize(kKeptAsRead);
+    }
+    return;
+  }
+  const bool kept = m_nonBlanks <= kMaxLineLength;
+  m_nonBlanks += countNonBlanks({begin, count});
+  if (!kept) return;
+  if (m_nonBlanks > kMaxLineLength) {
+    m_carry.resize(kKeptAsRead);
+    return;
+  }
+  const std::size_t from = m_carry.size();
+  m_carry.append(begin, count);
+  m_carry.resize(cutBlankRuns(m_carry.data(), from, m_carry.size()));
+}
+
+void LineReader::endLine(LogLine& line) {
+  line.text = m_carry;
+  line.longLength = m_long && m_nonBlanks > kMaxLineLength ? m_nonBlanks : 0;
+  line.number = ++m_number;
+  m_inLine = false;
+}
+
 bool LineReader::read(LogLine& line, bool waitForLineEnd) {
   if (!m_inLine) {
     m_carry.clear();
-    m_lineLength = 0;
     m_carried = false;
+    m_long = false;
   }
   for (;;) {
     if (m_pos == m_end && !fill()) {
       if (!m_inLine || waitForLineEnd) return false;
-      m_inLine = false;
-      line = {m_carry, m_lineLength, ++m_number};  // the last line has no line end
+      endLine(line);  // the last line has no line end
       return true;
     }
     if (m_skipLf) {
@@ -135,24 +170,20 @@ bool LineReader::read(LogLine& line, bool waitForLineEnd) {
     const char* end = m_buffer.data() + m_end;
     const char* eol = findLineEnd(begin, end);
     const auto count = static_cast<std::size_t>(eol - begin);
-    // Keep at most kMaxLineLength characters of a line; the rest is only counted.
-    const std::size_t room = kMaxLineLength - std::min<std::size_t>(m_lineLength, kMaxLineLength);
     if (eol == end) {
-      m_carry.append(begin, std::min(count, room));
-      m_lineLength += count;
-      m_carried = true;
+      keep(begin, count);
       m_pos = m_end;
       continue;
     }
     m_skipLf = *eol == '\r';
     m_pos += count + 1;
-    if (m_carried) {
-      m_carry.append(begin, std::min(count, room));
-      line.text = m_carry;
-    } else {
-      line.text = std::string_view(begin, std::min(count, room));
+    if (m_carried || count > kMaxLineLength) {
+      keep(begin, count);
+      endLine(line);
+      return true;
     }
-    line.length = m_lineLength + count;
+    line.text = std::string_view(begin, count);
+    line.longLength = 0;
     line.number = ++m_number;
     m_inLine = false;
     return true;

@@ -8,8 +8,13 @@
 namespace twk {
 
 struct LogLine {
-  std::string_view text;     // at most kMaxLineLength characters; valid until the next read
-  std::uint64_t length = 0;  // the line's full length as read, without its line end
+  // The line without its line end, valid until the next read. A line over kMaxLineLength
+  // characters as read comes with its runs of blanks cut (cutBlankRuns), and only its start
+  // where it is too long to read whole.
+  std::string_view text;
+  // For a line of more than kMaxLineLength characters once its blanks are removed, that count;
+  // 0 for every line that is read whole.
+  std::uint64_t longLength = 0;
   std::uint64_t number = 0;  // counted from 1
 };
 
@@ -34,6 +39,8 @@ class LineReader {
   std::size_t readSome(char* into, std::size_t size);
   void detectByteOrderMark();
   std::size_t decodeUtf16(std::size_t rawSize);
+  void keep(const char* begin, std::size_t count);
+  void endLine(LogLine& line);
 
   enum class Encoding { Bytes, Utf16Le, Utf16Be };
 
@@ -51,7 +58,8 @@ class LineReader {
   std::string m_carry;        // a line that spans buffer refills
   bool m_inLine = false;      // a line has begun and not yet ended
   bool m_carried = false;     // its start is in m_carry
-  std::uint64_t m_lineLength = 0;  // its length so far
+  bool m_long = false;        // it is over kMaxLineLength characters as read: its blanks count
+  std::uint64_t m_nonBlanks = 0;  // a long line's characters other than blanks so far
   std::uint64_t m_number = 0;
 };
 

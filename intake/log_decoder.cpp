@@ -7,9 +7,9 @@
 
 namespace twk {
 
-std::string lineTooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength) {
-  if (lengthAsRead > kMaxLineLength) {
-    return "line too long: " + std::to_string(lengthAsRead) + " characters (at most " +
+std::string lineTooLongReason(std::uint64_t longLength, std::size_t shownLength) {
+  if (longLength > kMaxLineLength) {
+    return "line too long: " + std::to_string(longLength) + " characters besides blanks (at most " +
            std::to_string(kMaxLineLength) + " are read)";
   }
   return "line too long: " + std::to_string(shownLength) +
@@ -30,7 +30,17 @@ void decodeLog(const std::string& path, PacketSink& sink) {
 void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
                 std::string& shown) {
   if (!isTelemetryLine(line.text)) return;
+  if (line.longLength != 0) {
+    sink.lineSkipped(Error(ErrorKind::LineTooLong, name, line.number,
+                           lineTooLongReason(line.longLength, 0)));
+    return;
+  }
   unescapeLine(line.text, shown);
+  if (reachesPastLastPosition(shown.size())) {
+    sink.lineSkipped(Error(ErrorKind::LineTooLong, name, line.number,
+                           lineTooLongReason(0, shown.size())));
+    return;
+  }
   if (!sink.hasRoom()) {
     // The line that does not fit is shown, so the user sees where the load stopped.
     sink.lineShown(shown);
@@ -40,12 +50,8 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
   }
   PacketRow& row = sink.nextRow();
   sink.lineShown(shown);
-  const StoredBytes stored = storeLineBytes(shown, row);
+  storeLineBytes(shown, row);
   sink.packetStored();
-  if (stored.tooLong || line.length > kMaxLineLength) {
-    throw Error(ErrorKind::LineTooLong, name, line.number,
-                lineTooLongReason(line.length, shown.size()));
-  }
 }
 
 PacketRow& StoreSink::nextRow() {

@@ -5,13 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/error.h"
 #include "intake/line_reader.h"
 #include "intake/packet_store.h"
 
 namespace twk {
 
-// Receives what decoding one log file produces, in this order for each telemetry line:
-// hasRoom, nextRow (the packet is counted), lineShown, packetStored.
+// Receives what decoding one log file produces, in this order for each telemetry line that can
+// be stored: hasRoom, nextRow (the packet is counted), lineShown, packetStored; and lineSkipped
+// for one that cannot.
 class PacketSink {
  public:
   virtual ~PacketSink() = default;
@@ -25,26 +27,29 @@ class PacketSink {
   virtual PacketRow& nextRow() = 0;
   // The telemetry line as the log view shows it: un-escaped, without blanks.
   virtual void lineShown(std::string_view text) = 0;
-  // The row of the last counted packet holds its bytes (also for a line that is too long,
-  // right before the LineTooLong error).
+  // The row of the last counted packet holds its bytes.
   virtual void packetStored() = 0;
+  // A telemetry line that cannot be stored (LineTooLong), which never becomes a packet. By
+  // default the error ends the reading; a sink that reads on past it returns.
+  virtual void lineSkipped(const Error& error) { throw error; }
 };
 
 // Decodes the log file at path ("-" reads standard input) into sink. Every file is closed on
-// every path. Throws Error: OpenFailed, ReadFailed, LineTooLong or TableFull.
+// every path. Throws Error: OpenFailed, ReadFailed, TableFull, or what the sink's lineSkipped
+// throws.
 void decodeLog(const std::string& path, PacketSink& sink);
 
 // Decodes one line of the log named name: a telemetry line becomes the sink's next packet, any
-// other line is skipped. shown is the caller's buffer for the un-escaped text. Throws Error:
-// LineTooLong or TableFull.
+// other line is passed over; a telemetry line that cannot be stored goes to sink.lineSkipped.
+// shown is the caller's buffer for the un-escaped text. Throws Error: TableFull.
 void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink, std::string& shown);
 
 // The name errors give standard input.
 inline constexpr std::string_view kStdinName = "(standard input)";
 
-// The reason a LineTooLong error gives: the length as read where it is over kMaxLineLength,
-// else the un-escaped, blank-free length.
-std::string lineTooLongReason(std::uint64_t lengthAsRead, std::size_t shownLength);
+// The reason a LineTooLong error gives: the blank-free length where it is over kMaxLineLength
+// (longLength), else the un-escaped, blank-free length.
+std::string lineTooLongReason(std::uint64_t longLength, std::size_t shownLength);
 
 // A sink that fills a packet store, its count rising from where it stands. The window derives
 // from it to show the file's path and lines.

@@ -28,9 +28,9 @@ void LogFollower::restart() {
 
 void LogFollower::decodeAppended(PacketSink& sink, bool toTheEnd) {
   LogLine line;
-  while (toTheEnd ? m_reader->next(line) : m_reader->nextComplete(line)) {
-    decodeLine(line, m_path, sink, m_shown);
-  }
+  // Each look reads what came since the last one ended, the drain of a replaced file too.
+  while (m_reader->nextComplete(line)) decodeLine(line, m_path, sink, m_shown);
+  if (toTheEnd && m_reader->next(line)) decodeLine(line, m_path, sink, m_shown);
 }
 
 LogFollower::Change LogFollower::read(PacketSink& sink) {

@@ -25,11 +25,9 @@ class LogFollower {
   ~LogFollower();
 
   // Decodes what was appended into sink; the first call reads the file from its start. Throws
-  // Error (ReadFailed, LineTooLong, TableFull) for the line that failed, after the lines before
-  // it went to the sink; a later call goes on after that line.
+  // Error (ReadFailed, TableFull, or what the sink's lineSkipped throws) for the line that
+  // failed, after the lines before it went to the sink; a later call goes on after that line.
   Change read(PacketSink& sink);
-
-  const std::string& path() const { return m_path; }
 
  private:
   void open();

@@ -10,7 +10,8 @@
 
 namespace twk::test {
 
-// A log's CSV rows and the error that ended it ("" when none), as Error::what() gives it.
+// A log's CSV rows and the error that ended it ("" when none), as Error::what() gives it, after
+// the lines skipped, each with a line end.
 struct CsvRows {
   std::string rows;
   std::string error;
@@ -19,15 +20,17 @@ struct CsvRows {
 };
 
 // The straightforward way, one packet at a time: decodeLog, convertPacket, appendCsvRow. On an
-// error the rows of the lines before the failing one are kept.
-inline CsvRows simpleCsvRows(const std::string& path, const std::string& separator) {
+// error the rows of the lines before the failing one are kept; with readOn, a line that cannot
+// be stored is noted and the reading goes on.
+inline CsvRows simpleCsvRows(const std::string& path, const std::string& separator,
+                             bool readOn = false) {
   struct RowSink : PacketSink {
     CsvRows& result;
     std::string separator;
+    bool readOn;
     PacketRow row{};
-    std::size_t lastRowStart = 0;
 
-    RowSink(CsvRows& r, std::string s) : result(r), separator(std::move(s)) {}
+    RowSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
     void fileStarted(const std::string&) override {}
     bool hasRoom() const override { return true; }
     PacketRow& nextRow() override { return row; }
@@ -35,31 +38,35 @@ inline CsvRows simpleCsvRows(const std::string& path, const std::string& separat
     void packetStored() override {
       ChannelRow values;
       convertPacket(row, values);
-      lastRowStart = result.rows.size();
       appendCsvRow(result.rows, values, separator);
+    }
+    void lineSkipped(const Error& error) override {
+      if (!readOn) throw error;
+      result.error += error.what() + std::string("\n");
     }
   };
   CsvRows result;
-  RowSink sink(result, separator);
+  RowSink sink(result, separator, readOn);
   try {
     decodeLog(path, sink);
   } catch (const Error& e) {
-    // The line that is too long was stored before the error; its row is not written.
-    if (e.kind() == ErrorKind::LineTooLong) result.rows.resize(sink.lastRowStart);
-    result.error = e.what();
+    result.error += e.what();
   }
   return result;
 }
 
 inline CsvRows convertedCsvRows(const std::string& path, const std::string& separator,
-                                CsvConverterOptions options) {
+                                CsvConverterOptions options, bool readOn = false) {
   CsvRows result;
+  if (readOn) {
+    options.skipped = [&result](const Error& e) { result.error += e.what() + std::string("\n"); };
+  }
   CsvConverter converter([&result](std::string_view rows) { result.rows += rows; }, separator,
                          options);
   try {
     converter.convertLog(path);
   } catch (const Error& e) {
-    result.error = e.what();
+    result.error += e.what();
   }
   return result;
 }

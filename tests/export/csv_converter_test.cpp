@@ -1,6 +1,7 @@
 // The converter against the straightforward decoder: every raw input of every channel gives the
 // same text, and generated logs (escapes, all line ends, byte-order marks, broken pairs, lines
-// too long in either way) give the same rows and the same error, with chunk edges everywhere.
+// too long in either way, long lines padded with blanks) give the same rows and the same errors,
+// with chunk edges everywhere.
 
 #include <gtest/gtest.h>
 
@@ -104,8 +105,9 @@ std::string randomLog(std::mt19937& random, int lines) {
   return log;
 }
 
-// The lines that end a load: too many hex digits after un-escaping, or too many characters as
-// read; a long line of another station ends nothing.
+// Long lines. Too long to store: too many hex digits after un-escaping (1); too many
+// characters besides blanks, in one run (2) or as pairs (5). Harmless: a long line of another
+// station (3); a packet padded with blanks, as long as read but short without them (4).
 std::string longLine(int kind) {
   const std::string marker = "C0 00 A0 86 58 30 54 57 4B 2D 31";
   switch (kind) {
@@ -115,6 +117,13 @@ std::string longLine(int kind) {
       return line + " 5";  // 151 bytes and a digit: 303 hex digits
     }
     case 2: return marker + std::string(70000, '0');
+    case 4:
+      return marker + " 01" + std::string(40000, ' ') + "D7" + std::string(40000, ' ') + " D7 DE 02";
+    case 5: {
+      std::string line = marker;
+      while (line.size() < 100000) line += " D7 DE";
+      return line;
+    }
     default: return "C0 00 A0 86 58 30 54 57 4B 2D 32" + std::string(70000, ' ');
   }
 }
@@ -130,38 +139,46 @@ std::string encoded(const std::string& text, int encoding) {
   return wide;
 }
 
+// Also reading on past lines that cannot be stored, as twk-csv -k does: every other row, and
+// each skipped line noted in the log's order.
 TEST(CsvConverter, GivesTheRowsAndTheErrorOfTheSimplePath) {
   struct Case {
     unsigned seed;
     int lines;
-    int longLineKind;  // 0 none, 1 too many hex digits, 2 too many characters, 3 harmless
+    int longLineKind;  // 0 none, else longLine's kind
     int encoding;      // 0 plain, 1 UTF-8 mark, 2 UTF-16 LE, 3 UTF-16 BE
     std::vector<std::pair<std::size_t, unsigned>> runs;  // chunk size, threads
   };
   const std::vector<std::pair<std::size_t, unsigned>> tiny = {{1, 1}, {2, 3},  {3, 2},
                                                               {7, 2}, {64, 3}, {4096, 2}};
   const std::vector<std::pair<std::size_t, unsigned>> large = {{4096, 3}, {256 * 1024, 2}};
+  const std::vector<std::pair<std::size_t, unsigned>> some = {{7, 2}, {4096, 2}};
   const Case cases[] = {
       {1, 150, 0, 0, tiny},     {2, 150, 1, 0, tiny},    {3, 150, 2, 0, tiny},
       {4, 150, 3, 0, tiny},     {5, 100, 0, 1, tiny},    {6, 100, 1, 2, tiny},
       {7, 100, 0, 3, tiny},     {8, 12000, 1, 0, large}, {9, 12000, 2, 0, large},
-      {10, 12000, 0, 2, large},
+      {10, 12000, 0, 2, large}, {11, 150, 4, 0, some},   {12, 150, 5, 1, some},
+      {13, 3000, 4, 0, large},  {14, 3000, 5, 0, large},
   };
   const test::TempDir dir;
   for (const Case& c : cases) {
     std::mt19937 random(c.seed);
     std::string text = randomLog(random, c.lines);
+    const bool stored = c.longLineKind == 0 || c.longLineKind == 3 || c.longLineKind == 4;
     if (c.longLineKind != 0) {
-      // Past the middle, so that rows come before it, and then more lines that must not count.
+      // Past the middle, so that rows come before it, and then more lines, which count only
+      // when reading on.
       text += "\r\n" + longLine(c.longLineKind) + "\n" + randomLog(random, c.lines / 4);
     }
     const std::string path = dir.write("case.log", encoded(text, c.encoding));
-    for (const std::string separator : {".", ","}) {
-      const test::CsvRows expected = test::simpleCsvRows(path, separator);
-      ASSERT_EQ(expected.error.empty(), c.longLineKind == 0 || c.longLineKind == 3) << c.seed;
+    for (const auto& [separator, readOn] : {std::pair{".", false}, {",", false}, {".", true}}) {
+      const test::CsvRows expected = test::simpleCsvRows(path, separator, readOn);
+      ASSERT_EQ(expected.error.empty(), stored) << c.seed;
+      const test::CsvRows whole = test::simpleCsvRows(path, separator, true);
+      ASSERT_EQ(expected.rows.size() < whole.rows.size(), !stored && !readOn) << c.seed;
       for (const auto& [chunkSize, threads] : c.runs) {
         const test::CsvRows converted =
-            test::convertedCsvRows(path, separator, {chunkSize, threads});
+            test::convertedCsvRows(path, separator, {chunkSize, threads, {}}, readOn);
         EXPECT_EQ(converted.error, expected.error) << c.seed << " chunk " << chunkSize;
         ASSERT_EQ(converted.rows, expected.rows) << c.seed << " chunk " << chunkSize;
       }

@@ -49,15 +49,15 @@ TEST(ByteLoop, WritesHalfTheLengthRoundedToEvenPlusOnePositions) {
   }
 }
 
-// Every line as "number:text|", or "number:length/kept|" for a line longer than it keeps.
+// Every line as "number:text|", or "number:length/kept|" for a line too long to keep.
 std::string readAll(int fd) {
   LineReader reader(fd, "log");
   std::string out;
   for (LogLine line; reader.next(line);) {
     out += std::to_string(line.number) + ':';
-    out += line.length == line.text.size()
+    out += line.longLength == 0
                ? std::string(line.text)
-               : std::to_string(line.length) + '/' + std::to_string(line.text.size());
+               : std::to_string(line.longLength) + '/' + std::to_string(line.text.size());
     out += '|';
   }
   return out;
@@ -85,8 +85,10 @@ TEST(LineReader, LineEndsAndByteOrderMarksFromAFileAndAPipe) {
       {utf16("4B\r\n3~\nend", true), "1:4B|2:3?|3:end|"},
       {utf16("4B\r\n3~\nend", false), "1:4B|2:3?|3:end|"},
       {utf16("ab", true) + "A", "1:ab|"},  // a lone last byte is no character
-      {std::string(kFill - 1, 'x') + "\r\nab", "1:262143/65535|2:ab|"},  // CR LF split
-      {std::string(kFill - 3, 'x') + "\r\nabcd\r\n", "1:262141/65535|2:abcd|"},
+      {std::string(kFill - 1, 'x') + "\r\nab", "1:262143/32|2:ab|"},  // CR LF split
+      {std::string(kFill - 3, 'x') + "\r\nabcd\r\n", "1:262141/32|2:abcd|"},
+      // Long as read, short without its blanks: kept, with its runs of blanks cut to two.
+      {"a" + std::string(kFill + 9, ' ') + "b c\n", "1:a" + std::string(33, ' ') + "b c|"},
   };
   const test::TempDir dir;
   for (const auto& [bytes, lines] : cases) {
@@ -121,8 +123,10 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
   const test::TempDir dir;
   const std::string other = "C0 00 A0 86 58 30 41 42 43 2D 31 03 F0 01";
   const auto line = [](int raw) { return test::telemetryLine({{35, std::uint8_t(raw)}}); };
+  // Over kMaxLineLength characters as read: one that fits without its blanks, one that does not.
   std::string wide = test::telemetryLine({{35, 9}}, 40);
-  wide += std::string(70000 - wide.size(), ' ');  // fits 151 positions, too long to read whole
+  wide += std::string(70000 - wide.size(), ' ');
+  const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
   struct Case {
     std::string path;
     int countBefore;
@@ -133,8 +137,9 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
       {dir.file("missing.log"), 7, ": No such file or directory", 0},
       {dir.path().string(), 7, ": Is a directory", 0},
       {dir.write("long.log", other + "\n" + line(1) + "\n" + test::telemetryLine({}, 150) + "\n"),
-       0, ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)", 2},
-      {dir.write("wide.log", "x\r\n" + wide), 0, ":2: line too long: 70000 characters", 1},
+       0, ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)", 1},
+      {dir.write("wide.log", "x\r\n" + wide + "\n" + tooWide), 0,
+       ":3: line too long: 66026 characters besides blanks", 1},
       {dir.write("full.log", line(1) + "\r\n" + other + "\r\n" + line(2) + "\r\n" + line(3)),
        kMaxPackets - 2, ":4: packet table full", 2},
   };
@@ -158,41 +163,65 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
   }
 }
 
-// Each step writes, then reads: no timing. Bursts end inside a line, and the station empties
-// the file for the next pass or replaces it.
+// Each step writes, then reads: no timing. Bursts end inside a line, the station empties the
+// file for the next pass or replaces it, and lines too long to store are skipped on the way.
 TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRotation) {
   const test::TempDir dir;
   const std::string path = dir.write("pass.log", "");
   // The packet numbered id: its RAAC word carries the number.
   const auto packet = [](int id) { return test::telemetryLine(test::word(35, unsigned(id))); };
   const std::string fifth = packet(5) + "\r\n";
-  enum Action { Append, Truncate, Replace };
+  const std::string tooLong = test::telemetryLine({}, 150) + "\n";
+  enum Action { Append, Truncate, Replace, AppendThenReplace };
   using Change = LogFollower::Change;
-  const std::tuple<Action, std::string, Change, int> steps[] = {
-      // what is done, with what text; what the read tells, and the last packet read so far
-      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), Change::None, 2},
-      {Append, "\r", Change::None, 3},  // a CR ends the line; the LF after it adds no line
-      {Append, "\nC0 00 A0 86 58 30 41 42 43 2D 31 01\r\n" + packet(4) + "\n", Change::None, 4},
-      {Append, fifth.substr(0, 100), Change::None, 4},
-      {Append, fifth.substr(100), Change::None, 5},
-      {Truncate, packet(6) + "\r\n", Change::Truncated, 6},
+  struct Step {
+    Action action;
+    std::string text;  // appended, or the new contents; both for AppendThenReplace
+    std::string replacement;
+    Change change;     // what the read tells
+    int last;          // the last packet read so far
+    std::string skipped;  // the lines skipped so far
+  };
+  const Step steps[] = {
+      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), "", Change::None, 2, ""},
+      {Append, "\r", "", Change::None, 3, ""},  // a CR ends the line; the LF after it adds none
+      {Append, "\nC0 00 A0 86 58 30 41 42 43 2D 31 01\r\n" + packet(4) + "\n", "", Change::None, 4,
+       ""},
+      {Append, tooLong + fifth.substr(0, 100), "", Change::None, 4, "6 "},
+      {Append, fifth.substr(100) + tooLong, "", Change::None, 5, "6 8 "},
+      {Truncate, tooLong + packet(6) + "\r\n", "", Change::Truncated, 6, "6 8 1 "},
       // The old file's last line without its end still counts: nothing more will reach it.
-      {Append, packet(7), Change::None, 6},
-      {Replace, packet(8) + "\r\n", Change::Replaced, 8},
-      {Append, packet(9) + "\r\n", Change::None, 9},
+      {Append, packet(7), "", Change::None, 6, "6 8 1 "},
+      {Replace, packet(8) + "\r\n", "", Change::Replaced, 8, "6 8 1 "},
+      // Lines that reach the old file after the last look still count.
+      {AppendThenReplace, packet(9) + "\r\n" + tooLong, packet(10) + "\r\n", Change::Replaced, 10,
+       "6 8 1 3 "},
+      {Append, packet(11) + "\r\n", "", Change::None, 11, "6 8 1 3 "},
+  };
+  struct Sink : StoreSink {
+    using StoreSink::StoreSink;
+    void lineSkipped(const Error& error) override { skipped += std::to_string(error.line()) + ' '; }
+    std::string skipped;
   };
   PacketStore store;
-  StoreSink sink(store);
+  Sink sink(store);
   LogFollower follower(path);
-  for (const auto& [action, text, change, last] : steps) {
-    if (action == Append) std::ofstream(path, std::ios::app | std::ios::binary) << text;
-    if (action == Truncate) std::ofstream(path, std::ios::trunc | std::ios::binary) << text;
-    if (action == Replace) std::rename(dir.write("next.log", text).c_str(), path.c_str());
-    EXPECT_EQ(follower.read(sink), change) << last;
-    ASSERT_EQ(store.Packet_Count, last);
-    for (int p = 1; p <= last; ++p) {
+  for (const Step& step : steps) {
+    const auto append = [&path](const std::string& text) {
+      std::ofstream(path, std::ios::app | std::ios::binary) << text;
+    };
+    if (step.action == Append || step.action == AppendThenReplace) append(step.text);
+    if (step.action == Truncate) std::ofstream(path, std::ios::trunc | std::ios::binary) << step.text;
+    if (step.action == Replace) std::rename(dir.write("next.log", step.text).c_str(), path.c_str());
+    if (step.action == AppendThenReplace) {
+      std::rename(dir.write("next.log", step.replacement).c_str(), path.c_str());
+    }
+    EXPECT_EQ(follower.read(sink), step.change) << step.last;
+    EXPECT_EQ(sink.skipped, step.skipped) << step.last;
+    ASSERT_EQ(store.Packet_Count, step.last);
+    for (int p = 1; p <= step.last; ++p) {
       const PacketRow& row = store.Packet_Bytes[std::size_t(p)];
-      EXPECT_EQ(row[35] * 256 + row[36], p) << "after " << last;
+      EXPECT_EQ(row[35] * 256 + row[36], p) << "after " << step.last;
     }
   }
 }
