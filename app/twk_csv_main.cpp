@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -24,7 +25,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-csv [-o FILE] LOG...\n"
+    "Usage: twk-csv [-k] [-o FILE] LOG...\n"
     "       twk-csv -f LOG\n";
 
 constexpr const char* kHelp =
@@ -36,17 +37,26 @@ constexpr const char* kHelp =
     "  -o, --output FILE  write to FILE instead of standard output; FILE is replaced\n"
     "                   only when the whole CSV is written, and keeps its old contents\n"
     "                   on any error\n"
+    "  -k, --keep-going  read on past a telemetry line that cannot be stored (too\n"
+    "                   long): it is reported on standard error as FILE:LINE:\n"
+    "                   REASON; line skipped, gives no row, and makes the exit\n"
+    "                   status 1; the rows of every other line are written, and -o's\n"
+    "                   file is replaced all the same. Without -k such a line ends\n"
+    "                   the run after the rows of the lines before it.\n"
     "  -f, --follow     follow one LOG that a station is still writing: after its end,\n"
     "                   wait for more and write each new row as soon as its line is\n"
     "                   complete; a log truncated or replaced is read again from its\n"
-    "                   start. Ends on Ctrl+C (SIGINT) or SIGTERM with every complete\n"
-    "                   row written. Writes to standard output only.\n"
+    "                   start. A line that cannot be stored is reported as with -k\n"
+    "                   and following goes on. Ends on Ctrl+C (SIGINT) or SIGTERM\n"
+    "                   with every complete row written. Writes to standard output\n"
+    "                   only.\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
     "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG). Unlike the\n"
     "window, which holds 5000 packets, the converter streams any number of packets.\n"
-    "Exit status: 0 success, 1 an input or output error, 2 wrong usage.\n";
+    "Exit status: 0 success, 1 an input or output error or a line skipped, 2 wrong\n"
+    "usage.\n";
 
 // Where the CSV text goes: standard output, or a file that is replaced when complete.
 class Output {
@@ -102,6 +112,13 @@ int followLog(const std::string& path, const std::string& separator) {
   sigaddset(&stopSignals, SIGTERM);
   sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
   const int stopFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+  if (stopFd < 0) {
+    // Without the descriptor the signals end the program as they would anyway: the rows
+    // written so far stay, only the batch being written may be cut.
+    std::fprintf(stderr, "twk-csv: cannot take signals (%s); Ctrl+C ends following at once\n",
+                 twk::systemReason(errno).c_str());
+    sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  }
   try {
     const auto note = [](const std::string& text) {
       std::fprintf(stderr, "twk-csv: %s\n", text.c_str());
@@ -123,16 +140,19 @@ int main(int argc, char** argv) {
   const std::string separator = std::localeconv()->decimal_point;
 
   static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
+                                    {"keep-going", no_argument, nullptr, 'k'},
                                     {"follow", no_argument, nullptr, 'f'},
                                     {"help", no_argument, nullptr, 'h'},
                                     {"version", no_argument, nullptr, 'V'},
                                     {nullptr, 0, nullptr, 0}};
   std::optional<std::string> outputPath;
   bool follow = false;
+  bool keepGoing = false;
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":o:fhV", kOptions, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, ":o:kfhV", kOptions, nullptr)) != -1;) {
     switch (c) {
       case 'o': outputPath = optarg; break;
+      case 'k': keepGoing = true; break;
       case 'f': follow = true; break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -163,13 +183,24 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // A file-size limit makes the write fail instead of ending the program, so the temporary
+  // output file is removed like on any other failed write.
+  std::signal(SIGXFSZ, SIG_IGN);
+  bool skipped = false;
   try {
     Output output(outputPath);
     std::string header;
     twk::appendCsvHeader(header, twk::defaultCaptions());
     output.write(header);
+    twk::CsvConverterOptions options;
+    if (keepGoing) {
+      options.skipped = [&skipped](const twk::Error& error) {
+        skipped = true;
+        std::fprintf(stderr, "twk-csv: %s; line skipped\n", error.what());
+      };
+    }
     twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); },
-                                separator);
+                                separator, std::move(options));
     for (int i = optind; i < argc; ++i) {
       if (converter.convertLog(argv[i]) == 0) {
         const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);
@@ -182,5 +213,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "twk-csv: %s\n", e.what());
     return 1;
   }
-  return 0;
+  return skipped ? 1 : 0;
 }

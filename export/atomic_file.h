@@ -6,11 +6,15 @@
 
 namespace twk {
 
-// Writes a file so that it is replaced only when complete: the text goes to a temporary file in
-// the target's folder, which commit() renames over the target. Until then, and when anything
-// fails, the target keeps its old contents and the temporary file is removed. A target that
-// exists and is not a regular file (a device, a pipe) is written in place instead. A symbolic
-// link is followed, so the file it names is replaced and the link stays.
+// Writes a file so that it is replaced only when complete. The text goes to a file without a
+// name in the target's folder (O_TMPFILE), which commit() links in under a temporary name and
+// renames over the target, syncing the folder so the new name survives a power cut. Until
+// then, and when anything fails or a signal ends the program, the target keeps its old
+// contents and nothing is left beside it. Where the file system has no unnamed files, a hidden
+// temporary file is used instead, removed on failure and when SIGINT, SIGTERM, SIGHUP or
+// SIGXFSZ ends the program. A target that exists and is not a regular file (a device, a pipe)
+// is written in place instead. A symbolic link is followed, so the file it names is replaced
+// and the link stays.
 class AtomicFile {
  public:
   explicit AtomicFile(std::string path);  // throws Error (WriteFailed)
@@ -22,12 +26,16 @@ class AtomicFile {
   void commit();                      // throws Error (WriteFailed)
 
  private:
+  void createNamed(const std::string& folder, const std::string& name);
+  int linkUnder(const std::string& folder, const std::string& name);
   void fail(int errnoValue);
   void discard() noexcept;
 
   std::string m_path;    // as the caller named it, for messages
   std::string m_target;  // the file that is replaced
-  std::string m_temp;    // empty when writing in place
+  bool m_inPlace = false;
+  std::string m_temp;  // the named temporary file, while there is one
+  bool m_onSignals = false;  // m_temp is removed when a signal ends the program
   int m_fd = -1;
   static constexpr std::uint64_t kWritebackStep = 8 << 20;
   std::uint64_t m_written = 0;        // bytes written so far

@@ -1,6 +1,6 @@
 // twk-csv -f against a log written while it runs: a row comes out as soon as its line is
-// complete, and SIGTERM ends it with every complete row written. Truncation and rotation are the
-// follower's, checked in tests/intake.
+// complete, a line that cannot be stored is reported and passed, and SIGTERM ends it with every
+// complete row written. Truncation and rotation are the follower's, checked in tests/intake.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -23,9 +23,11 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   const test::TempDir dir;
   std::string lines[4];
   for (int i = 0; i < 4; ++i) lines[i] = test::telemetryLine(test::word(35, i + 1u)) + "\r\n";
-  const std::string log = dir.write("pass.log", lines[0]);
+  const std::string tooLong = test::telemetryLine({}, 150) + "\n";
+  const std::string log = dir.write("pass.log", tooLong + lines[0]);
   // The shell writes its process id, then becomes twk-csv.
-  FILE* csv = ::popen(("echo $$; exec " TWK_CSV_PATH " -f " + log).c_str(), "r");
+  FILE* csv = ::popen(
+      ("echo $$; exec " TWK_CSV_PATH " -f " + log + " 2>" + dir.file("err")).c_str(), "r");
   ASSERT_NE(csv, nullptr);
   std::string out;
   // Reads until out holds count lines or ten seconds have passed; the lines it holds.
@@ -47,16 +49,24 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   };
 
   EXPECT_EQ(readLines(3), 3);  // the process id, the header, the first row
-  append(lines[1] + lines[2].substr(0, 60));
+  append(lines[1] + tooLong + lines[2].substr(0, 60));
   EXPECT_EQ(readLines(4), 4);  // the second row, while the third line is half written
-  append(lines[2].substr(60) + lines[3]);
+  append(lines[2].substr(60) + tooLong + lines[3]);
   EXPECT_EQ(readLines(6), 6);
   ::kill(std::stoi(out), SIGTERM);
   const int status = ::pclose(csv);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const std::string skipped = ": line too long: 302 hex digits after un-escaping (at most 301 "
+                              "fit); line skipped\ntwk-csv: " + log;
+  EXPECT_EQ(test::readFile(dir.file("err")), "twk-csv: " + log + ":1" + skipped + ":4" + skipped +
+                                                 ":6: line too long: 302 hex digits after "
+                                                 "un-escaping (at most 301 fit); line skipped\n");
 
-  const std::string all = dir.write("all.log", lines[0] + lines[1] + lines[2] + lines[3]);
-  ASSERT_EQ(std::system((TWK_CSV_PATH " -o " + dir.file("all.csv") + " " + all).c_str()), 0);
+  // The same rows as the batch converter's, reading on past the same lines.
+  const std::string all = dir.write("all.log", test::readFile(log));
+  ASSERT_NE(std::system((TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + all + " 2>/dev/null")
+                            .c_str()),
+            0);
   EXPECT_EQ(out.substr(out.find('\n') + 1), test::readFile(dir.file("all.csv")));
 }
 

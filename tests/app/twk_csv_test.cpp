@@ -46,8 +46,9 @@ TEST_F(TwkCsv, ExitStatusAndMessage) {
   const std::string note = dir.write("note.txt", "no telemetry here\r\n");
   const std::string overwrite = ": the output would overwrite an input\n";
   const std::tuple<std::string, int, std::string> cases[] = {
-      {"", 2, "twk-csv: no log file given\nUsage: twk-csv [-o FILE] LOG...\n"},
-      {"--bogus=1 " + good, 2, "twk-csv: unknown option '--bogus'\nUsage: twk-csv [-o FILE] LOG"},
+      {"", 2, "twk-csv: no log file given\nUsage: twk-csv [-k] [-o FILE] LOG...\n"},
+      {"--bogus=1 " + good, 2,
+       "twk-csv: unknown option '--bogus'\nUsage: twk-csv [-k] [-o FILE] LOG"},
       {"-x " + good, 2, "twk-csv: unknown option '-x'\n"},
       {"-o " + good + " " + good, 2, "twk-csv: " + good + overwrite},
       {"-o " + dir.file("hard.log") + " " + note + " " + good, 2,
@@ -93,6 +94,72 @@ TEST_F(TwkCsv, OutputIsReplacedOnlyWhenComplete) {
   }
   EXPECT_EQ(run("-o " + out + " " + good).status, 0);
   EXPECT_EQ(test::readFile(out), run(good).out);
+}
+
+// Nothing is left beside the output when a signal or the file-size limit ends the run, and the
+// old output stays.
+TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
+  std::string lines;
+  for (int i = 0; i < 50; ++i) lines += test::telemetryLine({{35, std::uint8_t(i)}}) + "\n";
+  const std::string many = dir.write("many.log", lines);
+  const std::string out = dir.file("out.csv");
+  // The shell becomes twk-csv, which reads a pipe that stays open until the signal came; a job
+  // in the background would ignore SIGINT.
+  const std::string fifo = dir.file("input");
+  const auto signalled = [&](const std::string& signal) {
+    return "rm -f " + fifo + "; mkfifo " + fifo + "; (cat " + many + "; sleep 2) >" + fifo +
+           " & (sleep 0.5; kill -" + signal + " $$) & exec " TWK_CSV_PATH " -o " + out + " - <" +
+           fifo;
+  };
+  const std::string cases[] = {
+      signalled("INT"),
+      signalled("TERM"),
+      signalled("KILL"),
+      "ulimit -f 1; exec " TWK_CSV_PATH " -o " + out + " " + many,
+  };
+  for (const std::string& script : cases) {
+    dir.write("out.csv", "old");
+    const int status = std::system(("exec 2>/dev/null </dev/null; " + script).c_str());
+    EXPECT_NE(status, 0) << script;
+    EXPECT_EQ(test::readFile(out), "old") << script;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      EXPECT_NE(entry.path().filename().string()[0], '.') << script << " left " << entry.path();
+    }
+  }
+  ::unlink(fifo.c_str());
+}
+
+// A load with bad lines in the middle: -k writes the row of every other line and names each
+// skipped one; without it the run ends at the first, after the rows before it.
+TEST_F(TwkCsv, KeepGoingReadsPastLinesThatCannotBeStored) {
+  const std::string alone = run(good).out;
+  const std::string rows = alone.substr(alone.find('\n') + 1);
+  const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
+  const std::string mixed = dir.write("mixed.log", test::readFile(good) +
+                                                       test::telemetryLine({}, 150) + "\r\n" +
+                                                       test::readFile(good) + tooWide + "\r\n");
+  const std::string skipped =
+      "twk-csv: " + mixed +
+      ":3: line too long: 302 hex digits after un-escaping (at most 301 fit); line skipped\n"
+      "twk-csv: " +
+      mixed + ":6: line too long: 66026 characters besides blanks (at most 65535 are read); "
+              "line skipped\n";
+  const std::string out = dir.file("out.csv");
+  const std::tuple<std::string, int, std::string, std::string> cases[] = {
+      {"-k " + mixed, 1, alone + rows, skipped},
+      {"--keep-going " + good, 0, alone, ""},
+      {mixed, 1, alone,
+       "twk-csv: " + mixed +
+           ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)\n"},
+      {"-k -o " + out + " " + mixed, 1, "", skipped},
+  };
+  for (const auto& [args, status, written, message] : cases) {
+    const Outcome outcome = run(args);
+    EXPECT_EQ(outcome.status, status) << args;
+    EXPECT_EQ(outcome.out, written) << args;
+    EXPECT_EQ(outcome.err, message) << args;
+  }
+  EXPECT_EQ(test::readFile(out), alone + rows);
 }
 
 TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
