@@ -1,6 +1,7 @@
 #include "ui/decode_failure_text.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "core/error.h"
 
@@ -17,6 +18,24 @@ QString decodeFailureText(const Error& error, const QStringList& notRead) {
         QStringLiteral("\n\nThese chosen files were not read:\n") + notRead.join(QLatin1Char('\n'));
   }
   return text;
+}
+
+QString skippedLinesText(const std::vector<Error>& skipped) {
+  const auto count = static_cast<qsizetype>(skipped.size());
+  QString text = count == 1 ? QStringLiteral("One line could not be stored and was skipped:")
+                            : QStringLiteral("%1 lines could not be stored and were skipped:")
+                                  .arg(count);
+  for (qsizetype i = 0; i < std::min<qsizetype>(count, kListedSkippedLines); ++i) {
+    const Error& error = skipped[static_cast<std::size_t>(i)];
+    text += QStringLiteral("\n%1, line %2: %3")
+                .arg(QFile::decodeName(error.file().c_str()))
+                .arg(error.line())
+                .arg(QString::fromStdString(error.reason()));
+  }
+  if (count > kListedSkippedLines) {
+    text += QStringLiteral("\n… and %1 more.").arg(count - kListedSkippedLines);
+  }
+  return text + QStringLiteral("\n\nThe packets of every other line are loaded.");
 }
 
 QString noPacketsText(const QStringList& files) {

@@ -25,12 +25,19 @@ void DroppedFileIntake::RichTextBox1_OLEDragDrop(const QMimeData& data) {
   if (first.isEmpty()) return;
   m_window.Log_FileName = first;
   if (!isLogName(first)) return;
+  std::vector<Error>& skipped = m_window.skippedLines();
+  skipped.clear();
   try {
-    if (m_window.Decode_TextFile(Form1::WhenEmpty::Keep) == 0) {
+    const int added = m_window.Decode_TextFile(Form1::WhenEmpty::Keep);
+    if (!skipped.empty()) {
+      showMessage(&m_window, skippedLinesText(skipped));
+    } else if (added == 0) {
       showMessage(&m_window, noPacketsText({first}));
     }
   } catch (const Error& error) {
-    showMessage(&m_window, decodeFailureText(error, {}));
+    QString text = decodeFailureText(error, {});
+    if (!skipped.empty()) text += QStringLiteral("\n\n") + skippedLinesText(skipped);
+    showMessage(&m_window, text);
   }
 }
 

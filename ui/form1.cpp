@@ -328,7 +328,8 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   // A file added to the load shows its path and lines only once it has a line to show.
   LogViewSink sink(
       m_packets, *m_fileLabel, *m_log,
-      whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart);
+      whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart,
+      &m_skippedLines);
   try {
     decodeLogIntoStore(QFile::encodeName(Log_FileName).toStdString(), sink, m_packets, m_values);
   } catch (const Error&) {

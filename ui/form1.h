@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <vector>
 
+#include "core/error.h"
 #include "intake/packet_store.h"
 #include "telemetry/channel_conversion.h"
 
@@ -66,6 +68,9 @@ class Form1 : public QMainWindow {
   // and shows packet 1 and channel 1. A twk::Error is passed on after the window shows the
   // packets stored before it. Returns the number of packets the file added.
   int Decode_TextFile(WhenEmpty whenEmpty = WhenEmpty::Show);
+  // The lines of the load that could not be stored, which Decode_TextFile reads past; a load
+  // empties the list before its first file.
+  std::vector<Error>& skippedLines() { return m_skippedLines; }
   // Converts packets 1..Packet_Count and brings the window up to date.
   void Make_Channels();
   // Fills the 31 value fields from a packet row (0 to 5000); throws std::out_of_range otherwise.
@@ -97,6 +102,7 @@ class Form1 : public QMainWindow {
 
   PacketStore m_packets;
   ChannelStore m_values;
+  std::vector<Error> m_skippedLines;
 
   std::array<OptionButton*, kRowCount> m_option{};
   std::array<QLabel*, kRowCount> m_name{};

@@ -44,8 +44,13 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.Log_FileName = path;
   m_window.Label3()->setText(path);
   m_window.packets().Packet_Count = 0;
+  m_window.skippedLines().clear();
+  m_note.clear();
+  m_skippedLines = 0;
   const std::string name = QFile::encodeName(path).toStdString();
-  LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1());
+  std::vector<Error> skipped;
+  LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1(),
+                   LogViewSink::Show::AtStart, &skipped);
   try {
     m_follower = std::make_unique<LogFollower>(name);
     sink.fileStarted(name);
@@ -62,6 +67,7 @@ void LogFollowCommand::follow(const QString& path) {
   // Unlike other loads, following starts at the newest packet.
   if (m_window.packets().Packet_Count > 0) m_window.showPacket(m_window.packets().Packet_Count);
   m_path = path;
+  m_skippedLines = skipped.size();
   m_watcher.addPath(path);
   m_watcher.addPath(QFileInfo(path).absolutePath());
   m_fallback.start();
@@ -81,9 +87,11 @@ void LogFollowCommand::stop() {
   emit followingChanged(false);
 }
 
-void LogFollowCommand::showFollowing(const QString& note) {
+void LogFollowCommand::showFollowing() {
   QString text = QStringLiteral("Following ") + m_path;
-  if (!note.isEmpty()) text += QStringLiteral(" (") + note + QLatin1Char(')');
+  if (m_skippedLines == 1) text += QStringLiteral(", 1 line skipped");
+  if (m_skippedLines > 1) text += QStringLiteral(", %1 lines skipped").arg(m_skippedLines);
+  if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
   m_window.Label3()->setText(text);
 }
 
@@ -91,7 +99,9 @@ void LogFollowCommand::readAppended() {
   if (!m_follower) return;
   PacketStore& store = m_window.packets();
   const int before = store.Packet_Count;
-  LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never);
+  std::vector<Error> skipped;
+  LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
+                   &skipped);
   LogFollower::Change change = LogFollower::Change::None;
   try {
     change = m_follower->read(sink);
@@ -103,14 +113,18 @@ void LogFollowCommand::readAppended() {
     return;
   }
   sink.flush();
-  // A replaced file is watched anew: the watch went with the old one.
+  // A replaced file is watched anew, and the old one no more: it may live on under another
+  // name, and its watch would stay for as long as following goes on.
+  if (change == LogFollower::Change::Replaced) m_watcher.removePath(m_path);
   if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path)) m_watcher.addPath(m_path);
   const QString at = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
   if (change == LogFollower::Change::Truncated) {
-    showFollowing(QStringLiteral("emptied at %1, read again from its start").arg(at));
+    m_note = QStringLiteral("emptied at %1, read again from its start").arg(at);
   } else if (change == LogFollower::Change::Replaced) {
-    showFollowing(QStringLiteral("replaced at %1, the new file read from its start").arg(at));
+    m_note = QStringLiteral("replaced at %1, the new file read from its start").arg(at);
   }
+  m_skippedLines += skipped.size();
+  if (change != LogFollower::Change::None || !skipped.empty()) showFollowing();
   if (store.Packet_Count > before) m_window.appendPackets(before + 1);
 }
 

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 
 #include "ui/open_file_command.h"
@@ -15,8 +16,10 @@ class LogFollower;
 
 // "File" > "Follow Log…": a fresh load of one log that the station is still writing, which the
 // window then keeps reading: each complete line appended becomes the next packet, shown within
-// a fraction of a second. The file label reads "Following FILE" meanwhile. Following ends with
-// "File" > "Stop Following", a new load (opened or dropped), a full table or a failing line.
+// a fraction of a second. The file label reads "Following FILE" meanwhile. A line that cannot
+// be stored is skipped: the log view shows it in red, the label counts it ("Following FILE,
+// 2 lines skipped"), and following goes on. Following ends with "File" > "Stop Following", a
+// new load (opened or dropped), a full table or a failing read.
 class LogFollowCommand : public QObject {
   Q_OBJECT
 
@@ -39,15 +42,17 @@ class LogFollowCommand : public QObject {
 
  private:
   void readAppended();
-  void showFollowing(const QString& note = {});
+  void showFollowing();
 
   Form1& m_window;
   FileChooser m_chooser;
   QString m_path;
   std::unique_ptr<LogFollower> m_follower;
+  QString m_note;  // what last happened to the file, for the label
+  std::uint64_t m_skippedLines = 0;
   QFileSystemWatcher m_watcher;
-  // Where a file system sends no change events (network folders), the file is looked at
-  // a few times a second; a look at a file that has not grown costs a few system calls.
+  // The file is also looked at a few times a second, as some file systems (network folders)
+  // send no change events; a look at a file that has not grown costs a few system calls.
   QTimer m_fallback;
 };
 

@@ -2,13 +2,16 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QTextCharFormat>
+#include <QTextCursor>
 
 #include "ui/log_view.h"
 
 namespace twk {
 
-LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show)
-    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_show(show) {}
+LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
+                         std::vector<Error>* skipped)
+    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_show(show), m_skipped(skipped) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
   m_path = QFile::decodeName(path.c_str());
@@ -25,6 +28,24 @@ void LogViewSink::lineShown(std::string_view text) {
   if (!m_shown && m_show == Show::AtFirstLine) show();
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
   m_pending.append(QLatin1Char('\r'));
+}
+
+void LogViewSink::lineSkipped(const Error& error) {
+  if (!m_skipped) throw error;
+  m_skipped->push_back(error);
+  if (!m_shown && m_show == Show::AtFirstLine) show();
+  flush();
+  // Red, after the lines before it; the next lines go on after it.
+  QTextCharFormat red;
+  red.setForeground(Qt::red);
+  QTextCursor cursor(m_view.document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QStringLiteral("line %1 skipped: %2")
+                            .arg(error.line())
+                            .arg(QString::fromStdString(error.reason())) +
+                        QChar::ParagraphSeparator,
+                    red);
+  m_view.moveCursor(QTextCursor::End);
 }
 
 void LogViewSink::flush() {

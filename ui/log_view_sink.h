@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "intake/log_decoder.h"
 
@@ -12,7 +13,9 @@ class LogView;
 
 // Decodes into the window's packet store and shows the file: its path in the file label and
 // its telemetry lines in the log view. The lines of one file are collected and inserted with
-// one AddText, which leaves the same text and caret as one call per line.
+// one AddText, which leaves the same text and caret as one call per line. A line that cannot
+// be stored is read past: the view shows its number and reason in red, and it joins the list
+// of skipped lines.
 class LogViewSink : public StoreSink {
  public:
   // When the file is shown, its path in the label and the view emptied for its lines.
@@ -22,10 +25,12 @@ class LogViewSink : public StoreSink {
     Never,        // not: the lines are added to those shown, as a followed log grows
   };
 
-  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show = Show::AtStart);
+  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
+              std::vector<Error>* skipped);
 
   void fileStarted(const std::string& path) override;
   void lineShown(std::string_view text) override;
+  void lineSkipped(const Error& error) override;
 
   // Inserts the lines collected so far; decoding calls it when it ends, also on an error.
   void flush();
@@ -38,6 +43,7 @@ class LogViewSink : public StoreSink {
   QLabel& m_fileLabel;
   LogView& m_view;
   Show m_show;
+  std::vector<Error>* m_skipped;
   QString m_path;
   QString m_pending;
   bool m_shown = false;

@@ -33,6 +33,8 @@ void OpenFileCommand::MnuOpenFile_Click() {
   list->clear();
   list->addItems(*chosen);
   m_window.packets().Packet_Count = 0;
+  std::vector<Error>& skipped = m_window.skippedLines();
+  skipped.clear();
 
   const int count = list->count();
   for (int i = 0; i < count; ++i) {
@@ -47,11 +49,18 @@ void OpenFileCommand::MnuOpenFile_Click() {
       if (error.kind() == ErrorKind::OpenFailed) m_window.Make_Channels();
       QStringList notRead;
       for (int rest = i + 1; rest < count; ++rest) notRead += list->item(rest)->text();
-      showMessage(&m_window, decodeFailureText(error, notRead));
+      QString text = decodeFailureText(error, notRead);
+      if (!skipped.empty()) text += QStringLiteral("\n\n") + skippedLinesText(skipped);
+      showMessage(&m_window, text);
       return;
     }
   }
-  if (m_window.packets().Packet_Count == 0) showMessage(&m_window, noPacketsText(*chosen));
+  // Lines skipped say more about a load than that it holds no packet.
+  if (!skipped.empty()) {
+    showMessage(&m_window, skippedLinesText(skipped));
+  } else if (m_window.packets().Packet_Count == 0) {
+    showMessage(&m_window, noPacketsText(*chosen));
+  }
 }
 
 }  // namespace twk

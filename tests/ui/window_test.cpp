@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTreeView>
 #include <QUrl>
 
@@ -163,7 +164,8 @@ TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
 }
 
 // Following a log: the panel starts at the newest packet and moves on with each new one unless
-// the user went back; a half-written line waits; a full table stops following with its message.
+// the user went back; a half-written line waits; a line that cannot be stored is shown, counted
+// and passed; a full table stops following with its message.
 TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   const auto packet = [](int id) {
     return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
@@ -180,17 +182,24 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   follow.follow(QString::fromStdString(log));
   EXPECT_EQ(label("Label2"), "3/3");
   EXPECT_EQ(text1(1), "3");  // RAAC carries the packet's number
-  append(log, packet(4).substr(90) + packet(5));
-  EXPECT_TRUE(reach(5));
-  EXPECT_EQ(label("Label2"), "5/5");
-  EXPECT_EQ(text1(1), "5");
-  EXPECT_EQ(chart()->rowCount(), 5);
-  EXPECT_EQ(logText().count('\n'), 5);
-  scroll()->setValue(2);
-  append(log, packet(6));
-  EXPECT_TRUE(reach(6));
-  EXPECT_EQ(label("Label2"), "2/6");
-  EXPECT_EQ(text1(1), "2");
+  const std::string tooLong = test::telemetryLine({}, 150) + "\r\n";
+  const QStringList none = test::answerBoxes([&] {
+    append(log, packet(4).substr(90) + tooLong + packet(5));
+    EXPECT_TRUE(reach(5));
+    EXPECT_EQ(label("Label2"), "5/5");
+    EXPECT_EQ(text1(1), "5");
+    EXPECT_EQ(chart()->rowCount(), 5);
+    EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 1 line skipped"));
+    EXPECT_EQ(logText().count('\n'), 6);
+    EXPECT_TRUE(logText().contains("\nline 5 skipped: line too long: 302 hex digits"));
+    scroll()->setValue(2);
+    append(log, tooLong + packet(6));
+    EXPECT_TRUE(reach(6));
+    EXPECT_EQ(label("Label2"), "2/6");
+    EXPECT_EQ(text1(1), "2");
+    EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
+  });
+  EXPECT_TRUE(none.isEmpty()) << none.join('\n').toStdString();
 
   const std::string full = m_dir.write("full.log", readFile(generatedLog(4999, 5)));
   follow.follow(QString::fromStdString(full));
@@ -277,25 +286,26 @@ TEST_F(WindowTest, DropAddsTheFirstFileWhenItsNameEndsInLog) {
   std::filesystem::create_directory(m_dir.file("backlog"));
   const std::string tooLong = test::writeLog(
       "too_long.log", {test::telemetryLine({{35, 4}}), test::telemetryLine({}, 170)});
-  const std::tuple<QList<QUrl>, int, QString> cases[] = {
-      // dropped (none: plain text), packets added, the message's end
-      {{copied("flight.log")}, 7, ""},
-      {{copied("FLIGHT.LOG")}, 7, ""},
-      {{copied("catalog")}, 7, ""},
-      {{copied("flight.txt")}, 0, ""},
-      {{copied("first.log"), url(generatedLog(9, 9))}, 7, ""},
-      {{QUrl(QStringLiteral("https://example.org/pass.log"))}, 0, ""},
-      {{}, 0, ""},
-      {{url(m_dir.file("backlog"))}, 0, ":\nIs a directory"},
-      {{url(tooLong)}, 2, ", line 2:\nline too long"},
+  const std::tuple<QList<QUrl>, int, int, QString> cases[] = {
+      // dropped (none: plain text), packets added, lines shown, the message's end
+      {{copied("flight.log")}, 7, 7, ""},
+      {{copied("FLIGHT.LOG")}, 7, 7, ""},
+      {{copied("catalog")}, 7, 7, ""},
+      {{copied("flight.txt")}, 0, 100, ""},
+      {{copied("first.log"), url(generatedLog(9, 9))}, 7, 7, ""},
+      {{QUrl(QStringLiteral("https://example.org/pass.log"))}, 0, 100, ""},
+      {{}, 0, 100, ""},
+      {{url(m_dir.file("backlog"))}, 0, 100, ":\nIs a directory"},
+      // The line skipped is shown and named; the packets of the file stay.
+      {{url(tooLong)}, 1, 2, "too_long.log, line 2: line too long"},
   };
-  for (const auto& [urls, added, failure] : cases) {
+  for (const auto& [urls, added, shown, failure] : cases) {
     SCOPED_TRACE(urls.isEmpty() ? "text" : urls.front().toString().toStdString());
     open({generatedLog(100, 11)});
     const auto [taken, boxes] = drop(urls);
     EXPECT_EQ(taken, !urls.isEmpty());
     EXPECT_EQ(label("Label2"), QStringLiteral("1/%1").arg(100 + added));
-    EXPECT_EQ(logText().count('\n'), added > 0 ? added : 100);
+    EXPECT_EQ(logText().count('\n'), shown);
     ASSERT_EQ(boxes.size(), failure.isEmpty() ? 0 : 1);
     if (!failure.isEmpty()) {
       EXPECT_TRUE(boxes[0].contains(failure)) << boxes[0].toStdString();
@@ -305,9 +315,6 @@ TEST_F(WindowTest, DropAddsTheFirstFileWhenItsNameEndsInLog) {
 }
 
 TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShown) {
-  const std::string good = test::telemetryLine({{35, 4}});
-  const std::string tooLong =
-      test::writeLog("long.log", {good, "# a", test::telemetryLine({}, 170), good});
   struct Case {
     std::vector<std::string> paths;  // the one before the last fails
     const char* reason;
@@ -315,7 +322,6 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
   };
   const Case cases[] = {
       {{generatedLog(12, 1), m_dir.file("missing.log"), generatedLog(9, 3)}, ":\nNo such file", 12},
-      {{generatedLog(12, 1), tooLong, generatedLog(9, 3)}, ", line 3:\nline too long", 14},
       {{m_dir.file("vanished.log"), generatedLog(9, 3)}, ":\nNo such file", 0},
   };
   for (const Case& c : cases) {
@@ -330,6 +336,53 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
     EXPECT_EQ(label("Label2"), QStringLiteral("1/%1").arg(c.stored));
     EXPECT_EQ(label("Label3"), failed);
   }
+}
+
+// A load reads on past lines that cannot be stored: every other packet is loaded, the view
+// shows each skipped line in red, and one message at the end names them, ten at most.
+TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
+  const std::string good = test::telemetryLine({{35, 4}});
+  const std::string tooLong = test::telemetryLine({}, 170);
+  const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
+  const std::string one = test::writeLog("one.log", {good, "# a", tooLong, good});
+  std::vector<std::string> many;
+  for (int i = 0; i < 12; ++i) many.insert(many.end(), {tooWide, good});
+  const std::string twelve = test::writeLog("twelve.log", many);
+  struct Case {
+    std::vector<std::string> paths;
+    int stored;
+    QStringList named;  // in the message, in this order
+    const char* last;   // the message's last line about lines
+  };
+  const Case cases[] = {
+      {{generatedLog(12, 1), one, generatedLog(9, 3)},
+       23,
+       {QString::fromStdString(one) + ", line 3: line too long: 342 hex digits"},
+       "line 3: line too long"},
+      {{twelve},
+       12,
+       {"twelve.log, line 1: line too long: 66026 characters besides blanks", "line 19:"},
+       "… and 2 more."},
+  };
+  for (const Case& c : cases) {
+    const QStringList boxes = open(c.paths);
+    ASSERT_EQ(boxes.size(), 1);
+    qsizetype at = 0;
+    for (const QString& part : c.named) {
+      at = boxes[0].indexOf(part, at);
+      EXPECT_GE(at, 0) << part.toStdString() << " in " << boxes[0].toStdString();
+    }
+    EXPECT_FALSE(boxes[0].contains("line 21:")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains(c.last)) << boxes[0].toStdString();
+    EXPECT_EQ(count(), c.stored);
+  }
+  // The last load's view: each skipped line in red between the packets' lines.
+  const QTextBlock first = m_window.RichTextBox1()->document()->firstBlock();
+  EXPECT_EQ(first.text(), "line 1 skipped: line too long: 66026 characters besides blanks (at "
+                          "most 65535 are read)");
+  ASSERT_FALSE(first.textFormats().isEmpty());
+  EXPECT_EQ(first.textFormats().front().format.foreground().color(), QColor(Qt::red));
+  EXPECT_EQ(first.next().textFormats().front().format.foreground().color(), QColor(Qt::black));
 }
 
 // Cancel changes nothing. The selection's answer text holds 32767 characters: one path of that
