@@ -20,7 +20,8 @@ int main(int argc, char* argv[]) {
   qtArgv.push_back(nullptr);
   int qtArgc = static_cast<int>(line.qtArguments.size());
   QApplication app(qtArgc, qtArgv.data());
-  // Message boxes carry the application's name, the program's file name, as their caption.
+  // Ties the windows to the desktop entry twk-decoder.desktop, so that desktops show its icon
+  // and name for them and group them under it.
   QApplication::setDesktopFileName(QStringLiteral("twk-decoder"));
   twk::Form1 window;
   auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),

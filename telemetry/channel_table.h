@@ -7,10 +7,9 @@ namespace twk {
 
 inline constexpr int kChannelCount = 31;
 
-// One channel: its number (the column of the values and the index of its controls), the frame
-// that holds it in the window, and its name and unit captions.
+// One channel: the frame that holds it in the window, and its name and unit captions. Its
+// number (the column of the values and the index of its controls) is its index in the table.
 struct ChannelInfo {
-  int number;
   std::string_view group;
   std::string_view name;
   std::string_view unit;

@@ -1,5 +1,4 @@
 #include "telemetry/general_text_writer.h"
-#include "telemetry/powers_of_ten.h"
 
 #include <bit>
 #include <charconv>
