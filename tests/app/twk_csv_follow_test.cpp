@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "log_text.h"
@@ -53,17 +54,47 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   EXPECT_EQ(readLines(4), 4);  // the second row, while the third line is half written
   append(lines[2].substr(60) + tooLong + lines[3]);
   EXPECT_EQ(readLines(6), 6);
+  const std::string written = test::readFile(log);
+  // Rotated three times, the old files kept: one watch stays on the log, one on its folder.
+  const auto notes = [&dir] {
+    const std::string err = test::readFile(dir.file("err"));
+    return std::count(err.begin(), err.end(), '\n');
+  };
+  for (int i = 1; i <= 3; ++i) {
+    const long before = notes();
+    std::filesystem::rename(log, log + "." + std::to_string(i));
+    dir.write("pass.log", "");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (notes() == before && std::chrono::steady_clock::now() < until) ::usleep(10000);
+  }
+  const std::string pid = out.substr(0, out.find('\n'));
+  int watches = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + pid + "/fdinfo")) {
+    const std::string info = test::readFile(entry.path().string());
+    for (std::size_t at = 0; (at = info.find("inotify wd:", at)) != std::string::npos; ++at) {
+      ++watches;
+    }
+  }
+  EXPECT_EQ(watches, 2);
   ::kill(std::stoi(out), SIGTERM);
   const int status = ::pclose(csv);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   const std::string skipped = ": line too long: 302 hex digits after un-escaping (at most 301 "
                               "fit); line skipped\ntwk-csv: " + log;
-  EXPECT_EQ(test::readFile(dir.file("err")), "twk-csv: " + log + ":1" + skipped + ":4" + skipped +
-                                                 ":6: line too long: 302 hex digits after "
-                                                 "un-escaping (at most 301 fit); line skipped\n");
+  EXPECT_EQ(test::readFile(dir.file("err")),
+            "twk-csv: " + log + ":1" + skipped + ":4" + skipped +
+                ":6: line too long: 302 hex digits after un-escaping (at most 301 fit); line "
+                "skipped\n" +
+                [&log] {
+                  std::string replaced;
+                  for (int i = 0; i < 3; ++i) {
+                    replaced += "twk-csv: " + log + ": replaced, reading the new file from its start\n";
+                  }
+                  return replaced;
+                }());
 
   // The same rows as the batch converter's, reading on past the same lines.
-  const std::string all = dir.write("all.log", test::readFile(log));
+  const std::string all = dir.write("all.log", written);
   ASSERT_NE(std::system((TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + all + " 2>/dev/null")
                             .c_str()),
             0);

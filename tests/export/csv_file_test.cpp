@@ -30,6 +30,13 @@ TEST(CsvFile, ReplacedWholeOrNotAtAll) {
   struct stat info {};
   ::stat(target.c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
+  // A new file takes the mode any new file would.
+  const mode_t umask = ::umask(027);
+  writeCsvFile(dir.file("new.csv"), defaultCaptions(), rows, ",");
+  ::umask(umask);
+  ::stat(dir.file("new.csv").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  std::filesystem::remove(dir.file("new.csv"));
 
   for (const std::string& path : {dir.file("gone/out.csv"), dir.path().string()}) {
     EXPECT_THROW(writeCsvFile(path, defaultCaptions(), rows, "."), Error) << path;

@@ -87,8 +87,10 @@ TEST(LineReader, LineEndsAndByteOrderMarksFromAFileAndAPipe) {
       {utf16("ab", true) + "A", "1:ab|"},  // a lone last byte is no character
       {std::string(kFill - 1, 'x') + "\r\nab", "1:262143/32|2:ab|"},  // CR LF split
       {std::string(kFill - 3, 'x') + "\r\nabcd\r\n", "1:262141/32|2:abcd|"},
-      // Long as read, short without its blanks: kept, with its runs of blanks cut to two.
-      {"a" + std::string(kFill + 9, ' ') + "b c\n", "1:a" + std::string(33, ' ') + "b c|"},
+      // Long as read, short without its blanks: kept, with its runs of blanks cut to two, so
+      // that two blanks never become an escape pair's one.
+      {"a" + std::string(kFill + 9, ' ') + "D7    DF D7 DE\n",
+       "1:a" + std::string(33, ' ') + "D7  DF D7 DE|"},
   };
   const test::TempDir dir;
   for (const auto& [bytes, lines] : cases) {
