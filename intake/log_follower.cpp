@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace twk {
 
 LogFollower::LogFollower(std::string path) : m_path(std::move(path)) {
@@ -19,11 +22,29 @@ void LogFollower::open() {
   m_device = info.st_dev;
   m_inode = info.st_ino;
   m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
+  m_lastByteCount = 0;
 }
 
 void LogFollower::restart() {
   ::lseek(m_file->fd(), 0, SEEK_SET);
   m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
+  m_lastByteCount = 0;
+}
+
+void LogFollower::keepLastBytes() {
+  m_readTo = ::lseek(m_file->fd(), 0, SEEK_CUR);
+  const auto count = static_cast<std::size_t>(std::clamp<off_t>(m_readTo, 0, kLastBytes));
+  const ssize_t got = ::pread(m_file->fd(), m_lastBytes.data(), count, m_readTo - off_t(count));
+  m_lastByteCount = got == static_cast<ssize_t>(count) ? count : 0;
+}
+
+bool LogFollower::rewritten() const {
+  if (m_lastByteCount == 0) return false;
+  std::array<char, kLastBytes> now{};
+  const ssize_t got = ::pread(m_file->fd(), now.data(), m_lastByteCount,
+                              m_readTo - static_cast<off_t>(m_lastByteCount));
+  return got != static_cast<ssize_t>(m_lastByteCount) ||
+         std::memcmp(now.data(), m_lastBytes.data(), m_lastByteCount) != 0;
 }
 
 void LogFollower::decodeAppended(PacketSink& sink, bool toTheEnd) {
@@ -45,13 +66,16 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
     change = Change::Replaced;
   } else {
     struct stat open {};
-    // A file shorter than what was read of it has been truncated and is being written anew.
-    if (::fstat(m_file->fd(), &open) == 0 && open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR)) {
+    // A file shorter than what was read of it, or whose last bytes read changed, has been
+    // truncated and is being written anew.
+    if (::fstat(m_file->fd(), &open) == 0 &&
+        (open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR) || rewritten())) {
       restart();
       change = Change::Truncated;
     }
   }
   decodeAppended(sink, false);
+  keepLastBytes();
   return change;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -13,8 +14,10 @@ namespace twk {
 
 // Follows a log that a station is still writing. Each read() decodes the complete lines that
 // were appended since the last one into a sink; a last line without its line end waits for its
-// end. A file that shrinks (truncated for the next pass) or is replaced at its path (rotated)
-// is read again from the start of its new contents, its packets following those read before.
+// end. A file that shrinks (truncated for the next pass), is rewritten in place (its last bytes
+// read are no longer there, also when it is as long as before or longer) or is replaced at its
+// path (rotated) is read again from the start of its new contents, its packets following those
+// read before.
 class LogFollower {
  public:
   // What happened to the file before a read() went on reading it.
@@ -33,6 +36,8 @@ class LogFollower {
   void open();
   void restart();
   void decodeAppended(PacketSink& sink, bool toTheEnd);
+  void keepLastBytes();
+  bool rewritten() const;
 
   std::string m_path;
   std::unique_ptr<LogFile> m_file;
@@ -40,6 +45,12 @@ class LogFollower {
   ino_t m_inode = 0;
   std::unique_ptr<LineReader> m_reader;
   std::string m_shown;
+  // The last bytes read and where they end: a station that writes its log anew changes them,
+  // whatever the size and inode say. Several lines' worth, as frames often end alike.
+  static constexpr std::size_t kLastBytes = 4096;
+  std::array<char, kLastBytes> m_lastBytes{};
+  std::size_t m_lastByteCount = 0;
+  off_t m_readTo = 0;
 };
 
 }  // namespace twk

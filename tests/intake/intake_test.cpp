@@ -180,8 +180,8 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
     Action action;
     std::string text;  // appended, or the new contents; both for AppendThenReplace
     std::string replacement;
-    Change change;     // what the read tells
-    int last;          // the last packet read so far
+    Change change;        // what the read tells
+    int last;             // the last packet read so far
     std::string skipped;  // the lines skipped so far
   };
   const Step steps[] = {
@@ -199,6 +199,10 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
       {AppendThenReplace, packet(9) + "\r\n" + tooLong, packet(10) + "\r\n", Change::Replaced, 10,
        "6 8 1 3 "},
       {Append, packet(11) + "\r\n", "", Change::None, 11, "6 8 1 3 "},
+      // Written anew between two looks: to the size it had, then beyond it.
+      {Truncate, packet(12) + "\r\n" + packet(13) + "\r\n", "", Change::Truncated, 13, "6 8 1 3 "},
+      {Truncate, packet(14) + "\r\n" + packet(15) + "\r\n" + packet(16) + "\r\n", "",
+       Change::Truncated, 16, "6 8 1 3 "},
   };
   struct Sink : StoreSink {
     using StoreSink::StoreSink;
@@ -213,7 +217,8 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
       std::ofstream(path, std::ios::app | std::ios::binary) << text;
     };
     if (step.action == Append || step.action == AppendThenReplace) append(step.text);
-    if (step.action == Truncate) std::ofstream(path, std::ios::trunc | std::ios::binary) << step.text;
+    if (step.action == Truncate)
+      std::ofstream(path, std::ios::trunc | std::ios::binary) << step.text;
     if (step.action == Replace) std::rename(dir.write("next.log", step.text).c_str(), path.c_str());
     if (step.action == AppendThenReplace) {
       std::rename(dir.write("next.log", step.replacement).c_str(), path.c_str());
