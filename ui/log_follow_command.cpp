@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTime>
+#include <chrono>
 
 #include "core/error.h"
 #include "intake/log_follower.h"
@@ -17,12 +18,21 @@ namespace twk {
 
 namespace {
 constexpr int kFallbackMs = 250;
-}
+constexpr int kStallCheckMs = 1000;
+constexpr std::int64_t kMinuteMs = 60 * 1000;
+}  // namespace
 
 LogFollowCommand::LogFollowCommand(Form1& window, FileChooser chooser)
     : QObject(&window), m_window(window), m_chooser(std::move(chooser)) {
   m_fallback.setInterval(kFallbackMs);
   connect(&m_fallback, &QTimer::timeout, this, &LogFollowCommand::readAppended);
+  m_clock = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  m_stallCheck.setInterval(kStallCheckMs);
+  connect(&m_stallCheck, &QTimer::timeout, this, &LogFollowCommand::checkStall);
   connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &LogFollowCommand::readAppended);
   connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &LogFollowCommand::readAppended);
   // Any other load ends following: its packets are not the followed log's.
@@ -68,6 +78,9 @@ void LogFollowCommand::follow(const QString& path) {
   if (m_window.packets().Packet_Count > 0) m_window.showPacket(m_window.packets().Packet_Count);
   m_path = path;
   m_skippedLines = skipped.size();
+  m_lastPacketAt = m_clock();
+  m_stallShown = 0;
+  m_stallCheck.start();
   m_watcher.addPath(path);
   m_watcher.addPath(QFileInfo(path).absolutePath());
   m_fallback.start();
@@ -79,6 +92,7 @@ void LogFollowCommand::stop() {
   if (!m_follower) return;
   m_follower.reset();
   m_fallback.stop();
+  m_stallCheck.stop();
   if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
   if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
   if (m_window.Label3()->text().startsWith(QStringLiteral("Following "))) {
@@ -91,8 +105,19 @@ void LogFollowCommand::showFollowing() {
   QString text = QStringLiteral("Following ") + m_path;
   if (m_skippedLines == 1) text += QStringLiteral(", 1 line skipped");
   if (m_skippedLines > 1) text += QStringLiteral(", %1 lines skipped").arg(m_skippedLines);
+  m_stallShown = minutesSinceLastPacket();
+  if (m_stallShown > 0) text += QStringLiteral(", last packet %1 min ago").arg(m_stallShown);
   if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
   m_window.Label3()->setText(text);
+}
+
+std::int64_t LogFollowCommand::minutesSinceLastPacket() const {
+  return (m_clock() - m_lastPacketAt) / kMinuteMs;
+}
+
+// A feed that stalls shows in the label, a minute after its last packet and each minute on.
+void LogFollowCommand::checkStall() {
+  if (m_follower && minutesSinceLastPacket() != m_stallShown) showFollowing();
 }
 
 void LogFollowCommand::readAppended() {
@@ -124,7 +149,11 @@ void LogFollowCommand::readAppended() {
     m_note = QStringLiteral("replaced at %1, the new file read from its start").arg(at);
   }
   m_skippedLines += skipped.size();
-  if (change != LogFollower::Change::None || !skipped.empty()) showFollowing();
+  const bool packets = store.Packet_Count > before;
+  if (packets) m_lastPacketAt = m_clock();
+  if (change != LogFollower::Change::None || !skipped.empty() || (packets && m_stallShown > 0)) {
+    showFollowing();
+  }
   if (store.Packet_Count > before) m_window.appendPackets(before + 1);
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "ui/open_file_command.h"
@@ -18,7 +19,8 @@ class LogFollower;
 // window then keeps reading: each complete line appended becomes the next packet, shown within
 // a fraction of a second. The file label reads "Following FILE" meanwhile. A line that cannot
 // be stored is skipped: the log view shows it in red, the label counts it ("Following FILE,
-// 2 lines skipped"), and following goes on. Following ends with "File" > "Stop Following", a
+// 2 lines skipped"), and following goes on. Once no packet came for a minute, the label adds
+// "last packet N min ago" until the next one. Following ends with "File" > "Stop Following", a
 // new load (opened or dropped), a full table or a failing read.
 class LogFollowCommand : public QObject {
   Q_OBJECT
@@ -36,6 +38,9 @@ class LogFollowCommand : public QObject {
   bool following() const { return m_follower != nullptr; }
 
   void setChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+  // Milliseconds on a steady clock, for the time since the last packet; tests set their own.
+  using Clock = std::function<std::int64_t()>;
+  void setClock(Clock clock) { m_clock = std::move(clock); }
 
  signals:
   void followingChanged(bool following);
@@ -43,6 +48,8 @@ class LogFollowCommand : public QObject {
  private:
   void readAppended();
   void showFollowing();
+  void checkStall();
+  std::int64_t minutesSinceLastPacket() const;
 
   Form1& m_window;
   FileChooser m_chooser;
@@ -50,6 +57,10 @@ class LogFollowCommand : public QObject {
   std::unique_ptr<LogFollower> m_follower;
   QString m_note;  // what last happened to the file, for the label
   std::uint64_t m_skippedLines = 0;
+  Clock m_clock;
+  std::int64_t m_lastPacketAt = 0;
+  std::int64_t m_stallShown = 0;  // the minutes the label names; 0 while packets come
+  QTimer m_stallCheck;            // once a second while following
   QFileSystemWatcher m_watcher;
   // The file is also looked at a few times a second, as some file systems (network folders)
   // send no change events; a look at a file that has not grown costs a few system calls.

@@ -201,6 +201,23 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   });
   EXPECT_TRUE(none.isEmpty()) << none.join('\n').toStdString();
 
+  // A stalled feed: the label says since when, from a minute on, until the next packet.
+  std::int64_t now = 0;
+  follow.setClock([&now] { return now; });
+  append(log, packet(7));
+  EXPECT_TRUE(reach(7));
+  const QString following = QString::fromStdString("Following " + log + ", 2 lines skipped");
+  now += 59 * 1000;
+  QTest::qWait(1100);
+  EXPECT_EQ(label("Label3"), following);
+  now += 3 * 60 * 1000;
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return label("Label3").endsWith("last packet 3 min ago"); }, 3000))
+      << label("Label3").toStdString();
+  append(log, packet(8));
+  EXPECT_TRUE(reach(8));
+  EXPECT_EQ(label("Label3"), following);
+
   const std::string full = m_dir.write("full.log", readFile(generatedLog(4999, 5)));
   follow.follow(QString::fromStdString(full));
   const QStringList boxes = test::answerBoxes([&] {
@@ -378,8 +395,9 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   }
   // The last load's view: each skipped line in red between the packets' lines.
   const QTextBlock first = m_window.RichTextBox1()->document()->firstBlock();
-  EXPECT_EQ(first.text(), "line 1 skipped: line too long: 66026 characters besides blanks (at "
-                          "most 65535 are read)");
+  EXPECT_EQ(first.text(),
+            "line 1 skipped: line too long: 66026 characters besides blanks (at "
+            "most 65535 are read)");
   ASSERT_FALSE(first.textFormats().isEmpty());
   EXPECT_EQ(first.textFormats().front().format.foreground().color(), QColor(Qt::red));
   EXPECT_EQ(first.next().textFormats().front().format.foreground().color(), QColor(Qt::black));
