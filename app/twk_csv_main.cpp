@@ -139,12 +139,10 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   const std::string separator = std::localeconv()->decimal_point;
 
-  static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
-                                    {"keep-going", no_argument, nullptr, 'k'},
-                                    {"follow", no_argument, nullptr, 'f'},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {"version", no_argument, nullptr, 'V'},
-                                    {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {
+      {"output", required_argument, nullptr, 'o'}, {"keep-going", no_argument, nullptr, 'k'},
+      {"follow", no_argument, nullptr, 'f'},       {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
   std::optional<std::string> outputPath;
   bool follow = false;
   bool keepGoing = false;
@@ -199,8 +197,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", error.what());
       };
     }
-    twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); },
-                                separator, std::move(options));
+    twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); }, separator,
+                                std::move(options));
     for (int i = optind; i < argc; ++i) {
       if (converter.convertLog(argv[i]) == 0) {
         const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);

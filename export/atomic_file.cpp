@@ -32,7 +32,8 @@ std::string nameOf(const std::string& path) {
 // A hidden name beside the target that is not taken yet, most likely.
 std::string temporaryName(const std::string& folder, const std::string& name) {
   static thread_local std::minstd_rand random(std::random_device{}());
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string path = folder + "/." + name + ".";
   for (int i = 0; i < 6; ++i) path += kLetters[random() % (sizeof kLetters - 1)];
   return path;

@@ -34,7 +34,7 @@ class AtomicFile {
   std::string m_path;    // as the caller named it, for messages
   std::string m_target;  // the file that is replaced
   bool m_inPlace = false;
-  std::string m_temp;  // the named temporary file, while there is one
+  std::string m_temp;        // the named temporary file, while there is one
   bool m_onSignals = false;  // m_temp is removed when a signal ends the program
   int m_fd = -1;
   static constexpr std::uint64_t kWritebackStep = 8 << 20;

@@ -71,8 +71,9 @@ std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view 
                              int stopFd, const std::function<void(const std::string&)>& note) {
   LogFollower follower(path);
   ChangeEvents events(path);
-  CsvRowSink sink{std::string(separator),
-                  [&note](const Error& error) { note(error.what() + std::string("; line skipped")); }};
+  CsvRowSink sink{std::string(separator), [&note](const Error& error) {
+                    note(error.what() + std::string("; line skipped"));
+                  }};
   appendCsvHeader(sink.text(), defaultCaptions());
   const auto writeRows = [&] {
     if (sink.text().empty()) return;

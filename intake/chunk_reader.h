@@ -54,8 +54,8 @@ class ChunkReader {
   bool m_finished = false;  // next() has handed out everything
   int m_error = 0;
   bool m_afterCr = false;  // the last character handed out was a CR: a LF right after belongs to it
-  std::vector<char> m_carry;   // what follows the last line end handed out
-  bool m_carryHasEnds = false;  // m_carry may hold whole lines, not only the start of one
+  std::vector<char> m_carry;         // what follows the last line end handed out
+  bool m_carryHasEnds = false;       // m_carry may hold whole lines, not only the start of one
   std::vector<char> m_first;         // the first bytes, read to look for a byte-order mark
   std::vector<unsigned char> m_raw;  // UTF-16 bytes not yet turned into characters
   std::size_t m_rawKept = 0;

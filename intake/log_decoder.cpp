@@ -31,14 +31,14 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
                 std::string& shown) {
   if (!isTelemetryLine(line.text)) return;
   if (line.longLength != 0) {
-    sink.lineSkipped(Error(ErrorKind::LineTooLong, name, line.number,
-                           lineTooLongReason(line.longLength, 0)));
+    sink.lineSkipped(
+        Error(ErrorKind::LineTooLong, name, line.number, lineTooLongReason(line.longLength, 0)));
     return;
   }
   unescapeLine(line.text, shown);
   if (reachesPastLastPosition(shown.size())) {
-    sink.lineSkipped(Error(ErrorKind::LineTooLong, name, line.number,
-                           lineTooLongReason(0, shown.size())));
+    sink.lineSkipped(
+        Error(ErrorKind::LineTooLong, name, line.number, lineTooLongReason(0, shown.size())));
     return;
   }
   if (!sink.hasRoom()) {

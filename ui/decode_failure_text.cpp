@@ -22,9 +22,9 @@ QString decodeFailureText(const Error& error, const QStringList& notRead) {
 
 QString skippedLinesText(const std::vector<Error>& skipped) {
   const auto count = static_cast<qsizetype>(skipped.size());
-  QString text = count == 1 ? QStringLiteral("One line could not be stored and was skipped:")
-                            : QStringLiteral("%1 lines could not be stored and were skipped:")
-                                  .arg(count);
+  QString text = count == 1
+                     ? QStringLiteral("One line could not be stored and was skipped:")
+                     : QStringLiteral("%1 lines could not be stored and were skipped:").arg(count);
   for (qsizetype i = 0; i < std::min<qsizetype>(count, kListedSkippedLines); ++i) {
     const Error& error = skipped[static_cast<std::size_t>(i)];
     text += QStringLiteral("\n%1, line %2: %3")

@@ -27,8 +27,8 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   const std::string tooLong = test::telemetryLine({}, 150) + "\n";
   const std::string log = dir.write("pass.log", tooLong + lines[0]);
   // The shell writes its process id, then becomes twk-csv.
-  FILE* csv = ::popen(
-      ("echo $$; exec " TWK_CSV_PATH " -f " + log + " 2>" + dir.file("err")).c_str(), "r");
+  FILE* csv =
+      ::popen(("echo $$; exec " TWK_CSV_PATH " -f " + log + " 2>" + dir.file("err")).c_str(), "r");
   ASSERT_NE(csv, nullptr);
   std::string out;
   // Reads until out holds count lines or ten seconds have passed; the lines it holds.
@@ -79,25 +79,29 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   ::kill(std::stoi(out), SIGTERM);
   const int status = ::pclose(csv);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  const std::string skipped = ": line too long: 302 hex digits after un-escaping (at most 301 "
-                              "fit); line skipped\ntwk-csv: " + log;
-  EXPECT_EQ(test::readFile(dir.file("err")),
-            "twk-csv: " + log + ":1" + skipped + ":4" + skipped +
-                ":6: line too long: 302 hex digits after un-escaping (at most 301 fit); line "
-                "skipped\n" +
-                [&log] {
-                  std::string replaced;
-                  for (int i = 0; i < 3; ++i) {
-                    replaced += "twk-csv: " + log + ": replaced, reading the new file from its start\n";
-                  }
-                  return replaced;
-                }());
+  const std::string skipped =
+      ": line too long: 302 hex digits after un-escaping (at most 301 "
+      "fit); line skipped\ntwk-csv: " +
+      log;
+  EXPECT_EQ(
+      test::readFile(dir.file("err")),
+      "twk-csv: " + log + ":1" + skipped + ":4" + skipped +
+          ":6: line too long: 302 hex digits after un-escaping (at most 301 fit); line "
+          "skipped\n" +
+          [&log] {
+            std::string replaced;
+            for (int i = 0; i < 3; ++i) {
+              replaced += "twk-csv: " + log + ": replaced, reading the new file from its start\n";
+            }
+            return replaced;
+          }());
 
   // The same rows as the batch converter's, reading on past the same lines.
   const std::string all = dir.write("all.log", written);
-  ASSERT_NE(std::system((TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + all + " 2>/dev/null")
-                            .c_str()),
-            0);
+  ASSERT_NE(
+      std::system(
+          (TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + all + " 2>/dev/null").c_str()),
+      0);
   EXPECT_EQ(out.substr(out.find('\n') + 1), test::readFile(dir.file("all.csv")));
 }
 

@@ -135,15 +135,16 @@ TEST_F(TwkCsv, KeepGoingReadsPastLinesThatCannotBeStored) {
   const std::string alone = run(good).out;
   const std::string rows = alone.substr(alone.find('\n') + 1);
   const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
-  const std::string mixed = dir.write("mixed.log", test::readFile(good) +
-                                                       test::telemetryLine({}, 150) + "\r\n" +
-                                                       test::readFile(good) + tooWide + "\r\n");
+  const std::string mixed =
+      dir.write("mixed.log", test::readFile(good) + test::telemetryLine({}, 150) + "\r\n" +
+                                 test::readFile(good) + tooWide + "\r\n");
   const std::string skipped =
       "twk-csv: " + mixed +
       ":3: line too long: 302 hex digits after un-escaping (at most 301 fit); line skipped\n"
       "twk-csv: " +
-      mixed + ":6: line too long: 66026 characters besides blanks (at most 65535 are read); "
-              "line skipped\n";
+      mixed +
+      ":6: line too long: 66026 characters besides blanks (at most 65535 are read); "
+      "line skipped\n";
   const std::string out = dir.file("out.csv");
   const std::tuple<std::string, int, std::string, std::string> cases[] = {
       {"-k " + mixed, 1, alone + rows, skipped},

@@ -118,7 +118,8 @@ std::string longLine(int kind) {
     }
     case 2: return marker + std::string(70000, '0');
     case 4:
-      return marker + " 01" + std::string(40000, ' ') + "D7" + std::string(40000, ' ') + " D7 DE 02";
+      return marker + " 01" + std::string(40000, ' ') + "D7" + std::string(40000, ' ') +
+             " D7 DE 02";
     case 5: {
       std::string line = marker;
       while (line.size() < 100000) line += " D7 DE";
