@@ -64,15 +64,11 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
     decodeAppended(sink, true);
     open();
     change = Change::Replaced;
-  } else {
-    struct stat open {};
-    // A file shorter than what was read of it, or whose last bytes read changed, has been
-    // truncated and is being written anew.
-    if (::fstat(m_file->fd(), &open) == 0 &&
-        (open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR) || rewritten())) {
-      restart();
-      change = Change::Truncated;
-    }
+  } else if (rewritten()) {
+    // Shorter than what was read of it (its last bytes read are gone), or written anew to that
+    // size or beyond: truncated, and being written from its start.
+    restart();
+    change = Change::Truncated;
   }
   decodeAppended(sink, false);
   keepLastBytes();
