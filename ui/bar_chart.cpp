@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QHelpEvent>
 #include <QImageWriter>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
@@ -29,6 +30,8 @@ constexpr int kMargin = 8;
 constexpr int kTickLength = 4;
 const QColor kBarColour(0x2f, 0x5f, 0xa7);
 const QColor kSpanColour(0x12, 0x2a, 0x55);
+// A fitted chart: the band of the values sharing a pixel column, lighter than the line on it.
+const QColor kBandColour(0xa8, 0xbe, 0xe0);
 const QColor kMarkerColour(0xe0, 0x40, 0x10);
 // One wheel notch with Ctrl shows a fifth fewer or a quarter more rows; never fewer than ten.
 constexpr double kZoomPerNotch = 1.25;
@@ -63,14 +66,33 @@ QLocale axisLocale() {
 BarChart::BarChart(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(false);
+  setFocusPolicy(Qt::ClickFocus);
   m_saveChooser = [this](const QString& suggested) { return askSavePath(this, suggested); };
   m_menu = new QMenu(this);
+  m_fitAction = m_menu->addAction(QStringLiteral("Fit to Values"));
+  m_fitAction->setObjectName(QStringLiteral("FitToValues"));
+  m_fitAction->setCheckable(true);
+  // Shown in the menu; keyPressEvent takes the key while the chart has the focus.
+  m_fitAction->setShortcut(Qt::Key_F);
+  m_fitAction->setShortcutContext(Qt::WidgetShortcut);
+  connect(m_fitAction, &QAction::triggered, this, [this](bool on) {
+    setFitted(on);
+    emit fittedToggled(on);
+  });
+  m_menu->addSeparator();
   QAction* copy = m_menu->addAction(QStringLiteral("Copy Chart"), this,
                                     [this] { QApplication::clipboard()->setImage(picture()); });
   copy->setObjectName(QStringLiteral("CopyChart"));
   QAction* save =
       m_menu->addAction(QStringLiteral("Save Chart As\u2026"), this, &BarChart::saveChartAs);
   save->setObjectName(QStringLiteral("SaveChartAs"));
+}
+
+void BarChart::setFitted(bool fitted) {
+  m_fitAction->setChecked(fitted);
+  if (fitted == m_fitted) return;
+  m_fitted = fitted;
+  changed();
 }
 
 void BarChart::setAutoCategorySpacing(bool on) {
@@ -193,8 +215,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
   // The value axis labels decide the left margin, so its steps are known before the layout.
   int valueLabelWidth = 0;
   if (!m_values.empty()) {
-    const auto [low, high] = std::minmax_element(m_values.begin(), m_values.end());
-    const ChartGeometry::Axis axis = ChartGeometry::niceAxis(*low, *high);
+    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(m_values, m_shown, m_fitted);
     const QLocale locale = axisLocale();
     for (const double tick : axis.ticks()) {
       valueLabelWidth = std::max(
@@ -216,6 +237,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
   }
   if (longest != nullptr) in.labelWidth = metrics.horizontalAdvance(*longest);
   in.shown = m_shown;
+  in.fitted = m_fitted;
   return in;
 }
 
@@ -304,6 +326,14 @@ void BarChart::wheelEvent(QWheelEvent* event) {
   const ChartGeometry::Range shown = ChartGeometry::zoomed(
       g.shown, rowCount(), anchor, std::pow(kZoomPerNotch, notches), kLeastRowsShown);
   setShown(shown.count == rowCount() ? ChartGeometry::Range{} : shown);
+}
+
+void BarChart::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F && event->modifiers() == Qt::NoModifier) {
+    m_fitAction->trigger();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void BarChart::contextMenuEvent(QContextMenuEvent* event) {
@@ -416,10 +446,14 @@ void BarChart::paintChart(QPainter& p) const {
       p.drawText(QRect(0, y - metrics.height() / 2, g.left - kTickLength - 2, metrics.height()),
                  Qt::AlignRight | Qt::AlignVCenter, text);
     }
-    for (const ChartGeometry::Column& c : g.columns) {
-      p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kBarColour);
-      if (c.firstRow != c.lastRow) {
-        p.fillRect(c.x, c.spanTop, c.width, c.spanBottom - c.spanTop, kSpanColour);
+    if (g.fitted) {
+      paintFitted(p, g);
+    } else {
+      for (const ChartGeometry::Column& c : g.columns) {
+        p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kBarColour);
+        if (c.firstRow != c.lastRow) {
+          p.fillRect(c.x, c.spanTop, c.width, c.spanBottom - c.spanTop, kSpanColour);
+        }
       }
     }
     p.setPen(axisColour);
@@ -435,10 +469,34 @@ void BarChart::paintChart(QPainter& p) const {
                        metrics.height()),
                  Qt::AlignCenter, text);
     }
-    const int zero = static_cast<int>(std::lround(g.mapValueToY(0.0)));
-    p.drawLine(g.left, zero, g.left + g.width - 1, zero);
+    if (g.axis.min <= 0 && g.axis.max >= 0) {
+      const int zero = static_cast<int>(std::lround(g.mapValueToY(0.0)));
+      p.drawLine(g.left, zero, g.left + g.width - 1, zero);
+    }
     p.drawLine(g.left - 1, g.top, g.left - 1, g.top + g.height);
   }
+}
+
+void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
+  // The band of a column's values first, then the line through its first and last row (a
+  // single row: its middle), so the line stays on top and no spike inside a column is lost.
+  QPolygonF line;
+  line.reserve(static_cast<qsizetype>(g.columns.size()) * 2);
+  const auto y = [&](int row) { return g.mapValueToY(m_values[static_cast<std::size_t>(row)]); };
+  for (const ChartGeometry::Column& c : g.columns) {
+    if (c.firstRow == c.lastRow) {
+      line.append(QPointF(c.x + c.width / 2.0, y(c.firstRow)));
+      continue;
+    }
+    p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kBandColour);
+    line.append(QPointF(c.x + 0.5, y(c.firstRow)));
+    line.append(QPointF(c.x + c.width - 0.5, y(c.lastRow)));
+  }
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(kBarColour, 1.5));
+  p.drawPolyline(line);
+  p.restore();
 }
 
 }  // namespace twk

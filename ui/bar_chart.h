@@ -12,6 +12,7 @@
 #include "ui/chart_geometry.h"
 #include "ui/wheel_steps.h"
 
+class QAction;
 class QMenu;
 
 namespace twk {
@@ -23,7 +24,8 @@ namespace twk {
 // A thin marker shows one row. Ctrl+wheel zooms into the rows around the mouse, dragging pans
 // a zoomed chart and a double-click shows all rows again; a click without a drag reports its
 // row and the plain wheel reports notches. The context menu copies the picture or saves it as
-// PNG or SVG.
+// PNG or SVG, and fits the value axis to the values shown (also the key F once a click gave
+// the chart the focus): a line with the band of each pixel column's values instead of bars.
 class BarChart : public QWidget {
   Q_OBJECT
 
@@ -39,6 +41,10 @@ class BarChart : public QWidget {
   int divisionsPerLabel() const { return m_divisionsPerLabel; }
   void setDivisionsPerTick(int divisions);
   int divisionsPerTick() const { return m_divisionsPerTick; }
+
+  // Bars from zero (the default) or a line over an axis fitted to the values shown.
+  void setFitted(bool fitted);
+  bool fitted() const { return m_fitted; }
 
   // Discards or adds rows so that exactly rowCount are shown; added rows are empty.
   void setRowCount(int rowCount);
@@ -85,6 +91,8 @@ class BarChart : public QWidget {
   // Wheel notches without Ctrl: positive when turned towards the user.
   void wheelSteps(int notches);
   void visibleRowsChanged(int first, int last);
+  // The user chose bars or a fitted line from the menu or with the key F.
+  void fittedToggled(bool fitted);
 
  protected:
   bool event(QEvent* event) override;
@@ -93,6 +101,7 @@ class BarChart : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -106,7 +115,11 @@ class BarChart : public QWidget {
   void saveChartAs();
   ChartGeometry::Input layoutInput() const;
 
+  void paintFitted(QPainter& p, const ChartGeometry& g) const;
+
   bool m_autoSpacing = true;
+  bool m_fitted = false;
+  QAction* m_fitAction = nullptr;
   int m_divisionsPerLabel = 1;
   int m_divisionsPerTick = 1;
   std::vector<double> m_values;

@@ -11,6 +11,8 @@ namespace {
 constexpr double kTargetSteps = 5.0;
 // Air between neighbouring category labels, in pixels.
 constexpr double kLabelGap = 6.0;
+// The air a fitted axis leaves above the highest and below the lowest value, of their span.
+constexpr double kFitAir = 0.05;
 
 }  // namespace
 
@@ -25,6 +27,29 @@ ChartGeometry::Axis ChartGeometry::niceAxis(double low, double high) {
   low = std::min(low, 0.0);
   high = std::max(high, 0.0);
   if (!(high > low)) high = low + 1;
+  return roundAxis(low, high);
+}
+
+ChartGeometry::Axis ChartGeometry::fittedAxis(double low, double high) {
+  // A twentieth of the span on either side keeps the extremes off the frame; a constant series
+  // gets a twentieth of its size (or 1 around zero), so that it lies in the middle.
+  const double span = high - low;
+  const double air = span > 0 ? span * kFitAir : (low != 0 ? std::abs(low) * kFitAir : 1.0);
+  return roundAxis(low - air, high + air);
+}
+
+ChartGeometry::Axis ChartGeometry::valueAxis(std::span<const double> values, Range shown,
+                                             bool fitted) {
+  if (values.empty()) return {};
+  if (fitted && shown.count > 0 && shown.last() < static_cast<int>(values.size())) {
+    values = values.subspan(static_cast<std::size_t>(shown.first),
+                            static_cast<std::size_t>(shown.count));
+  }
+  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+  return fitted ? fittedAxis(*lowest, *highest) : niceAxis(*lowest, *highest);
+}
+
+ChartGeometry::Axis ChartGeometry::roundAxis(double low, double high) {
   const double raw = (high - low) / kTargetSteps;
   const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
   double step = 10 * magnitude;
@@ -119,13 +144,14 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   g.shown = input.shown.count > 0 ? panned(input.shown, g.rowCount, 0) : Range{0, g.rowCount};
   if (g.shown.count <= 0) g.shown = {0, g.rowCount};
 
-  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
-  g.axis = niceAxis(*lowest, *highest);
+  g.fitted = input.fitted;
+  g.axis = valueAxis(values, g.shown, g.fitted);
 
   const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
   const auto finish = [&](Column& c) {
-    c.top = pixelY(std::max(c.high, 0.0));
-    c.bottom = pixelY(std::min(c.low, 0.0));
+    // A fitted chart draws no bars: its columns cover the values' band only.
+    c.top = pixelY(g.fitted ? c.high : std::max(c.high, 0.0));
+    c.bottom = pixelY(g.fitted ? c.low : std::min(c.low, 0.0));
     c.spanTop = pixelY(c.high);
     c.spanBottom = pixelY(c.low);
     // A bar of zero height still shows where its packet is.

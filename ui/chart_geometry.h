@@ -18,7 +18,7 @@ struct ChartGeometry {
     bool operator==(const Range&) const = default;
   };
 
-  // A value axis with round steps that always includes zero.
+  // A value axis with round steps: from zero for bars, around the values for a fitted chart.
   struct Axis {
     double min = 0;
     double max = 1;
@@ -62,6 +62,8 @@ struct ChartGeometry {
     int divisionsPerTick = 0;
     int labelWidth = 0;
     Range shown;
+    // Fitted to the values shown, drawn as a line with a band, instead of bars from zero.
+    bool fitted = false;
   };
 
   int left = 0;
@@ -70,12 +72,22 @@ struct ChartGeometry {
   int height = 0;
   int rowCount = 0;  // all rows, shown or not
   Range shown;       // the rows the plot shows
-  Axis axis;         // over all rows, so that it stays put while the user zooms and pans
+  // Bars: over all rows, so that it stays put while the user zooms and pans. Fitted: over the
+  // rows shown, so that a zoom shows their small changes.
+  Axis axis;
+  bool fitted = false;
   std::vector<Column> columns;
   std::vector<Mark> labels;
   std::vector<Mark> ticks;
 
   static Axis niceAxis(double low, double high);
+  // About five round steps (1, 2 or 5 times a power of ten) from low to high, both included.
+  static Axis roundAxis(double low, double high);
+  // Round steps around low..high with a little air at both ends, zero or not; a constant
+  // series gets an axis around its value.
+  static Axis fittedAxis(double low, double high);
+  // The axis compute() gives these values for the rows shown.
+  static Axis valueAxis(std::span<const double> values, Range shown, bool fitted);
   static ChartGeometry compute(std::span<const double> values, const Input& input);
   // The automatic spacing: the smallest of 1, 2, 5, 10, 20, 50, ... categories that leaves
   // room for a label of labelWidth pixels.

@@ -30,6 +30,7 @@
 #include "ui/panel_frame.h"
 #include "ui/satellite_art.h"
 #include "ui/twip_scale.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -235,6 +236,8 @@ void Form1::buildLayout() {
   m_chart->setFont(normal);
   m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
   m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
+  m_chart->setFitted(chartFittedSetting());
+  connect(m_chart, &BarChart::fittedToggled, this, &saveChartFittedSetting);
 
   m_fileLabel = new QLabel(client);
   m_fileLabel->setObjectName(QStringLiteral("Label3"));

@@ -159,5 +159,51 @@ TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
   }
 }
 
+// Fit to Values: round steps around the values with air at both ends, zero or not, and a
+// constant series in the middle of its axis.
+TEST(ChartGeometry, FittedAxisHasRoundStepsAndAirAroundTheValues) {
+  // lowest, highest -> axis min, max, step
+  const std::tuple<double, double, double, double, double> cases[] = {
+      {3.80, 3.90, 3.75, 3.95, 0.05},  // battery volts: a 0.1 V change fills the plot
+      {3.85, 3.85, 3.6, 4.1, 0.1},     // constant
+      {0, 0, -1, 1, 0.5},              // constant zero
+      {-20, 45, -40, 60, 20},          // across zero
+      {1200, 1300, 1150, 1350, 50},    // air: ends on a step would touch the frame
+  };
+  for (const auto& [low, high, min, max, step] : cases) {
+    const ChartGeometry::Axis a = ChartGeometry::fittedAxis(low, high);
+    EXPECT_NEAR(a.min, min, 1e-9) << low << ".." << high;
+    EXPECT_NEAR(a.max, max, 1e-9) << low << ".." << high;
+    EXPECT_NEAR(a.step, step, 1e-12) << low << ".." << high;
+    EXPECT_TRUE(a.min < low && a.max > high) << low << ".." << high;
+  }
+}
+
+// A fitted chart spans the rows shown, zoomed or not, and its columns cover just the band of
+// their values, each value of 5000 inside its column's band.
+TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
+  std::vector<double> values(5000, 3.85);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] += (i % 7) * 0.001;
+  values[1234] = 4.1;  // one-packet spikes up and down
+  values[3210] = 3.5;
+  ChartGeometry::Input input = plot(625);
+  input.fitted = true;
+  const ChartGeometry all = ChartGeometry::compute(values, input);
+  EXPECT_NEAR(all.axis.min, 3.4, 1e-9);
+  EXPECT_NEAR(all.axis.max, 4.2, 1e-9);
+  for (const ChartGeometry::Column& c : all.columns) {
+    // No bar from zero: a column covers the band of its values only.
+    EXPECT_LE(c.bottom, std::lround(all.mapValueToY(c.low)) + 1) << c.firstRow;
+    for (int row = c.firstRow; row <= c.lastRow; ++row) {
+      const double y = all.mapValueToY(values[std::size_t(row)]);
+      EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
+    }
+  }
+  input.shown = {2000, 500};  // without the spikes: the axis closes in on the small changes
+  const ChartGeometry zoomed = ChartGeometry::compute(values, input);
+  EXPECT_NEAR(zoomed.axis.min, 3.848, 1e-9);
+  EXPECT_NEAR(zoomed.axis.max, 3.858, 1e-9);
+}
+
 }  // namespace
 }  // namespace twk

@@ -94,6 +94,18 @@ TEST_F(WindowTest, PanelShowsThePacketTheScrollBarNames) {
   EXPECT_EQ(rxCount->toolTip(), "4294967295");
 }
 
+// The key F fits the chart that a click gave the focus, and the choice outlives the window.
+TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
+  open({generatedLog(40, 3)});
+  QTest::mouseClick(chart(), Qt::LeftButton, {}, chart()->rect().center());
+  EXPECT_EQ(chart()->focusPolicy(), Qt::ClickFocus);
+  QTest::keyClick(chart(), Qt::Key_F);
+  EXPECT_TRUE(chart()->fitted());
+  EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
+  QTest::keyClick(chart(), Qt::Key_F);  // back to bars, for the other tests too
+  EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
+}
+
 TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   open({test::writeLog("three.log", {test::telemetryLine({{55, 1}}), test::telemetryLine({{56, 2}}),
                                      test::telemetryLine({{56, 3}})})});
