@@ -19,13 +19,14 @@
 #include "export/atomic_file.h"
 #include "export/csv_converter.h"
 #include "export/csv_follow.h"
+#include "export/csv_limit_scan.h"
 #include "export/csv_writer.h"
 #include "intake/log_decoder.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-csv [-k] [-o FILE] LOG...\n"
+    "Usage: twk-csv [-k] [-o FILE] [--limits FILE] LOG...\n"
     "       twk-csv -f LOG\n";
 
 constexpr const char* kHelp =
@@ -50,6 +51,14 @@ constexpr const char* kHelp =
     "                   and following goes on. Ends on Ctrl+C (SIGINT) or SIGTERM\n"
     "                   with every complete row written. Writes to standard output\n"
     "                   only.\n"
+    "  --limits FILE    also report on standard error each packet's values outside\n"
+    "                   the limits FILE sets, one line per packet and channel:\n"
+    "                   \"packet N; CHANNEL; VALUE; LIMIT\", LIMIT the most severe one\n"
+    "                   crossed (\"below red low\", \"above yellow high\", ...). The\n"
+    "                   CSV stays the same. FILE is an INI file with a section per\n"
+    "                   channel, [0] to [30] as the CSV's columns, and the keys\n"
+    "                   yellowLow, yellowHigh, redLow, redHigh; lines it cannot\n"
+    "                   read are reported and skipped.\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -139,11 +148,15 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   const std::string separator = std::localeconv()->decimal_point;
 
-  static const option kOptions[] = {
-      {"output", required_argument, nullptr, 'o'}, {"keep-going", no_argument, nullptr, 'k'},
-      {"follow", no_argument, nullptr, 'f'},       {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
+                                    {"keep-going", no_argument, nullptr, 'k'},
+                                    {"follow", no_argument, nullptr, 'f'},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {"version", no_argument, nullptr, 'V'},
+                                    {"limits", required_argument, nullptr, 'L'},
+                                    {nullptr, 0, nullptr, 0}};
   std::optional<std::string> outputPath;
+  std::optional<std::string> limitsPath;
   bool follow = false;
   bool keepGoing = false;
   opterr = 0;
@@ -151,6 +164,7 @@ int main(int argc, char** argv) {
     switch (c) {
       case 'o': outputPath = optarg; break;
       case 'k': keepGoing = true; break;
+      case 'L': limitsPath = optarg; break;
       case 'f': follow = true; break;
       case 'h':
         std::fputs(kUsage, stdout);
@@ -169,6 +183,7 @@ int main(int argc, char** argv) {
   if (optind >= argc) return usageError("no log file given");
   if (follow) {
     if (outputPath) return usageError("--follow writes to standard output only, not with -o");
+    if (limitsPath) return usageError("--limits is not taken with --follow");
     if (argc - optind > 1) return usageError("--follow follows one log file");
     if (std::string_view(argv[optind]) == "-") {
       return usageError("--follow needs a log file, not standard input");
@@ -186,6 +201,20 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   bool skipped = false;
   try {
+    // The limits are read first: a file named but missing is an error, not an empty table.
+    std::optional<twk::CsvLimitScan> limitScan;
+    if (limitsPath) {
+      if (::access(limitsPath->c_str(), F_OK) != 0) {
+        throw twk::Error(twk::ErrorKind::OpenFailed, *limitsPath, 0, twk::systemReason(errno));
+      }
+      twk::LimitsTable limits = twk::readLimitsFile(*limitsPath);
+      for (const twk::Error& problem : limits.problems) {
+        std::fprintf(stderr, "twk-csv: %s; line skipped\n", problem.what());
+      }
+      limitScan.emplace(
+          std::move(limits), twk::defaultCaptions(), separator,
+          [](const std::string& line) { std::fprintf(stderr, "twk-csv: %s\n", line.c_str()); });
+    }
     Output output(outputPath);
     std::string header;
     twk::appendCsvHeader(header, twk::defaultCaptions());
@@ -197,8 +226,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", error.what());
       };
     }
-    twk::CsvConverter converter([&output](std::string_view rows) { output.write(rows); }, separator,
-                                std::move(options));
+    twk::CsvConverter converter(
+        [&output, &limitScan](std::string_view rows) {
+          output.write(rows);
+          if (limitScan) limitScan->scan(rows);
+        },
+        separator, std::move(options));
     for (int i = optind; i < argc; ++i) {
       if (converter.convertLog(argv[i]) == 0) {
         const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);

@@ -12,6 +12,7 @@ enum class ErrorKind {
   WriteFailed,  // an I/O error while writing (CSV output)
   LineTooLong,  // a telemetry line that does not fit 151 byte positions
   TableFull,    // a telemetry line past the 5000th packet of a load
+  BadLimit,     // a line of the limits file that names no channel's limit
 };
 
 // A failure of the core, with what a user needs to find its cause: the kind, the file and,

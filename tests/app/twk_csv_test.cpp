@@ -46,9 +46,9 @@ TEST_F(TwkCsv, ExitStatusAndMessage) {
   const std::string note = dir.write("note.txt", "no telemetry here\r\n");
   const std::string overwrite = ": the output would overwrite an input\n";
   const std::tuple<std::string, int, std::string> cases[] = {
-      {"", 2, "twk-csv: no log file given\nUsage: twk-csv [-k] [-o FILE] LOG...\n"},
+      {"", 2, "twk-csv: no log file given\nUsage: twk-csv [-k] [-o FILE] [--limits FILE] LOG...\n"},
       {"--bogus=1 " + good, 2,
-       "twk-csv: unknown option '--bogus'\nUsage: twk-csv [-k] [-o FILE] LOG"},
+       "twk-csv: unknown option '--bogus'\nUsage: twk-csv [-k] [-o FILE] [--limits FILE] LOG"},
       {"-x " + good, 2, "twk-csv: unknown option '-x'\n"},
       {"-o " + good + " " + good, 2, "twk-csv: " + good + overwrite},
       {"-o " + dir.file("hard.log") + " " + note + " " + good, 2,
@@ -74,6 +74,37 @@ TEST_F(TwkCsv, ExitStatusAndMessage) {
     EXPECT_EQ(outcome.status, status) << args;
     EXPECT_TRUE(outcome.err.starts_with(message)) << args << ": " << outcome.err;
     EXPECT_EQ(test::readFile(good), original) << args;
+  }
+}
+
+// --limits reports each packet and channel outside its limits once, with the most severe limit,
+// and leaves the CSV as it is; the file's unreadable lines are reported and skipped.
+TEST_F(TwkCsv, LimitsAreReportedOnStandardErrorAndTheCsvStays) {
+  const std::string limits = dir.write("limits.ini",
+                                       "[1]\nyellowHigh=300\nredHigh=400\n"
+                                       "[25]\nredLow=-90\nyellowLow=-80\n"
+                                       "[21]\nyellowLow=-300\nbogus=1\n");
+  const std::string none = dir.write("none.ini", "; nothing set\n");
+  const std::string skipped = "twk-csv: " + limits + ":9: unknown key bogus";
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {"--limits " + limits + " " + good, 0,
+       skipped + " (yellowLow, yellowHigh, redLow or redHigh); line skipped\n"
+                 "twk-csv: packet 1; RSSI [dB]; -91.5225; below red low\n"
+                 "twk-csv: packet 2; RAAC; 512; above red high\n"
+                 "twk-csv: packet 2; RSSI [dB]; -91.5225; below red low\n"},
+      {"--limits " + none + " " + good, 0, ""},
+      {"--limits " + dir.file("missing.ini") + " " + good, 1,
+       "twk-csv: " + dir.file("missing.ini") + ": No such file or directory\n"},
+      {"-f --limits " + limits + " " + good, 2, "twk-csv: --limits is not taken with --follow\n"},
+  };
+  const std::string csv = run(good).out;
+  for (const auto& [args, status, err] : cases) {
+    const Outcome outcome = run(args);
+    EXPECT_EQ(outcome.status, status) << args;
+    EXPECT_EQ(status == 2 ? outcome.err.substr(0, err.size()) : outcome.err, err) << args;
+    if (status == 0) {
+      EXPECT_EQ(outcome.out, csv) << args;
+    }
   }
 }
 
@@ -171,8 +202,12 @@ TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
       std::system(("localedef -i de_DE -f UTF-8 " + locales + "/de_DE.UTF-8 2>/dev/null").c_str()),
       0);
   const std::string line = dir.write("half.log", test::telemetryLine(test::word(37, 0x00FF)));
-  EXPECT_NE(run(line, "LOCPATH=" + locales + " LC_ALL=de_DE.UTF-8").out.find(";19,921875;"),
-            std::string::npos);
+  const std::string german = "LOCPATH=" + locales + " LC_ALL=de_DE.UTF-8";
+  EXPECT_NE(run(line, german).out.find(";19,921875;"), std::string::npos);
+  // Limits are compared with the value, whatever its separator.
+  const std::string limits = dir.write("limits.ini", "[2]\nyellowHigh=19.9\n");
+  EXPECT_EQ(run("--limits " + limits + " " + line, german).err,
+            "twk-csv: packet 1; Avg. Current; 19,921875; above yellow high\n");
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+// The limits file: what it sets, what it reports and skips, and which limit a value crosses.
+
+#include "telemetry/channel_limits.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "temp_dir.h"
+
+namespace twk {
+namespace {
+
+TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
+  const LimitsTable t = parseLimits(
+      "redHigh=9\n"  // 1: before any section
+      "[25]\r\n"     // CR LF line ends
+      "; RSSI [dB]\n"
+      "  yellowLow = -110\n"  // blanks around key and value
+      "redLow=-118.5\n"
+      "\n"
+      "[4]\n"
+      "# battery 1 volts\n"
+      "yellowHigh=4.1\n"
+      "redHigh=4.2\n"
+      "redhigh=4.3\n"    // 11: keys are case-sensitive
+      "yellowLow=3,6\n"  // 12: a comma is no separator here
+      "just text\n"      // 13
+      "[31]\n"           // 14: no such channel, and its key skipped with it
+      "redLow=1\n"
+      "[General]\n"  // 16
+      "[4]\n"
+      "yellowLow=3.6\n",  // a section again adds to it
+      "limits.ini");
+  EXPECT_EQ(t.channels[25].yellowLow, -110);
+  EXPECT_EQ(t.channels[25].redLow, -118.5);
+  EXPECT_FALSE(t.channels[25].yellowHigh || t.channels[25].redHigh);
+  EXPECT_EQ(t.channels[4].yellowHigh, 4.1);
+  EXPECT_EQ(t.channels[4].redHigh, 4.2);
+  EXPECT_EQ(t.channels[4].yellowLow, 3.6);
+  int withLimits = 0;
+  for (const ChannelLimits& c : t.channels) withLimits += c.any();
+  EXPECT_EQ(withLimits, 2);
+  std::vector<std::uint64_t> lines;
+  for (const Error& e : t.problems) {
+    EXPECT_EQ(e.kind(), ErrorKind::BadLimit);
+    EXPECT_EQ(e.file(), "limits.ini");
+    lines.push_back(e.line());
+  }
+  EXPECT_EQ(lines, (std::vector<std::uint64_t>{1, 11, 12, 13, 14, 16}));
+}
+
+TEST(ChannelLimits, MissingFileGivesNoLimitsAndNoProblems) {
+  test::TempDir dir;
+  const LimitsTable t = readLimitsFile(dir.file("none.ini"));
+  EXPECT_TRUE(t.problems.empty());
+  for (const ChannelLimits& c : t.channels) EXPECT_FALSE(c.any());
+  EXPECT_THROW(readLimitsFile(dir.path().string()), Error);  // a folder is no file
+}
+
+TEST(ChannelLimits, TheMostSevereLimitCrossedIsNamed) {
+  const ChannelLimits l{.yellowLow = 3.6, .yellowHigh = 4.1, .redLow = 3.4, .redHigh = 4.2};
+  const std::tuple<double, LimitCrossed, std::string_view> cases[] = {
+      {3.85, LimitCrossed::None, ""},
+      {3.6, LimitCrossed::None, ""},  // on a limit is inside it
+      {4.1, LimitCrossed::None, ""},
+      {3.5, LimitCrossed::YellowLow, "below yellow low"},
+      {4.15, LimitCrossed::YellowHigh, "above yellow high"},
+      {3.3, LimitCrossed::RedLow, "below red low"},  // both crossed: red
+      {4.3, LimitCrossed::RedHigh, "above red high"},
+  };
+  for (const auto& [value, crossed, text] : cases) {
+    EXPECT_EQ(crossedLimit(l, value), crossed) << value;
+    EXPECT_EQ(limitText(crossedLimit(l, value)), text) << value;
+  }
+  ChannelLimits zero;
+  zero.redHigh = 0;
+  EXPECT_EQ(crossedLimit(zero, 1), LimitCrossed::RedHigh);  // a limit of 0 counts
+}
+
+}  // namespace
+}  // namespace twk
