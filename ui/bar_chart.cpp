@@ -33,6 +33,9 @@ const QColor kSpanColour(0x12, 0x2a, 0x55);
 // A fitted chart: the band of the values sharing a pixel column, lighter than the line on it.
 const QColor kBandColour(0xa8, 0xbe, 0xe0);
 const QColor kMarkerColour(0xe0, 0x40, 0x10);
+// Limits: red, and an amber that stays apart from the light yellow of the charted channel.
+const QColor kRedLimitColour(0xd0, 0x10, 0x10);
+const QColor kYellowLimitColour(0xe8, 0x8a, 0x00);
 // One wheel notch with Ctrl shows a fifth fewer or a quarter more rows; never fewer than ten.
 constexpr double kZoomPerNotch = 1.25;
 constexpr int kLeastRowsShown = 10;
@@ -92,6 +95,11 @@ void BarChart::setFitted(bool fitted) {
   m_fitAction->setChecked(fitted);
   if (fitted == m_fitted) return;
   m_fitted = fitted;
+  changed();
+}
+
+void BarChart::setLimits(const ChannelLimits& limits) {
+  m_limits = limits;
   changed();
 }
 
@@ -238,6 +246,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
   if (longest != nullptr) in.labelWidth = metrics.horizontalAdvance(*longest);
   in.shown = m_shown;
   in.fitted = m_fitted;
+  in.limits = m_limits;
   return in;
 }
 
@@ -455,7 +464,9 @@ void BarChart::paintChart(QPainter& p) const {
           p.fillRect(c.x, c.spanTop, c.width, c.spanBottom - c.spanTop, kSpanColour);
         }
       }
+      paintBeyondLimits(p, g);
     }
+    paintLimits(p, g);
     p.setPen(axisColour);
     const int baseline = g.top + g.height;
     for (const ChartGeometry::Mark& tick : g.ticks) {
@@ -477,6 +488,26 @@ void BarChart::paintChart(QPainter& p) const {
   }
 }
 
+void BarChart::paintBeyondLimits(QPainter& p, const ChartGeometry& g) const {
+  for (const ChartGeometry::Strip& s : g.beyond) {
+    p.fillRect(s.x, s.top, s.width, s.bottom - s.top, s.red ? kRedLimitColour : kYellowLimitColour);
+  }
+}
+
+void BarChart::paintLimits(QPainter& p, const ChartGeometry& g) const {
+  const std::pair<const std::optional<double>&, const QColor&> lines[] = {
+      {m_limits.yellowLow, kYellowLimitColour},
+      {m_limits.yellowHigh, kYellowLimitColour},
+      {m_limits.redLow, kRedLimitColour},
+      {m_limits.redHigh, kRedLimitColour}};
+  for (const auto& [limit, colour] : lines) {
+    if (!limit || *limit < g.axis.min || *limit > g.axis.max) continue;
+    const int y = static_cast<int>(std::lround(g.mapValueToY(*limit)));
+    p.setPen(QPen(colour, 1, Qt::DashLine));
+    p.drawLine(g.left, y, g.left + g.width - 1, y);
+  }
+}
+
 void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
   // The band of a column's values first, then the line through its first and last row (a
   // single row: its middle), so the line stays on top and no spike inside a column is lost.
@@ -492,6 +523,7 @@ void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
     line.append(QPointF(c.x + 0.5, y(c.firstRow)));
     line.append(QPointF(c.x + c.width - 0.5, y(c.lastRow)));
   }
+  paintBeyondLimits(p, g);
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(kBarColour, 1.5));

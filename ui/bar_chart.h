@@ -46,6 +46,11 @@ class BarChart : public QWidget {
   void setFitted(bool fitted);
   bool fitted() const { return m_fitted; }
 
+  // The limits of the series: drawn as thin dashed lines, and what lies beyond them in their
+  // colour.
+  void setLimits(const ChannelLimits& limits);
+  const ChannelLimits& limits() const { return m_limits; }
+
   // Discards or adds rows so that exactly rowCount are shown; added rows are empty.
   void setRowCount(int rowCount);
   int rowCount() const { return static_cast<int>(m_values.size()); }
@@ -116,9 +121,12 @@ class BarChart : public QWidget {
   ChartGeometry::Input layoutInput() const;
 
   void paintFitted(QPainter& p, const ChartGeometry& g) const;
+  void paintLimits(QPainter& p, const ChartGeometry& g) const;
+  void paintBeyondLimits(QPainter& p, const ChartGeometry& g) const;
 
   bool m_autoSpacing = true;
   bool m_fitted = false;
+  ChannelLimits m_limits;
   QAction* m_fitAction = nullptr;
   int m_divisionsPerLabel = 1;
   int m_divisionsPerTick = 1;

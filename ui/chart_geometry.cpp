@@ -145,6 +145,7 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   if (g.shown.count <= 0) g.shown = {0, g.rowCount};
 
   g.fitted = input.fitted;
+  g.limits = input.limits;
   g.axis = valueAxis(values, g.shown, g.fitted);
 
   const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
@@ -196,6 +197,24 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
       }
       c.lastRow = g.shown.first + static_cast<int>(row - 1);
       finish(c);
+    }
+  }
+
+  // What lies beyond a limit: above a high one from the limit up, below a low one down.
+  for (const bool red : {false, true}) {
+    const std::optional<double> low = red ? input.limits.redLow : input.limits.yellowLow;
+    const std::optional<double> high = red ? input.limits.redHigh : input.limits.yellowHigh;
+    if (!low && !high) continue;
+    for (const Column& c : g.columns) {
+      const double bottom = g.fitted ? c.low : std::min(c.low, 0.0);
+      const double top = g.fitted ? c.high : std::max(c.high, 0.0);
+      const auto strip = [&](double from, double to) {
+        const int y0 = pixelY(to);
+        Strip s{c.x, c.width, y0, std::max(pixelY(from), y0 + 1), red};
+        g.beyond.push_back(s);
+      };
+      if (high && c.high > *high) strip(std::max(*high, bottom), top);
+      if (low && c.low < *low) strip(bottom, std::min(*low, top));
     }
   }
 

@@ -3,6 +3,8 @@
 #include <span>
 #include <vector>
 
+#include "telemetry/channel_limits.h"
+
 namespace twk {
 
 // Where the bar chart draws what: pixel positions of the bars, the category labels and ticks
@@ -64,6 +66,17 @@ struct ChartGeometry {
     Range shown;
     // Fitted to the values shown, drawn as a line with a band, instead of bars from zero.
     bool fitted = false;
+    ChannelLimits limits = {};
+  };
+
+  // The part of a column's bar (or band) beyond a limit, drawn in the limit's colour; a red
+  // strip lies over the yellow one of the same column.
+  struct Strip {
+    int x = 0;
+    int width = 1;
+    int top = 0;
+    int bottom = 0;  // top < bottom
+    bool red = false;
   };
 
   int left = 0;
@@ -76,9 +89,11 @@ struct ChartGeometry {
   // rows shown, so that a zoom shows their small changes.
   Axis axis;
   bool fitted = false;
+  ChannelLimits limits;
   std::vector<Column> columns;
   std::vector<Mark> labels;
   std::vector<Mark> ticks;
+  std::vector<Strip> beyond;  // yellow strips first, then red
 
   static Axis niceAxis(double low, double high);
   // About five round steps (1, 2 or 5 times a power of ten) from low to high, both included.

@@ -25,6 +25,7 @@
 #include "ui/client_area.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
+#include "ui/message_box.h"
 #include "ui/option_button.h"
 #include "ui/packet_scroll_bar.h"
 #include "ui/panel_frame.h"
@@ -106,6 +107,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Tarnwick Telemetry Decoder [Ostrel]"));
   setWindowIcon(QIcon(QPixmap::fromImage(satelliteIcon())));
   buildLayout();
+  readLimits();
 }
 
 Form1::~Form1() = default;
@@ -327,6 +329,8 @@ QString Form1::channelCaption(int n) const {
 
 int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   emit decodingStarted();
+  // The limits file is read again at each file, so that an edit shows without a restart.
+  readLimits();
   const int before = m_packets.Packet_Count;
   // A file added to the load shows its path and lines only once it has a line to show.
   LogViewSink sink(
@@ -346,6 +350,54 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   const int added = m_packets.Packet_Count - before;
   if (sink.shown()) showChannels();
   return added;
+}
+
+void Form1::readLimits() {
+  const QString path = limitsFilePath();
+  std::vector<Error> earlier = std::move(m_limits.problems);
+  try {
+    m_limits = readLimitsFile(QFile::encodeName(path).toStdString());
+  } catch (const Error& e) {
+    m_limits = {};
+    m_limits.problems.push_back(e);
+  }
+  // The lines skipped are told once, not at every file of a load.
+  QStringList told;
+  for (const Error& e : m_limits.problems) told += QString::fromStdString(e.what());
+  QStringList before;
+  for (const Error& e : earlier) before += QString::fromStdString(e.what());
+  if (!told.isEmpty() && told != before) {
+    showMessage(
+        this, QStringLiteral("Lines of the limits file skipped:\n") + told.join(QLatin1Char('\n')));
+  }
+  if (m_chart->rowCount() > 0) m_chart->setLimits(chartLimits(m_chartChannel));
+}
+
+ChannelLimits Form1::chartLimits(int channel) const {
+  return channel >= 0 && channel < kChannelCount
+             ? m_limits.channels[static_cast<std::size_t>(channel)]
+             : ChannelLimits{};
+}
+
+void Form1::markLimit(int n, double value) {
+  const LimitCrossed crossed =
+      n < kChannelCount ? crossedLimit(m_limits.channels[static_cast<std::size_t>(n)], value)
+                        : LimitCrossed::None;
+  QLineEdit* field = m_text[n];
+  // Red or amber bold text: the field's light yellow background stays the charted channel's.
+  const QColor colour = crossed == LimitCrossed::None
+                            ? QGuiApplication::palette().color(QPalette::Text)
+                        : isRed(crossed) ? QColor::fromRgb(kRedLimit)
+                                         : QColor::fromRgb(kYellowLimit);
+  if (field->palette().color(QPalette::Text) != colour) {
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Text, colour);
+    field->setPalette(palette);
+    QFont font = field->font();
+    font.setBold(crossed != LimitCrossed::None);
+    field->setFont(font);
+  }
+  field->setStatusTip(QString::fromUtf8(limitText(crossed)));
 }
 
 void Form1::Make_Channels() {
@@ -368,7 +420,10 @@ void Form1::showChannels() {
     Show_Data(1);
   } else {
     // A load without packets shows no values and no chart, rather than an earlier load's.
-    for (int n = 0; n < kChannelCount; ++n) setFieldText(n, QString());
+    for (int n = 0; n < kChannelCount; ++n) {
+      setFieldText(n, QString());
+      markLimit(n, 0);
+    }
     m_chart->setRowCount(0);
     m_chartFrame->setTitle(QStringLiteral("Graph"));
   }
@@ -399,6 +454,7 @@ void Form1::Show_Data(int packet) {
   for (int n = 0; n < kChannelCount; ++n) {
     setFieldText(
         n, QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
+    markLimit(n, row[static_cast<std::size_t>(n)]);
   }
 }
 
@@ -434,6 +490,7 @@ void Form1::Draw_Chart(int channel) {
   m_chartUnit = unit != nullptr ? unit->text() : QString();
   m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
                          QStringLiteral(" ]"));
+  m_chart->setLimits(chartLimits(channel));
   // A zoomed chart keeps its range for the next channel; the spacing follows the rows shown.
   m_chart->setRowCount(count);
   setChartSpacing(m_chart->lastVisibleRow() - m_chart->firstVisibleRow() + 1);
@@ -505,6 +562,9 @@ QString Form1::chartToolTip(int row) const {
   QString text = QStringLiteral("Packet %1: ").arg(m_chart->rowLabel(row)) +
                  QString::fromStdString(generalText(m_chart->value(row), separator));
   if (!m_chartUnit.isEmpty()) text += QLatin1Char(' ') + m_chartUnit;
+  const std::string_view crossed =
+      limitText(crossedLimit(chartLimits(m_chartChannel), m_chart->value(row)));
+  if (!crossed.empty()) text += QStringLiteral(", ") + QString::fromUtf8(crossed);
   if (packet >= 0 && packet <= kMaxPackets) {
     text += QLatin1Char('\n') +
             QString::fromStdString(channelText(

@@ -8,6 +8,7 @@
 #include "core/error.h"
 #include "intake/packet_store.h"
 #include "telemetry/channel_conversion.h"
+#include "telemetry/channel_limits.h"
 
 class QGroupBox;
 class QLabel;
@@ -37,6 +38,9 @@ class Form1 : public QMainWindow {
   static constexpr int kRowCount = 33;
   // The highlight of the charted channel's value field, light yellow.
   static constexpr QRgb kHighlight = 0xFFFFFFC0;
+  // The text of a value outside its limits: red, or amber for a yellow limit.
+  static constexpr QRgb kRedLimit = 0xFFC00000;
+  static constexpr QRgb kYellowLimit = 0xFFB86E00;
 
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
@@ -98,11 +102,17 @@ class Form1 : public QMainWindow {
   // The chart's label and tick spacing for the number of packets it shows.
   void setChartSpacing(int rowsShown);
   double chartValue(int packet) const;
+  // Reads the limits file of the user's configuration folder; tells of lines it skipped.
+  void readLimits();
+  ChannelLimits chartLimits(int channel) const;
+  // Marks value field n red or amber when value lies outside the channel's limits.
+  void markLimit(int n, double value);
   QString chartToolTip(int row) const;
 
   PacketStore m_packets;
   ChannelStore m_values;
   std::vector<Error> m_skippedLines;
+  LimitsTable m_limits;
 
   std::array<OptionButton*, kRowCount> m_option{};
   std::array<QLabel*, kRowCount> m_name{};

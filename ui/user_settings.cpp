@@ -1,6 +1,7 @@
 #include "ui/user_settings.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace twk {
 namespace {
@@ -19,6 +20,11 @@ bool chartFittedSetting() {
 
 void saveChartFittedSetting(bool fitted) {
   store().setValue(kChartFitted, fitted);
+}
+
+QString limitsFilePath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/twk/limits.ini");
 }
 
 }  // namespace twk

@@ -199,6 +199,13 @@ TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
       EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
     }
   }
+  // Below a low limit: the band from the lowest value up to the limit.
+  input.limits.redLow = 3.6;
+  const ChartGeometry limited = ChartGeometry::compute(values, input);
+  ASSERT_EQ(limited.beyond.size(), 1u);
+  EXPECT_EQ(limited.beyond[0].top, std::lround(limited.mapValueToY(3.6)));
+  EXPECT_EQ(limited.beyond[0].bottom, std::lround(limited.mapValueToY(3.5)));
+  input.limits = {};
   input.shown = {2000, 500};  // without the spikes: the axis closes in on the small changes
   const ChartGeometry zoomed = ChartGeometry::compute(values, input);
   EXPECT_NEAR(zoomed.axis.min, 3.848, 1e-9);

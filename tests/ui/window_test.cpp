@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include "telemetry/value_text.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_follow_command.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -104,6 +106,48 @@ TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
   EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
   QTest::keyClick(chart(), Qt::Key_F);  // back to bars, for the other tests too
   EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
+}
+
+// The limits file of the configuration folder marks the panel's values, the chart's bars and
+// its read-out; the lines it cannot read are told in a box once.
+TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
+  const QString limits = limitsFilePath();
+  QDir().mkpath(QFileInfo(limits).absolutePath());
+  {
+    QFile file(limits);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[1]\nyellowHigh=300\nredHigh=600\n[40]\n");
+  }
+  const std::string log =
+      test::writeLog("raac.log", {test::telemetryLine({{35, 1}}), test::telemetryLine({{35, 2}}),
+                                  test::telemetryLine({{35, 3}})});
+  const QStringList boxes = open({log});
+  ASSERT_EQ(boxes.size(), 1);
+  EXPECT_TRUE(boxes[0].contains("limits.ini:4: section [40]")) << boxes[0].toStdString();
+  EXPECT_TRUE(open({log}).isEmpty());  // told once
+
+  // packet: RAAC, its text colour, the chart's read-out
+  const std::tuple<int, const char*, QRgb, const char*> cases[] = {
+      {1, "256", QGuiApplication::palette().color(QPalette::Text).rgba(), "256 mAh\n"},
+      {2, "512", Form1::kYellowLimit, "512 mAh, above yellow high"},
+      {3, "768", Form1::kRedLimit, "768 mAh, above red high"},
+  };
+  const ChartGeometry& g = chart()->geometry();
+  for (const auto& [packet, value, colour, readOut] : cases) {
+    scroll()->setValue(packet);
+    EXPECT_EQ(text1(1), value);
+    auto* field = control<QLineEdit>(QStringLiteral("Text1(1)"));
+    EXPECT_EQ(field->palette().color(QPalette::Text).rgba(), colour) << packet;
+    const ChartGeometry::Column& bar = g.columns[std::size_t(packet - 1)];
+    EXPECT_TRUE(chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)).contains(readOut))
+        << chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)).toStdString();
+  }
+  // Packet 2 has a yellow strip above 300, packet 3 a yellow and a red one above 600.
+  ASSERT_EQ(g.beyond.size(), 3u);
+  EXPECT_EQ(g.beyond[2].red, true);
+  EXPECT_EQ(g.beyond[2].bottom, std::lround(g.mapValueToY(600)));
+  EXPECT_EQ(g.beyond[0].bottom, std::lround(g.mapValueToY(300)));
+  QFile::remove(limits);
 }
 
 TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
