@@ -35,6 +35,10 @@ CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOpti
   m_jobs.resize(threads + kSpareJobs);
   m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
   const std::size_t keptTextBytes = kKeptTexts / threads;
+  if (threads == 1) {
+    m_inline = std::make_unique<CsvRowFormatter>(m_separator, keptTextBytes);
+    return;
+  }
   for (unsigned i = 0; i < threads; ++i) {
     m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
   }
@@ -149,6 +153,19 @@ std::uint64_t CsvConverter::convertLog(const std::string& path) {
         while (m_collected < m_submitted) collect(progress);
         throw Error(ErrorKind::ReadFailed, progress.name, progress.lines + 1,
                     systemReason(job.input.readError));
+      }
+      if (m_inline) {  // decoded here and written at once: the chunks keep their order
+        job.failure = nullptr;
+        try {
+          convertChunk(job, *m_inline);
+        } catch (...) {
+          job.failure = std::current_exception();
+        }
+        job.done = true;
+        ++m_submitted;
+        ++m_taken;
+        collect(progress);
+        continue;
       }
       {
         const std::lock_guard lock(m_mutex);
