@@ -3,12 +3,14 @@
 # from its committed corpus; then merges what found new coverage back into fuzz/corpus/NAME (only
 # those inputs, named by their SHA-1 as libFuzzer names them) and prints the executions and the
 # rate of each entry point and the total. Inputs that broke a check are kept in
-# build/fuzz/findings/ and named at the end; the status is then 1.
+# build/fuzz/findings/ (emptied at the start) and named at the end; the status is then 1.
 #
 #   tools/fuzz_campaign.sh SECONDS_PER_ENTRY_POINT [NAME...]
 #
-# Builds the `fuzz` preset first (clang with libFuzzer). Extra libFuzzer flags can be given in
-# TWK_FUZZ_FLAGS, for example "-jobs=2 -workers=2" on a machine of one's own.
+# Builds the `fuzz` preset first (clang with libFuzzer). New inputs are kept to 4 KB, so that the
+# corpus stays small and quick to replay (the committed corpus holds the few longer logs the
+# long-line rules need). Extra libFuzzer flags can be given in TWK_FUZZ_FLAGS, which come last
+# and so win, for example "-max_len=200000" or "-jobs=2 -workers=2" on a machine of one's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +24,7 @@ cmake --build --preset fuzz
 
 work=build/fuzz/campaign
 findings=build/fuzz/findings
-rm -rf "$work"
+rm -rf "$work" "$findings"
 mkdir -p "$work" "$findings"
 status=0
 total=0
@@ -39,12 +41,14 @@ for name in "${names[@]}"; do
   # libFuzzer writes what it finds into the first folder and leaves the others as they are.
   # shellcheck disable=SC2086
   "$program" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/$name-" \
-    ${TWK_FUZZ_FLAGS:-} "$fresh" "${seeds[@]}" >"$work/$name.log" 2>&1 || status=1
+    -max_len=4096 ${TWK_FUZZ_FLAGS:-} "$fresh" "${seeds[@]}" >"$work/$name.log" 2>&1 || status=1
   runs=$(grep -oP 'stat::number_of_executed_units:\s*\K[0-9]+' "$work/$name.log" | tail -1)
   elapsed=$(grep -oP 'stat::average_exec_per_sec:\s*\K[0-9]+' "$work/$name.log" | tail -1)
 
   before=$(find "$corpus" -type f | wc -l)
-  "$program" -merge=1 "$corpus" "$fresh" >"$work/$name.merge.log" 2>&1 ||
+  # Merging runs every input again; one that fails is left out (it is a finding already).
+  "$program" -merge=1 -artifact_prefix="$work/$name-merge-" "$corpus" "$fresh" \
+    >"$work/$name.merge.log" 2>&1 ||
     { cat "$work/$name.merge.log" >&2; status=1; }
   after=$(find "$corpus" -type f | wc -l)
 
