@@ -1,7 +1,7 @@
 // A whole log through the chunked converter and through the straightforward decoder: the rows and
 // the error must be the same bytes. The first byte picks the chunk size (down to one character,
-// so that chunk edges fall everywhere in a short log), the separator, and for one input in eight the thread
-// pool instead of the caller's thread.
+// so that chunk edges fall everywhere in a short log), the separator, and for one input in eight
+// the thread pool instead of the caller's thread.
 //
 // The converters are kept from input to input, as twk-csv keeps one for all its logs, so that an
 // input costs no thread starts; what one log leaves behind in a converter must not change the

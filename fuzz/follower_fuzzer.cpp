@@ -180,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.pathFd = openNew(files.path);
   LogFollower follower(files.path);
   RowSink sink;
-  std::string expected;  // the rows of the files given up, and of the followed one's lines
+  std::string expected;   // the rows of the files given up, and of the followed one's lines
   bool finished = false;  // a line too long ended the following, and expected holds all
 
   // One look: what the model expects, then what the follower gives. False where the script ends:
@@ -234,9 +234,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool told = true;
   while (told && !script.done()) {
     switch (script.next() % 8) {
-      case 0:
-        files.append(script.lines());
-        break;
+      case 0: files.append(script.lines()); break;
       case 1: {  // a line written in part; the rest comes first in the next append
         const std::string text = script.line();
         const std::size_t part = script.next() % text.size();
@@ -244,24 +242,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         files.pending = text.substr(part);
         break;
       }
-      case 2:
-        files.append(script.fragment());
-        break;
-      case 3:
-        files.truncate(files.pathText.size() * script.next() / 256);
-        break;
+      case 2: files.append(script.fragment()); break;
+      case 3: files.truncate(files.pathText.size() * script.next() / 256); break;
       case 4:
         files.truncate(files.pathText.size() * script.next() / 256);
         files.append(script.lines());
         break;
-      case 5:
-        files.replace(script.next() % 4 == 0 ? std::string() : script.lines());
-        break;
-      case 6:
-        files.appendToOld(script.lines());
-        break;
-      default:
-        told = look();
+      case 5: files.replace(script.next() % 4 == 0 ? std::string() : script.lines()); break;
+      case 6: files.appendToOld(script.lines()); break;
+      default: told = look();
     }
   }
   if (told) look();
