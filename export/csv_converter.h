@@ -71,8 +71,8 @@ class CsvConverter {
   Writer m_write;
   std::string m_separator;
   std::size_t m_chunkSize = 0;
-  std::vector<Job> m_jobs;  // a ring: job n lives at n % size
-  std::vector<std::thread> m_threads;        // none where the caller's thread decodes
+  std::vector<Job> m_jobs;                    // a ring: job n lives at n % size
+  std::vector<std::thread> m_threads;         // none where the caller's thread decodes
   std::unique_ptr<CsvRowFormatter> m_inline;  // the caller's formatter, then
   std::mutex m_mutex;
   std::condition_variable m_queued;
