@@ -37,7 +37,12 @@ CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOpti
   threads = std::clamp(threads, 1u, kMaxThreads);
   m_jobs.resize(threads + kSpareJobs);
   m_chunkSize = std::min(options.chunkSize, kTextInFlight / m_jobs.size());
-  startThreads(threads, kKeptTexts / threads);
+  const std::size_t keptTextBytes = kKeptTexts / threads;
+  if (threads == 1) {
+    m_inline = std::make_unique<CsvRowFormatter>(m_separator, keptTextBytes);
+    return;
+  }
+  startThreads(threads, keptTextBytes);
 }
 
 // Starts the pool; where the system refuses a thread, the ones it gave do the work. Without a
@@ -168,6 +173,19 @@ std::uint64_t CsvConverter::convertLog(const std::string& path) {
         while (m_collected < m_submitted) collect(progress);
         throw Error(ErrorKind::ReadFailed, progress.name, progress.lines + 1,
                     systemReason(job.input.readError));
+      }
+      if (m_inline) {  // decoded here and written at once: the chunks keep their order
+        job.failure = nullptr;
+        try {
+          convertChunk(job, *m_inline, static_cast<bool>(m_skipped));
+        } catch (...) {
+          job.failure = std::current_exception();
+        }
+        job.done = true;
+        ++m_submitted;
+        ++m_taken;
+        collect(progress);
+        continue;
       }
       {
         const std::lock_guard lock(m_mutex);

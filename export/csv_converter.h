@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ struct CsvConverterOptions {
 // it with convertPacket and writing it with appendCsvRow. The log is read in chunks cut at line
 // ends; a pool of threads decodes and formats the chunks, and the rows are written strictly in
 // the order of the log. Only a few chunks are in flight, so memory stays bounded on any input.
+// With one thread the chunks are decoded on the caller's, without handing them over. One
+// converter may convert any number of logs, one after the other.
 class CsvConverter {
  public:
   using Writer = std::function<void(std::string_view text)>;
@@ -76,8 +79,9 @@ class CsvConverter {
   std::string m_separator;
   std::function<void(const Error&)> m_skipped;
   std::size_t m_chunkSize = 0;
-  std::vector<Job> m_jobs;  // a ring: job n lives at n % size
-  std::vector<std::thread> m_threads;
+  std::vector<Job> m_jobs;                    // a ring: job n lives at n % size
+  std::vector<std::thread> m_threads;         // none where the caller's thread decodes
+  std::unique_ptr<CsvRowFormatter> m_inline;  // the caller's formatter, then
   std::mutex m_mutex;
   std::condition_variable m_queued;
   std::condition_variable m_finished;

@@ -12,7 +12,9 @@
 namespace twk {
 namespace {
 
-constexpr std::size_t kBufferSize = 256 * 1024;
+// Big enough that a read costs nothing next to decoding what it brings, small enough that the
+// allocator keeps it in its pools instead of mapping fresh memory for every file opened.
+constexpr std::size_t kBufferSize = 64 * 1024;
 
 // The first CR or LF in [p, end), or end. Looks at eight bytes at a time.
 const char* findLineEnd(const char* p, const char* end) {
@@ -33,7 +35,7 @@ const char* findLineEnd(const char* p, const char* end) {
 }  // namespace
 
 LineReader::LineReader(int fd, std::string name)
-    : m_fd(fd), m_name(std::move(name)), m_buffer(kBufferSize) {}
+    : m_fd(fd), m_name(std::move(name)), m_buffer(new char[kBufferSize]) {}
 
 std::size_t LineReader::readSome(char* into, std::size_t size) {
   for (;;) {
@@ -47,10 +49,10 @@ std::size_t LineReader::readSome(char* into, std::size_t size) {
 // The first read decides how the bytes are read: a byte-order mark can only stand at the start.
 void LineReader::detectByteOrderMark() {
   m_started = true;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.data());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.get());
   // Read until three bytes are there or the input ends, so a short first read cannot hide a mark.
   while (m_end < 3) {
-    const std::size_t got = readSome(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    const std::size_t got = readSome(m_buffer.get() + m_end, kBufferSize - m_end);
     if (got == 0) break;
     m_end += got;
   }
@@ -59,9 +61,9 @@ void LineReader::detectByteOrderMark() {
   } else if (m_end >= 2 &&
              ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
     m_encoding = bytes[0] == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
-    m_raw.assign(m_buffer.size(), 0);
+    m_raw.assign(kBufferSize, 0);
     m_rawKept = m_end - 2;
-    std::copy(m_buffer.begin() + 2, m_buffer.begin() + static_cast<std::ptrdiff_t>(m_end),
+    std::copy(m_buffer.get() + 2, m_buffer.get() + static_cast<std::ptrdiff_t>(m_end),
               m_raw.begin());
     m_pos = 0;
     m_end = decodeUtf16(m_rawKept);
@@ -88,7 +90,7 @@ bool LineReader::fill() {
   for (;;) {
     m_pos = 0;
     if (m_encoding == Encoding::Bytes) {
-      m_end = readSome(m_buffer.data(), m_buffer.size());
+      m_end = readSome(m_buffer.get(), kBufferSize);
       if (m_end == 0) m_eof = true;
     } else {
       const std::size_t got = readSome(m_raw.data() + m_rawKept, m_raw.size() - m_rawKept);
@@ -166,8 +168,8 @@ bool LineReader::read(LogLine& line, bool waitForLineEnd) {
       }
     }
     m_inLine = true;
-    const char* begin = m_buffer.data() + m_pos;
-    const char* end = m_buffer.data() + m_end;
+    const char* begin = m_buffer.get() + m_pos;
+    const char* end = m_buffer.get() + m_end;
     const char* eol = findLineEnd(begin, end);
     const auto count = static_cast<std::size_t>(eol - begin);
     if (eol == end) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,7 @@ class LineReader {
 
   int m_fd;
   std::string m_name;
-  std::vector<char> m_buffer;
+  std::unique_ptr<char[]> m_buffer;  // not cleared: only what was read is looked at
   std::size_t m_pos = 0;
   std::size_t m_end = 0;
   bool m_eof = false;

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 time locales
-  dpkg-dev file desktop-file-utils man-db
+  dpkg-dev file desktop-file-utils man-db lintian appstream
   xvfb xdotool openbox imagemagick
 )
 

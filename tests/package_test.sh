@@ -2,13 +2,15 @@
 # Builds the Debian package of the build folder given, unpacks it into a scratch root and checks
 # what a user gets: both programs run from there (the window's without a display), the manual
 # pages render without warnings and cover every long option --help lists, the desktop entry
-# validates and names the installed program and icon, and Depends holds what dpkg-shlibdeps
-# found. Exits 77 (skipped) only when a tool is missing.
+# validates and names the installed program and icons, the AppStream metadata validates and names
+# the entry and both programs, Depends holds what dpkg-shlibdeps found, and lintian finds nothing
+# to object to. Exits 77 (skipped) only when a tool is missing.
 set -euo pipefail
 build=$1
 version=$2
 
-for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate man; do
+for tool in cpack dpkg-deb dpkg-shlibdeps dpkg-parsechangelog file desktop-file-validate man \
+  appstreamcli lintian; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
@@ -56,5 +58,39 @@ program=$(cut -d' ' -f1 <<<"${exec_line#Exec=}")
 [[ -x $root/usr/bin/$program ]] || fail "$exec_line: no such program"
 icon=$(grep '^Icon=' "$entry" | cut -d= -f2)
 [[ -f $root/usr/share/icons/hicolor/64x64/apps/$icon.png ]] || fail "no icon $icon.png"
+[[ -f $root/usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "no icon $icon.svg"
+
+metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
+[[ ${#metainfo[@]} -eq 1 && -f ${metainfo[0]} ]] || fail "metainfo files: ${metainfo[*]}"
+report=$(appstreamcli validate --no-net --pedantic "${metainfo[0]}" 2>&1) ||
+  fail "appstream metadata: $report"
+for provided in "<launchable type=\"desktop-id\">$(basename "$entry")<" \
+  "<binary>twk-decoder<" "<binary>twk-csv<" "<release version=\"$version\""; do
+  grep -qF "$provided" "${metainfo[0]}" || fail "the metainfo lacks $provided"
+done
+
+# The changelog's newest entry is this version's, so a new version cannot ship without one.
+doc=$root/usr/share/doc/twk-decoder
+[[ -f $doc/copyright ]] || fail "no copyright file"
+gzip -dc "$doc/changelog.gz" >"$work/changelog"
+logged=$(dpkg-parsechangelog -l "$work/changelog" -S Version) ||
+  fail "changelog.gz does not parse"
+[[ $logged == "$version" ]] || fail "the changelog's newest entry is $logged, not $version"
+
+# Every error and warning fails; of the informational and pedantic tags only those listed are
+# expected, each for its reason:
+#   (none so far)
+kept=()
+lintian -I --pedantic --no-cfg --tag-display-limit 0 "$deb" >"$work/lintian.txt" \
+  2>"$work/lintian.err" || true
+grep -v '^running with root privileges' "$work/lintian.err" >>"$work/lintian.txt" || true
+while read -r level _ tag _; do
+  case $level in
+    E: | W:) fail "lintian: $(cat "$work/lintian.txt")" ;;
+    I: | P:) [[ " ${kept[*]} " == *" $tag "* ]] || fail "lintian: $(cat "$work/lintian.txt")" ;;
+    N: | "") ;;
+    *) fail "lintian said: $(cat "$work/lintian.txt")" ;;
+  esac
+done <"$work/lintian.txt"
 
 echo "1 passed, 0 failed"

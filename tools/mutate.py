@@ -501,6 +501,17 @@ MUTANTS = [
     ("rows-after-error", "export/csv_converter.cpp",
      "if (!readOn) return;", "if (!readOn) continue;",
      "twk-csv writes rows of the lines after a line too long"),
+    ("one-thread-separator", "export/csv_converter.cpp",
+     "m_inline = std::make_unique<CsvRowFormatter>(m_separator, keptTextBytes);",
+     "m_inline = std::make_unique<CsvRowFormatter>(\".\", keptTextBytes);",
+     "twk-csv on one processor core writes 12.5 where the locale writes 12,5"),
+    # the package
+    ("desktop-no-keywords", "app/twk-decoder.desktop",
+     "Keywords=telemetry;satellite;decoder;CSV;log;", "X-Keywords=telemetry;satellite;decoder;CSV;log;",
+     "a desktop search for telemetry or CSV does not find the window"),
+    ("no-bind-now", "cmake/hardening.cmake",
+     "add_link_options(LINKER:-z,relro LINKER:-z,now)", "add_link_options(LINKER:-z,relro)",
+     "the installed programs' relocations stay writable until each symbol is first used"),
     # tools
     ("loggen-fb-as-db", "tools/frame_text.cpp",
      "return 0xDE;  // not DB", "return 0xDB;  // not DB",

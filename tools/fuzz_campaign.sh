@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Runs every fuzz entry point for the given time, one after the other on one core each, starting
+# from its committed corpus; then merges what found new coverage back into fuzz/corpus/NAME (only
+# those inputs, named by their SHA-1 as libFuzzer names them) and prints the executions and the
+# rate of each entry point and the total. Inputs that broke a check are kept in
+# build/fuzz/findings/ (emptied at the start) and named at the end; the status is then 1.
+#
+#   tools/fuzz_campaign.sh SECONDS_PER_ENTRY_POINT [NAME...]
+#
+# Builds the `fuzz` preset first (clang with libFuzzer). New inputs are kept to 4 KB, so that the
+# corpus stays small and quick to replay (the committed corpus holds the few longer logs the
+# long-line rules need). Extra libFuzzer flags can be given in TWK_FUZZ_FLAGS, which come last
+# and so win, for example "-max_len=200000" or "-jobs=2 -workers=2" on a machine of one's own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:?usage: tools/fuzz_campaign.sh SECONDS [NAME...]}
+shift
+names=("$@")
+[[ ${#names[@]} -gt 0 ]] || names=(number_text converter follower)
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+
+work=build/fuzz/campaign
+findings=build/fuzz/findings
+rm -rf "$work" "$findings"
+mkdir -p "$work" "$findings"
+status=0
+total=0
+printf '%-12s %14s %10s %8s\n' "entry point" executions "per second" "new" >"$work/summary"
+for name in "${names[@]}"; do
+  program=build/fuzz/fuzz/twk_fuzz_$name
+  corpus=fuzz/corpus/$name
+  fresh=$work/$name
+  mkdir -p "$fresh"
+  # The converter also starts from the single lines and whole files gathered for it.
+  seeds=("$corpus")
+  [[ $name == converter ]] && seeds+=(fuzz/corpus/file fuzz/corpus/line)
+
+  # libFuzzer writes what it finds into the first folder and leaves the others as they are.
+  # shellcheck disable=SC2086
+  "$program" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/$name-" \
+    -max_len=4096 ${TWK_FUZZ_FLAGS:-} "$fresh" "${seeds[@]}" >"$work/$name.log" 2>&1 || status=1
+  runs=$(grep -oP 'stat::number_of_executed_units:\s*\K[0-9]+' "$work/$name.log" | tail -1)
+  elapsed=$(grep -oP 'stat::average_exec_per_sec:\s*\K[0-9]+' "$work/$name.log" | tail -1)
+
+  before=$(find "$corpus" -type f | wc -l)
+  # Merging runs every input again; one that fails is left out (it is a finding already).
+  "$program" -merge=1 -artifact_prefix="$work/$name-merge-" "$corpus" "$fresh" \
+    >"$work/$name.merge.log" 2>&1 ||
+    { cat "$work/$name.merge.log" >&2; status=1; }
+  after=$(find "$corpus" -type f | wc -l)
+
+  printf '%-12s %14s %10s %8s\n' "$name" "${runs:-?}" "${elapsed:-?}" "$((after - before))" \
+    >>"$work/summary"
+  total=$((total + ${runs:-0}))
+done
+printf '%-12s %14s\n' total "$total" >>"$work/summary"
+cat "$work/summary"
+
+if compgen -G "$findings/*" >/dev/null; then
+  echo "findings (the logs are in $work):"
+  ls -1 "$findings"
+  status=1
+fi
+exit "$status"
