@@ -276,6 +276,15 @@ std::string SecToTime(std::int64_t s) {
          twoDigitsText(seconds);
 }
 
+std::string shortTimeText(double count) {
+  const std::string full = timeText(count, ".");
+  const std::size_t arrow = full.find("=> ");
+  std::string clock = arrow == std::string::npos ? full : full.substr(arrow + 3);
+  // "2d 14:05:59" loses its seconds; a count that is no clock stays as it is.
+  if (clock.size() > 3 && clock.find('d') != std::string::npos) clock.resize(clock.size() - 3);
+  return clock;
+}
+
 std::string timeText(double count, std::string_view separator) {
   const double seconds = count / 384;
   const double whole = roundHalfEven(seconds);

@@ -31,6 +31,9 @@ std::string hexText(double x);
 std::string SecToTime(std::int64_t seconds);
 // The on-board time count (1/384 s): "3215.02 sec  => 0d 00:53:35".
 std::string timeText(double count, std::string_view separator);
+// The clock part of timeText to the minute, for the chart's labels: "2d 14:05"; a count too
+// large for a clock gives the whole seconds.
+std::string shortTimeText(double count);
 
 // The value panel's text of channel n.
 std::string channelText(int channel, double x, std::string_view separator);

@@ -82,6 +82,13 @@ BarChart::BarChart(QWidget* parent) : QWidget(parent) {
     setFitted(on);
     emit fittedToggled(on);
   });
+  m_timeAction = m_menu->addAction(QStringLiteral("Label by On-board Time"));
+  m_timeAction->setObjectName(QStringLiteral("LabelByTime"));
+  m_timeAction->setCheckable(true);
+  connect(m_timeAction, &QAction::triggered, this, [this](bool on) {
+    setTimeLabels(on);
+    emit timeLabelsToggled(on);
+  });
   m_menu->addSeparator();
   QAction* copy = m_menu->addAction(QStringLiteral("Copy Chart"), this,
                                     [this] { QApplication::clipboard()->setImage(picture()); });
@@ -96,6 +103,22 @@ void BarChart::setFitted(bool fitted) {
   if (fitted == m_fitted) return;
   m_fitted = fitted;
   changed();
+}
+
+void BarChart::setTimeLabels(bool on) {
+  m_timeAction->setChecked(on);
+  if (on == m_timeLabels) return;
+  m_timeLabels = on;
+  changed();
+}
+
+void BarChart::setTimeLabelSource(std::function<QString(int)> source) {
+  m_timeLabelSource = std::move(source);
+  changed();
+}
+
+QString BarChart::categoryLabel(int row) const {
+  return m_timeLabels && m_timeLabelSource ? m_timeLabelSource(row) : rowLabel(row);
 }
 
 void BarChart::setLimits(const ChannelLimits& limits) {
@@ -244,6 +267,15 @@ ChartGeometry::Input BarChart::layoutInput() const {
     if (longest == nullptr || label.size() > longest->size()) longest = &label;
   }
   if (longest != nullptr) in.labelWidth = metrics.horizontalAdvance(*longest);
+  if (m_timeLabels && m_timeLabelSource) {
+    // A clock reset brings shorter times after longer ones: the longest of all is measured.
+    QString longestTime;
+    for (int row = 1; row <= rowCount(); ++row) {
+      QString label = categoryLabel(row);
+      if (label.size() > longestTime.size()) longestTime = std::move(label);
+    }
+    in.labelWidth = metrics.horizontalAdvance(longestTime);
+  }
   in.shown = m_shown;
   in.fitted = m_fitted;
   in.limits = m_limits;
@@ -474,7 +506,7 @@ void BarChart::paintChart(QPainter& p) const {
       p.drawLine(x, baseline, x, baseline + kTickLength);
     }
     for (const ChartGeometry::Mark& label : g.labels) {
-      const QString& text = m_labels[label.row];
+      const QString text = categoryLabel(label.row + 1);
       const int w = metrics.horizontalAdvance(text);
       p.drawText(QRect(static_cast<int>(label.x) - w / 2 - 1, baseline + kTickLength, w + 2,
                        metrics.height()),

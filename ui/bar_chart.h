@@ -51,6 +51,14 @@ class BarChart : public QWidget {
   void setLimits(const ChannelLimits& limits);
   const ChannelLimits& limits() const { return m_limits; }
 
+  // Label by On-board Time: the categories are named by what source gives for a row (1-based)
+  // instead of by their row labels, with the same spacing; the bars stay one per row.
+  void setTimeLabels(bool on);
+  bool timeLabels() const { return m_timeLabels; }
+  void setTimeLabelSource(std::function<QString(int row)> source);
+  // The text under the category of row (1-based) as the chart draws it.
+  QString categoryLabel(int row) const;
+
   // Discards or adds rows so that exactly rowCount are shown; added rows are empty.
   void setRowCount(int rowCount);
   int rowCount() const { return static_cast<int>(m_values.size()); }
@@ -98,6 +106,7 @@ class BarChart : public QWidget {
   void visibleRowsChanged(int first, int last);
   // The user chose bars or a fitted line from the menu or with the key F.
   void fittedToggled(bool fitted);
+  void timeLabelsToggled(bool on);
 
  protected:
   bool event(QEvent* event) override;
@@ -126,6 +135,9 @@ class BarChart : public QWidget {
 
   bool m_autoSpacing = true;
   bool m_fitted = false;
+  bool m_timeLabels = false;
+  QAction* m_timeAction = nullptr;
+  std::function<QString(int)> m_timeLabelSource;
   ChannelLimits m_limits;
   QAction* m_fitAction = nullptr;
   int m_divisionsPerLabel = 1;

@@ -239,6 +239,15 @@ void Form1::buildLayout() {
   m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
   m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
   m_chart->setFitted(chartFittedSetting());
+  m_chart->setTimeLabels(chartTimeLabelsSetting());
+  m_chart->setTimeLabelSource([this](int row) {
+    const int packet = m_chart->rowLabel(row).toInt();
+    return packet >= 0 && packet <= kMaxPackets
+               ? QString::fromStdString(
+                     shortTimeText(m_values.Channel_Values[static_cast<std::size_t>(packet)][0]))
+               : QString();
+  });
+  connect(m_chart, &BarChart::timeLabelsToggled, this, &saveChartTimeLabelsSetting);
   connect(m_chart, &BarChart::fittedToggled, this, &saveChartFittedSetting);
 
   m_fileLabel = new QLabel(client);

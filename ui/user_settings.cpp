@@ -11,6 +11,7 @@ QSettings store() {
 }
 
 const QString kChartFitted = QStringLiteral("Chart/fitted");
+const QString kChartTimeLabels = QStringLiteral("Chart/timeLabels");
 
 }  // namespace
 
@@ -20,6 +21,14 @@ bool chartFittedSetting() {
 
 void saveChartFittedSetting(bool fitted) {
   store().setValue(kChartFitted, fitted);
+}
+
+bool chartTimeLabelsSetting() {
+  return store().value(kChartTimeLabels, false).toBool();
+}
+
+void saveChartTimeLabelsSetting(bool on) {
+  store().setValue(kChartTimeLabels, on);
 }
 
 QString limitsFilePath() {

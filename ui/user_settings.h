@@ -11,6 +11,10 @@ namespace twk {
 bool chartFittedSetting();
 void saveChartFittedSetting(bool fitted);
 
+// Label by On-board Time: the chart's categories named by the packets' on-board times.
+bool chartTimeLabelsSetting();
+void saveChartTimeLabelsSetting(bool on);
+
 // The limits file: "twk/limits.ini" in the user's configuration folder.
 QString limitsFilePath();
 

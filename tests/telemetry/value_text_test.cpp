@@ -47,5 +47,17 @@ TEST(ValueText, EachRuleAtItsEdges) {
   }
 }
 
+// The chart's time labels: the panel's clock to the minute.
+TEST(ValueText, ShortTimeIsThePanelsClockToTheMinute) {
+  const std::pair<double, const char*> cases[] = {
+      {(2 * 86400 + 14 * 3600 + 5 * 60 + 59) * 384.0, "2d 14:05"},
+      {0, "0d 00:00"},
+      {-384, "-1d 23:59"},
+      {(123 * 86400.0 + 3600) * 384, "123d 01:00"},
+      {1e30, "2604166666666666535197605888"},  // no clock: the whole seconds
+  };
+  for (const auto& [count, text] : cases) EXPECT_EQ(shortTimeText(count), text) << count;
+}
+
 }  // namespace
 }  // namespace twk

@@ -150,6 +150,37 @@ TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
   QFile::remove(limits);
 }
 
+// Label by On-board Time names the bars by their packets' times, to the minute; a clock reset
+// shows as a jump in the labels with the bars in packet order. The choice outlives the window.
+TEST_F(WindowTest, LabelsByOnBoardTimeJumpAtAClockReset) {
+  const auto at = [](unsigned seconds) {
+    const unsigned count = seconds * 384;
+    return test::telemetryLine({{17, count >> 24},
+                                {18, (count >> 16) & 0xFF},
+                                {19, (count >> 8) & 0xFF},
+                                {20, count & 0xFF}});
+  };
+  const unsigned day = 86400;
+  open({test::writeLog("reset.log",
+                       {at(2 * day + 14 * 3600 + 5 * 60), at(2 * day + 50700), at(60), at(125)})});
+  chart()->findChild<QAction*>(QStringLiteral("LabelByTime"))->trigger();
+  // row: its label with and without times
+  const std::tuple<int, const char*, const char*> cases[] = {
+      {1, "2d 14:05", "1"}, {2, "2d 14:05", "2"}, {3, "0d 00:01", "3"}, {4, "0d 00:02", "4"}};
+  for (const auto& [row, time, number] : cases) {
+    EXPECT_EQ(chart()->categoryLabel(row), time) << row;
+    EXPECT_EQ(chart()->rowLabel(row), number) << row;
+  }
+  const ChartGeometry& g = chart()->geometry();
+  const QString readOut = chart()->toolTipAt(QPoint(g.columns[2].x, g.top + g.height / 2));
+  EXPECT_TRUE(readOut.startsWith("Packet 3: ") && readOut.contains("0d 00:01:00"))
+      << readOut.toStdString();
+  EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
+  chart()->findChild<QAction*>(QStringLiteral("LabelByTime"))->trigger();
+  EXPECT_EQ(chart()->categoryLabel(3), "3");
+  EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
+}
+
 TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   open({test::writeLog("three.log", {test::telemetryLine({{55, 1}}), test::telemetryLine({{56, 2}}),
                                      test::telemetryLine({{56, 3}})})});
