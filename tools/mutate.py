@@ -205,7 +205,7 @@ MUTANTS = [
      "    m_scroll->setValue(1);", "    m_scroll->setValue(m_scroll->value());",
      "a new load keeps the packet position of the load before (2059/5000 instead of 1/5000)"),
     ("empty-load-keeps-values", "ui/form1.cpp",
-     "for (int n = 0; n < kChannelCount; ++n) setFieldText(n, QString());", "",
+     "      setFieldText(n, QString());\n      markLimit(n, 0);", "      markLimit(n, 0);",
      "after a load without packets the panel still shows the values of the load before"),
     ("wide-value-shows-end", "ui/form1.cpp",
      "  field->setCursorPosition(0);\n", "",
