@@ -323,7 +323,7 @@ MUTANTS = [
      "m_report(\"packet \" + std::to_string(m_packet)", "m_report(\"packet \" + std::to_string(m_packet - 1)",
      "twk-csv --limits names the packet before the one outside its limits"),
     ("limit-strip-from-zero", "ui/chart_geometry.cpp",
-     "if (high && c.high > *high) strip(std::max(*high, bottom), top);",
+     "if (high && c.high > *high) strip(g.fitted ? *high : std::max(*high, bottom), top);",
      "if (high && c.high > *high) strip(bottom, top);",
      "a whole bar is coloured instead of its part above the limit"),
     ("limit-panel-unmarked", "ui/form1.cpp",

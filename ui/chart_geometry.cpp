@@ -200,7 +200,8 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
     }
   }
 
-  // What lies beyond a limit: above a high one from the limit up, below a low one down.
+  // What lies beyond a limit: above a high one from the limit up, below a low one down. A bar
+  // is coloured where it passes the limit; a fitted line gets the area between limit and value.
   for (const bool red : {false, true}) {
     const std::optional<double> low = red ? input.limits.redLow : input.limits.yellowLow;
     const std::optional<double> high = red ? input.limits.redHigh : input.limits.yellowHigh;
@@ -213,8 +214,8 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
         Strip s{c.x, c.width, y0, std::max(pixelY(from), y0 + 1), red};
         g.beyond.push_back(s);
       };
-      if (high && c.high > *high) strip(std::max(*high, bottom), top);
-      if (low && c.low < *low) strip(bottom, std::min(*low, top));
+      if (high && c.high > *high) strip(g.fitted ? *high : std::max(*high, bottom), top);
+      if (low && c.low < *low) strip(bottom, g.fitted ? *low : std::min(*low, top));
     }
   }
 
