@@ -42,12 +42,14 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
     // without its end included, since nothing more will be written to it.
     decodeAppended(sink, true);
     open();
+    sink.passStarted();
     change = Change::Replaced;
   } else {
     struct stat open {};
     // A file shorter than what was read of it has been truncated and is being written anew.
     if (::fstat(m_file->fd(), &open) == 0 && open.st_size < ::lseek(m_file->fd(), 0, SEEK_CUR)) {
       restart();
+      sink.passStarted();
       change = Change::Truncated;
     }
   }

@@ -44,6 +44,7 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.Log_FileName = path;
   m_window.Label3()->setText(path);
   m_window.packets().Packet_Count = 0;
+  m_window.packets().setWhenFull(PacketStore::WhenFull::DropOldest);
   const std::string name = QFile::encodeName(path).toStdString();
   LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1());
   try {
@@ -62,6 +63,7 @@ void LogFollowCommand::follow(const QString& path) {
   // Unlike other loads, following starts at the newest packet.
   if (m_window.packets().Packet_Count > 0) m_window.showPacket(m_window.packets().Packet_Count);
   m_path = path;
+  m_note.clear();
   m_watcher.addPath(path);
   m_watcher.addPath(QFileInfo(path).absolutePath());
   m_fallback.start();
@@ -83,14 +85,15 @@ void LogFollowCommand::stop() {
 
 void LogFollowCommand::showFollowing(const QString& note) {
   QString text = QStringLiteral("Following ") + m_path;
-  if (!note.isEmpty()) text += QStringLiteral(" (") + note + QLatin1Char(')');
-  m_window.Label3()->setText(text);
+  if (!note.isEmpty()) m_note = note;
+  if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
+  m_window.Label3()->setText(text + m_window.heldNote());
 }
 
 void LogFollowCommand::readAppended() {
   if (!m_follower) return;
   PacketStore& store = m_window.packets();
-  const int before = store.Packet_Count;
+  const std::int64_t before = store.lastNumber();
   LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never);
   LogFollower::Change change = LogFollower::Change::None;
   try {
@@ -111,7 +114,8 @@ void LogFollowCommand::readAppended() {
   } else if (change == LogFollower::Change::Replaced) {
     showFollowing(QStringLiteral("replaced at %1, the new file read from its start").arg(at));
   }
-  if (store.Packet_Count > before) m_window.appendPackets(before + 1);
+  if (store.lastNumber() > before) m_window.appendPackets(before + 1);
+  if (!m_window.heldNote().isEmpty()) showFollowing();
 }
 
 }  // namespace twk

@@ -44,6 +44,7 @@ class LogFollowCommand : public QObject {
   Form1& m_window;
   FileChooser m_chooser;
   QString m_path;
+  QString m_note;  // what the file label adds: the last time the log was emptied or replaced
   std::unique_ptr<LogFollower> m_follower;
   QFileSystemWatcher m_watcher;
   // Where a file system sends no change events (network folders), the file is looked at
