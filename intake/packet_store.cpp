@@ -66,6 +66,12 @@ PacketBytes& PacketStore::append() {
   return block[at % m_blockSize];
 }
 
+void PacketStore::keepFirst(int rows) {
+  Packet_Count = std::clamp(rows, 0, Packet_Count);
+  while (!m_passStarts.empty() && m_passStarts.back() > lastNumber()) m_passStarts.pop_back();
+  m_passPending = false;
+}
+
 int PacketStore::rowOf(std::int64_t number) const {
   if (number < firstNumber() || number > lastNumber()) return 0;
   return static_cast<int>(number - firstNumber() + 1);

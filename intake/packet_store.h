@@ -64,6 +64,9 @@ class PacketStore {
   // The row of packet number, 0 when it is not held.
   int rowOf(std::int64_t number) const;
 
+  // Keeps rows 1..rows only, the newer packets dropped.
+  void keepFirst(int rows);
+
   // The next packet appended is the first of a new pass (a followed log emptied or replaced).
   void markPassStart() { m_passPending = Packet_Count > 0; }
   // The rows held whose packet is the first of a new pass, in order.

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "core/error.h"
+#include "export/store_loader.h"
 #include "intake/log_decoder.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
@@ -331,7 +332,11 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
       m_packets, *m_fileLabel, *m_log,
       whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart);
   try {
-    decodeLog(QFile::encodeName(Log_FileName).toStdString(), sink);
+    const std::string path = QFile::encodeName(Log_FileName).toStdString();
+    // The chunked path takes the usual logs; the line decoder stops at what it does not take.
+    if (!loadLogInChunks(path, sink, m_packets, LogViewSink::kMostLinesShown)) {
+      decodeLog(path, sink);
+    }
   } catch (const Error&) {
     sink.flush();
     // The packets stored before the failure are shown as after a whole file. A file that never
