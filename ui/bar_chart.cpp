@@ -243,8 +243,8 @@ ChartGeometry::Input BarChart::layoutInput() const {
   // The value axis labels decide the left margin, so its steps are known before the layout.
   int valueLabelWidth = 0;
   if (rowCount() > 0) {
-    const auto [low, high] = std::minmax_element(values().begin(), values().end());
-    const ChartGeometry::Axis axis = ChartGeometry::niceAxis(*low, *high);
+    const auto [low, high] = ChartGeometry::lowAndHigh(values());
+    const ChartGeometry::Axis axis = ChartGeometry::niceAxis(low, high);
     const QLocale locale = axisLocale();
     for (const double tick : axis.ticks()) {
       valueLabelWidth = std::max(
