@@ -84,10 +84,11 @@ void LogFollowCommand::stop() {
 }
 
 void LogFollowCommand::showFollowing(const QString& note) {
-  QString text = QStringLiteral("Following ") + m_path;
+  // How many are held comes first: the note after it may run past the label's end.
+  QString text = QStringLiteral("Following ") + m_path + m_window.heldNote();
   if (!note.isEmpty()) m_note = note;
   if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
-  m_window.Label3()->setText(text + m_window.heldNote());
+  m_window.Label3()->setText(text);
 }
 
 void LogFollowCommand::readAppended() {
