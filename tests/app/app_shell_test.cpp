@@ -75,7 +75,8 @@ TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
     EXPECT_EQ(m_window.packets().capacity(), held) << chosen;
     EXPECT_EQ(count(), std::min(342, held)) << chosen;
     Form1 next;
-    AppShell shell(next, [] { return std::nullopt; }, QString());
+    AppShell shell(
+        next, [] { return std::nullopt; }, QString());
     EXPECT_EQ(next.packets().capacity(), held) << chosen;
   }
   savePacketsHeldSetting(kDefaultPacketsHeld);
