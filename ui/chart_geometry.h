@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace twk {
@@ -76,6 +77,8 @@ struct ChartGeometry {
   std::vector<Mark> ticks;
 
   static Axis niceAxis(double low, double high);
+  // The lowest and the highest value, (0, 0) for none.
+  static std::pair<double, double> lowAndHigh(std::span<const double> values);
   static ChartGeometry compute(std::span<const double> values, const Input& input);
   // The automatic spacing: the smallest of 1, 2, 5, 10, 20, 50, ... categories that leaves
   // room for a label of labelWidth pixels.
