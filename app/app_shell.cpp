@@ -13,6 +13,8 @@
 #include "ui/form2.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_view.h"
+#include "ui/settings_dialog.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 
@@ -25,6 +27,7 @@ AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
       m_export(window, std::move(csvFolder)),
       m_drop(window) {
   buildMenus();
+  window.setPacketsHeld(packetsHeldSetting());
   connect(window.RichTextBox1(), &LogView::filesDropped, this,
           [this](const QMimeData& data) { m_drop.RichTextBox1_OLEDragDrop(data); });
 }
@@ -57,6 +60,8 @@ void AppShell::buildMenus() {
                        &AppShell::MnuStopFollowing_Click, QKeySequence());
   stop->setEnabled(false);
   connect(m_follow, &LogFollowCommand::followingChanged, stop, &QAction::setEnabled);
+  item(file, "MnuSettings", QStringLiteral("Settings\u2026"),
+       [this] { SettingsDialog::edit(m_window); });
   item(file, "MnuExit", QStringLiteral("Exit"), &AppShell::MnuExit_Click,
        QKeySequence(Qt::CTRL | Qt::Key_Q));
 

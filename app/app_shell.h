@@ -15,9 +15,10 @@ namespace twk {
 class Form1;
 
 // What surrounds the main window's work: the menu bar with its commands ("File" with "Open",
-// "Follow Log…", "Stop Following" and "Exit", "TLM File" with "Write CSV File" and "Write CSV
-// File As…", and "Info"), their shortcuts, the log view's drop intake and the about box. It
-// lives as long as the window it is made for, as a child of it.
+// "Follow Log…", "Stop Following", "Settings…" and "Exit", "TLM File" with "Write CSV File" and
+// "Write CSV File As…", and "Info"), their shortcuts, the log view's drop intake and the about
+// box. It applies the user's settings to the window, and lives as long as the window it is made
+// for, as a child of it.
 class AppShell : public QObject {
   Q_OBJECT
 

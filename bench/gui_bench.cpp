@@ -13,7 +13,6 @@
 #include <string>
 
 #include "intake/log_decoder.h"
-#include "telemetry/channel_conversion.h"
 #include "ui/form1.h"
 #include "ui/log_view.h"
 
@@ -55,11 +54,10 @@ BENCHMARK(BM_DecodeIntoWindowPainted)->Unit(benchmark::kMillisecond)->UseRealTim
 // The parts of a load: the core alone, and the log view taking one file's lines.
 void BM_CoreDecodeOnly(benchmark::State& state) {
   auto store = std::make_unique<twk::PacketStore>();
-  auto values = std::make_unique<twk::ChannelStore>();
   for (auto _ : state) {
     store->Packet_Count = 0;
     twk::StoreSink sink(*store);
-    twk::decodeLogIntoStore(log5000(), sink, *store, *values);
+    twk::decodeLog(log5000(), sink);
   }
 }
 BENCHMARK(BM_CoreDecodeOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,6 +1,7 @@
 #include "export/csv_writer.h"
 
 #include "export/atomic_file.h"
+#include "export/csv_row_formatter.h"
 #include "telemetry/value_text.h"
 
 namespace twk {
@@ -41,6 +42,30 @@ void writeCsvFile(const std::string& path, std::span<const std::string> captions
     }
   }
   file.write(text);
+  file.commit();
+}
+
+void writeCsvFile(const std::string& path, std::span<const std::string> captions,
+                  const PacketStore& store, std::string_view separator) {
+  constexpr std::size_t kChunk = 1 << 20;
+  AtomicFile file(path);
+  std::string header;
+  appendCsvHeader(header, captions);
+  file.write(header);
+  CsvRowFormatter formatter{std::string(separator)};
+  std::vector<char> text(kChunk + formatter.rowRoom());
+  char* const begin = text.data();
+  char* out = begin;
+  ChannelBytes bytes;
+  for (int row = 1; row <= store.Packet_Count; ++row) {
+    bytes.at = store.Packet_Bytes(row);
+    out = formatter.writeRow(bytes, out);
+    if (static_cast<std::size_t>(out - begin) >= kChunk) {
+      file.write(std::string_view(begin, static_cast<std::size_t>(out - begin)));
+      out = begin;
+    }
+  }
+  file.write(std::string_view(begin, static_cast<std::size_t>(out - begin)));
   file.commit();
 }
 

@@ -22,5 +22,8 @@ void appendCsvRow(std::string& out, const ChannelRow& values, std::string_view s
 // replaces path only when complete. Throws Error (WriteFailed) and leaves path as it was.
 void writeCsvFile(const std::string& path, std::span<const std::string> captions,
                   std::span<const ChannelRow> rows, std::string_view separator);
+// The same for every packet the store holds, oldest first.
+void writeCsvFile(const std::string& path, std::span<const std::string> captions,
+                  const PacketStore& store, std::string_view separator);
 
 }  // namespace twk

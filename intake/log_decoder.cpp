@@ -46,7 +46,7 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
     sink.lineShown(shown);
     throw Error(
         ErrorKind::TableFull, name, line.number,
-        "packet table full: a load holds at most " + std::to_string(kMaxPackets) + " packets");
+        "packet table full: a load holds at most " + std::to_string(sink.capacity()) + " packets");
   }
   PacketRow& row = sink.nextRow();
   sink.lineShown(shown);
@@ -54,9 +54,9 @@ void decodeLine(const LogLine& line, const std::string& name, PacketSink& sink,
   sink.packetStored();
 }
 
-PacketRow& StoreSink::nextRow() {
-  ++m_store.Packet_Count;
-  return m_store.Packet_Bytes[static_cast<std::size_t>(m_store.Packet_Count)];
+void StoreSink::packetStored() {
+  PacketBytes& bytes = m_store.append();
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(m_row[i]);
 }
 
 }  // namespace twk

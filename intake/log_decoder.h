@@ -32,6 +32,10 @@ class PacketSink {
   // A telemetry line that cannot be stored (LineTooLong), which never becomes a packet. By
   // default the error ends the reading; a sink that reads on past it returns.
   virtual void lineSkipped(const Error& error) { throw error; }
+  // How many packets fit, for the TableFull message.
+  virtual int capacity() const { return kDefaultPacketsHeld; }
+  // A followed log was emptied or replaced: the next packet is the first of the new file.
+  virtual void passStarted() {}
 };
 
 // Decodes the log file at path ("-" reads standard input) into sink. Every file is closed on
@@ -51,20 +55,23 @@ inline constexpr std::string_view kStdinName = "(standard input)";
 // (longLength), else the un-escaped, blank-free length.
 std::string lineTooLongReason(std::uint64_t longLength, std::size_t shownLength);
 
-// A sink that fills a packet store, its count rising from where it stands. The window derives
-// from it to show the file's path and lines.
+// A sink that fills a packet store after the packets it holds, as the store's capacity and
+// rule when full allow. The window derives from it to show the file's path and lines.
 class StoreSink : public PacketSink {
  public:
   explicit StoreSink(PacketStore& store) : m_store(store) {}
 
   void fileStarted(const std::string&) override {}
-  bool hasRoom() const override { return m_store.Packet_Count < kMaxPackets; }
-  PacketRow& nextRow() override;
+  bool hasRoom() const override { return m_store.hasRoom(); }
+  PacketRow& nextRow() override { return m_row; }
   void lineShown(std::string_view) override {}
-  void packetStored() override {}
+  void packetStored() override;
+  int capacity() const override { return m_store.capacity(); }
+  void passStarted() override { m_store.markPassStart(); }
 
  private:
   PacketStore& m_store;
+  PacketRow m_row{};  // the line decoder's row, kept as bytes once stored
 };
 
 }  // namespace twk

@@ -63,11 +63,13 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
     // without its end included, since nothing more will be written to it.
     decodeAppended(sink, true);
     open();
+    sink.passStarted();
     change = Change::Replaced;
   } else if (rewritten()) {
     // Shorter than what was read of it (its last bytes read are gone), or written anew to that
     // size or beyond: truncated, and being written from its start.
     restart();
+    sink.passStarted();
     change = Change::Truncated;
   }
   decodeAppended(sink, false);

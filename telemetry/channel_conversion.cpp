@@ -2,15 +2,18 @@
 
 #include <cstdint>
 
-#include "core/error.h"
+#include <algorithm>
+
+#include "telemetry/channel_inputs.h"
 
 namespace twk {
 namespace {
 
 // Each formula is evaluated left to right as the channel table writes it, in double precision,
 // so that every build gives the same values to the last bit.
+template <typename Bytes>
 struct Packet {
-  const PacketRow& b;
+  const Bytes& b;
 
   double B(int k) const { return b[static_cast<std::size_t>(k)]; }
   // Unsigned big-endian word.
@@ -38,10 +41,9 @@ struct Packet {
   }
 };
 
-}  // namespace
-
-void convertPacket(const PacketRow& bytes, ChannelRow& v) {
-  const Packet p{bytes};
+template <typename Bytes>
+void convertBytes(const Bytes& bytes, ChannelRow& v) {
+  const Packet<Bytes> p{bytes};
   v[0] = p.D(17);
   v[1] = p.W(35);
   v[2] = p.S(37) * 1.5625 / 20;
@@ -70,22 +72,41 @@ void convertPacket(const PacketRow& bytes, ChannelRow& v) {
   v[30] = p.S(81);
 }
 
-void convertPackets(const PacketStore& store, ChannelStore& values) {
-  for (int p = 1; p <= store.Packet_Count; ++p) {
-    const auto row = static_cast<std::size_t>(p);
-    convertPacket(store.Packet_Bytes[row], values.Channel_Values[row]);
-  }
+}  // namespace
+
+void convertPacket(const PacketRow& bytes, ChannelRow& values) {
+  convertBytes(bytes, values);
 }
 
-void decodeLogIntoStore(const std::string& path, StoreSink& sink, const PacketStore& store,
-                        ChannelStore& values) {
-  try {
-    decodeLog(path, sink);
-  } catch (const Error&) {
-    convertPackets(store, values);
-    throw;
+void convertPacket(const PacketBytes& bytes, ChannelRow& values) {
+  convertBytes(bytes, values);
+}
+
+void channelOverPackets(const PacketStore& store, int channel, int first,
+                        std::vector<double>& out) {
+  const ChannelInput& input = channelInputs().at(static_cast<std::size_t>(channel));
+  const auto at = static_cast<std::size_t>(input.position);
+  out.clear();
+  out.reserve(static_cast<std::size_t>(std::max(store.Packet_Count - first + 1, 0)));
+  // A byte channel takes its values from a table of the 256; words and counts are computed.
+  std::array<double, 256> byteValues{};
+  if (input.source == ChannelSource::Byte) {
+    for (std::uint32_t raw = 0; raw < 256; ++raw) byteValues[raw] = channelValue(channel, raw);
   }
-  convertPackets(store, values);
+  for (int row = first; row <= store.Packet_Count; ++row) {
+    const PacketBytes& b = store.Packet_Bytes(row);
+    switch (input.source) {
+      case ChannelSource::Byte: out.push_back(byteValues[b[at]]); break;
+      case ChannelSource::Word:
+        out.push_back(channelValue(channel, std::uint32_t{b[at]} << 8 | b[at + 1]));
+        break;
+      case ChannelSource::Long:
+        out.push_back(channelValue(channel, std::uint32_t{b[at]} << 24 |
+                                                std::uint32_t{b[at + 1]} << 16 |
+                                                std::uint32_t{b[at + 2]} << 8 | b[at + 3]));
+        break;
+    }
+  }
 }
 
 }  // namespace twk

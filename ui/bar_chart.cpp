@@ -30,6 +30,7 @@ constexpr int kMargin = 8;
 constexpr int kTickLength = 4;
 const QColor kBarColour(0x2f, 0x5f, 0xa7);
 const QColor kSpanColour(0x12, 0x2a, 0x55);
+const QColor kPassColour(0x9a, 0x9a, 0x9a);
 // A fitted chart: the band of the values sharing a pixel column, lighter than the line on it.
 const QColor kBandColour(0xa8, 0xbe, 0xe0);
 const QColor kMarkerColour(0xe0, 0x40, 0x10);
@@ -143,8 +144,12 @@ void BarChart::setDivisionsPerTick(int divisions) {
 
 void BarChart::setRowCount(int rowCount) {
   const auto count = static_cast<std::size_t>(std::max(rowCount, 0));
+  m_values.erase(m_values.begin(), m_values.begin() + static_cast<std::ptrdiff_t>(m_front));
+  m_front = 0;
   m_values.resize(count, 0.0);
   m_labels.resize(static_cast<qsizetype>(count));
+  m_firstNumber = 0;
+  m_passStarts.clear();
   if (m_marker > this->rowCount()) m_marker = 0;
   // A zoomed range keeps its place where the rows allow it.
   setShown(m_shown.count > 0 && m_shown.count < this->rowCount()
@@ -168,19 +173,64 @@ void BarChart::appendRows(const QStringList& labels, std::span<const double> val
   changed();
 }
 
+void BarChart::setNumberedRows(std::vector<double> values, qint64 firstNumber) {
+  m_values = std::move(values);
+  m_front = 0;
+  m_labels.clear();
+  m_firstNumber = firstNumber;
+  if (m_marker > rowCount()) m_marker = 0;
+  setShown(m_shown.count > 0 && m_shown.count < rowCount()
+               ? ChartGeometry::panned(m_shown, rowCount(), 0)
+               : ChartGeometry::Range{});
+  changed();
+}
+
+void BarChart::appendNumberedRows(std::span<const double> values, int dropped) {
+  dropped = std::clamp(dropped, 0, rowCount());
+  m_front += static_cast<std::size_t>(dropped);
+  m_firstNumber += dropped;
+  // What has left is given back once it is half of the storage, so a row costs a fixed time.
+  if (m_front > m_values.size() / 2) {
+    m_values.erase(m_values.begin(), m_values.begin() + static_cast<std::ptrdiff_t>(m_front));
+    m_front = 0;
+  }
+  if (dropped > 0 && m_shown.count > 0) {
+    m_shown.first = std::max(m_shown.first - dropped, 0);
+  }
+  m_marker = std::max(m_marker - dropped, 0);
+  const bool showsEnd = m_shown.count > 0 && m_shown.last() == rowCount() - 1;
+  m_values.insert(m_values.end(), values.begin(), values.end());
+  if (showsEnd) {
+    setShown(ChartGeometry::panned(m_shown, rowCount(), static_cast<int>(values.size())));
+  } else if (m_shown.count == 0) {
+    emit visibleRowsChanged(firstVisibleRow(), lastVisibleRow());
+  }
+  changed();
+}
+
+void BarChart::setPassStarts(std::vector<int> rows) {
+  if (rows == m_passStarts) return;
+  m_passStarts = std::move(rows);
+  changed();
+}
+
 void BarChart::setRow(int row, const QString& label, double value) {
   if (row < 1 || row > rowCount()) throw std::out_of_range("chart row out of range");
-  m_values[static_cast<std::size_t>(row - 1)] = value;
+  m_values[m_front + static_cast<std::size_t>(row - 1)] = value;
   m_labels[row - 1] = label;
   changed();
 }
 
 QString BarChart::rowLabel(int row) const {
+  if (m_firstNumber != 0) {
+    if (row < 1 || row > rowCount()) throw std::out_of_range("chart row out of range");
+    return QString::number(m_firstNumber + row - 1);
+  }
   return m_labels.at(row - 1);
 }
 
 double BarChart::value(int row) const {
-  return m_values.at(static_cast<std::size_t>(row - 1));
+  return values()[static_cast<std::size_t>(row - 1)];
 }
 
 void BarChart::setVisibleRows(int first, int last) {
@@ -245,8 +295,8 @@ ChartGeometry::Input BarChart::layoutInput() const {
   const QFontMetrics metrics(font());
   // The value axis labels decide the left margin, so its steps are known before the layout.
   int valueLabelWidth = 0;
-  if (!m_values.empty()) {
-    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(m_values, m_shown, m_fitted);
+  if (rowCount() > 0) {
+    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(values(), m_shown, m_fitted);
     const QLocale locale = axisLocale();
     for (const double tick : axis.ticks()) {
       valueLabelWidth = std::max(
@@ -267,10 +317,15 @@ ChartGeometry::Input BarChart::layoutInput() const {
     if (longest == nullptr || label.size() > longest->size()) longest = &label;
   }
   if (longest != nullptr) in.labelWidth = metrics.horizontalAdvance(*longest);
-  if (m_timeLabels && m_timeLabelSource) {
-    // A clock reset brings shorter times after longer ones: the longest of all is measured.
+  if (m_firstNumber != 0 && rowCount() > 0) {
+    in.labelWidth = metrics.horizontalAdvance(rowLabel(rowCount()));
+  }
+  if (m_timeLabels && m_timeLabelSource && rowCount() > 0) {
+    // A clock reset brings shorter times after longer ones: the longest of about a thousand
+    // spread over all rows is measured, so that a million rows cost no more.
     QString longestTime;
-    for (int row = 1; row <= rowCount(); ++row) {
+    const int stride = std::max(rowCount() / 1000, 1);
+    for (int row = 1; row <= rowCount(); row += stride) {
       QString label = categoryLabel(row);
       if (label.size() > longestTime.size()) longestTime = std::move(label);
     }
@@ -284,7 +339,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
 
 const ChartGeometry& BarChart::geometry() const {
   if (!m_geometryValid) {
-    m_geometry = ChartGeometry::compute(m_values, layoutInput());
+    m_geometry = ChartGeometry::compute(values(), layoutInput());
     m_geometryValid = true;
   }
   return m_geometry;
@@ -512,6 +567,15 @@ void BarChart::paintChart(QPainter& p) const {
                        metrics.height()),
                  Qt::AlignCenter, text);
     }
+    // A thin grey line before the first packet of each new pass, at the left of its column.
+    p.setPen(kPassColour);
+    for (const int row : m_passStarts) {
+      const int i = row - 1 - g.shown.first;
+      if (i <= 0 || i >= g.shown.count) continue;
+      const int x = g.left + static_cast<int>(std::int64_t{i} * g.width / g.shown.count);
+      p.drawLine(x, g.top, x, g.top + g.height - 1);
+    }
+    p.setPen(axisColour);
     if (g.axis.min <= 0 && g.axis.max >= 0) {
       const int zero = static_cast<int>(std::lround(g.mapValueToY(0.0)));
       p.drawLine(g.left, zero, g.left + g.width - 1, zero);
@@ -545,7 +609,7 @@ void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
   // single row: its middle), so the line stays on top and no spike inside a column is lost.
   QPolygonF line;
   line.reserve(static_cast<qsizetype>(g.columns.size()) * 2);
-  const auto y = [&](int row) { return g.mapValueToY(m_values[static_cast<std::size_t>(row)]); };
+  const auto y = [&](int row) { return g.mapValueToY(values()[static_cast<std::size_t>(row)]); };
   for (const ChartGeometry::Column& c : g.columns) {
     if (c.firstRow == c.lastRow) {
       line.append(QPointF(c.x + c.width / 2.0, y(c.firstRow)));

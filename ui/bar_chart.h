@@ -61,7 +61,7 @@ class BarChart : public QWidget {
 
   // Discards or adds rows so that exactly rowCount are shown; added rows are empty.
   void setRowCount(int rowCount);
-  int rowCount() const { return static_cast<int>(m_values.size()); }
+  int rowCount() const { return static_cast<int>(m_values.size() - m_front); }
   // Rows are numbered from 1, as the packets whose values they usually hold.
   void setRow(int row, const QString& label, double value);
   // Adds rows after the last. A zoomed chart that shows the last row moves on to show the new
@@ -69,6 +69,15 @@ class BarChart : public QWidget {
   void appendRows(const QStringList& labels, std::span<const double> values);
   QString rowLabel(int row) const;
   double value(int row) const;
+
+  // Rows named by number: row 1 is firstNumber, each next row one more. Replaces all rows, as
+  // a long series is charted without a label string per row.
+  void setNumberedRows(std::vector<double> values, qint64 firstNumber);
+  // Drops the first dropped rows of numbered rows (the oldest packets left) and adds values
+  // after the last, numbered on. Costs what the rows added cost, however many are held.
+  void appendNumberedRows(std::span<const double> values, int dropped);
+  // Thin grey lines before these rows (1-based): where a new pass begins.
+  void setPassStarts(std::vector<int> rows);
 
   // The rows shown, from first to last (1-based, inclusive); all rows unless zoomed.
   void setVisibleRows(int first, int last);
@@ -142,8 +151,15 @@ class BarChart : public QWidget {
   QAction* m_fitAction = nullptr;
   int m_divisionsPerLabel = 1;
   int m_divisionsPerTick = 1;
-  std::vector<double> m_values;
-  QStringList m_labels;
+  std::span<const double> values() const {
+    return {m_values.data() + m_front, m_values.size() - m_front};
+  }
+
+  std::vector<double> m_values;  // rows from m_front on; those before it have left
+  std::size_t m_front = 0;
+  QStringList m_labels;      // empty for numbered rows
+  qint64 m_firstNumber = 0;  // the number of row 1 of numbered rows, 0 when labelled
+  std::vector<int> m_passStarts;
   ChartGeometry::Range m_shown;  // 0-based; a count of 0 shows all rows
   int m_marker = 0;
   std::function<QString(int)> m_toolTipSource;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "telemetry/channel_limits.h"
@@ -103,6 +104,8 @@ struct ChartGeometry {
   static Axis fittedAxis(double low, double high);
   // The axis compute() gives these values for the rows shown.
   static Axis valueAxis(std::span<const double> values, Range shown, bool fitted);
+  // The lowest and the highest value, (0, 0) for none.
+  static std::pair<double, double> lowAndHigh(std::span<const double> values);
   static ChartGeometry compute(std::span<const double> values, const Input& input);
   // The automatic spacing: the smallest of 1, 2, 5, 10, 20, 50, ... categories that leaves
   // room for a label of labelWidth pixels.

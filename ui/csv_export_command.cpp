@@ -63,10 +63,8 @@ QString CsvExportCommand::write(const QString& target) {
     captions.push_back(m_window.channelCaption(n).toLocal8Bit().toStdString());
   }
   const std::string separator = QLocale::system().decimalPoint().toStdString();
-  const std::span<const ChannelRow> rows(m_window.values().Channel_Values.data() + 1,
-                                         static_cast<std::size_t>(m_window.packets().Packet_Count));
   try {
-    writeCsvFile(QFile::encodeName(target).toStdString(), captions, rows, separator);
+    writeCsvFile(QFile::encodeName(target).toStdString(), captions, m_window.packets(), separator);
   } catch (const Error& error) {
     return QString::fromStdString(error.reason());
   }

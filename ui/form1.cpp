@@ -18,6 +18,7 @@
 #include <string>
 
 #include "core/error.h"
+#include "export/store_loader.h"
 #include "intake/log_decoder.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
@@ -241,11 +242,11 @@ void Form1::buildLayout() {
   m_chart->setFitted(chartFittedSetting());
   m_chart->setTimeLabels(chartTimeLabelsSetting());
   m_chart->setTimeLabelSource([this](int row) {
-    const int packet = m_chart->rowLabel(row).toInt();
-    return packet >= 0 && packet <= kMaxPackets
-               ? QString::fromStdString(
-                     shortTimeText(m_values.Channel_Values[static_cast<std::size_t>(packet)][0]))
-               : QString();
+    const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
+    if (packet < 1) return QString();
+    ChannelRow values{};
+    convertPacket(m_packets.Packet_Bytes(packet), values);
+    return QString::fromStdString(shortTimeText(values[0]));
   });
   connect(m_chart, &BarChart::timeLabelsToggled, this, &saveChartTimeLabelsSetting);
   connect(m_chart, &BarChart::fittedToggled, this, &saveChartFittedSetting);
@@ -338,6 +339,7 @@ QString Form1::channelCaption(int n) const {
 
 int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   emit decodingStarted();
+  m_packets.setWhenFull(PacketStore::WhenFull::Refuse);
   // The limits file is read again at each file, so that an edit shows without a restart.
   readLimits();
   const int before = m_packets.Packet_Count;
@@ -347,11 +349,15 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
       whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart,
       &m_skippedLines);
   try {
-    decodeLogIntoStore(QFile::encodeName(Log_FileName).toStdString(), sink, m_packets, m_values);
+    const std::string path = QFile::encodeName(Log_FileName).toStdString();
+    // The chunked path takes the usual logs; the line decoder stops at what it does not take.
+    if (!loadLogInChunks(path, sink, m_packets, LogViewSink::kMostLinesShown)) {
+      decodeLog(path, sink);
+    }
   } catch (const Error&) {
     sink.flush();
-    // The packets stored before the failure are converted already; show them as after a whole
-    // file. A file that never opened changed nothing, so the window stays as it was.
+    // The packets stored before the failure are shown as after a whole file. A file that never
+    // opened changed nothing, so the window stays as it was.
     if (sink.shown()) showChannels();
     throw;
   }
@@ -410,8 +416,31 @@ void Form1::markLimit(int n, double value) {
 }
 
 void Form1::Make_Channels() {
-  convertPackets(m_packets, m_values);
   showChannels();
+}
+
+void Form1::setPacketsHeld(int packets) {
+  if (packets == m_packets.capacity()) return;
+  m_packets.setCapacity(packets);
+  showChannels();
+  // A followed log stays on its newest packet.
+  const bool following = m_packets.whenFull() == PacketStore::WhenFull::DropOldest;
+  if (following && m_packets.Packet_Count > 0) showPacket(m_packets.Packet_Count);
+}
+
+QString Form1::heldNote() const {
+  if (m_packets.firstNumber() <= 1) return {};
+  return QStringLiteral(", newest %1 held").arg(m_packets.Packet_Count);
+}
+
+QString Form1::packetLabelText() const {
+  // The scroll bar counts the rows held; the label names each packet by its number in the load.
+  const int row = m_scroll->value();
+  if (m_packets.Packet_Count == 0 || row < 1 || row > m_packets.Packet_Count) {
+    return QString::number(row) + QLatin1Char('/') + QString::number(m_scroll->packetMaximum());
+  }
+  return QString::number(m_packets.numberOf(row)) + QLatin1Char('/') +
+         QString::number(m_packets.lastNumber());
 }
 
 void Form1::showChannels() {
@@ -421,8 +450,7 @@ void Form1::showChannels() {
     const QSignalBlocker quiet(m_scroll);
     m_scroll->setValue(1);
   }
-  m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
-                         QString::number(m_scroll->packetMaximum()));
+  m_packetLabel->setText(packetLabelText());
   // Every load shows all packets on the chart.
   m_chart->showAllRows();
   if (m_packets.Packet_Count > 0) {
@@ -457,9 +485,14 @@ void Form1::setFieldText(int n, const QString& text) {
 }
 
 void Form1::Show_Data(int packet) {
-  if (packet < 0 || packet > kMaxPackets) throw std::out_of_range("packet number out of range");
+  if (packet < 0 || packet > m_packets.capacity()) {
+    throw std::out_of_range("packet number out of range");
+  }
   const std::string separator = decimalSeparator().toStdString();
-  const ChannelRow& row = m_values.Channel_Values[static_cast<std::size_t>(packet)];
+  ChannelRow row{};
+  convertPacket(packet >= 1 && packet <= m_packets.Packet_Count ? m_packets.Packet_Bytes(packet)
+                                                                : PacketBytes{},
+                row);
   for (int n = 0; n < kChannelCount; ++n) {
     setFieldText(
         n, QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
@@ -468,8 +501,7 @@ void Form1::Show_Data(int packet) {
 }
 
 void Form1::HScroll1_Change() {
-  m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
-                         QString::number(m_scroll->packetMaximum()));
+  m_packetLabel->setText(packetLabelText());
   Show_Data(m_scroll->value());
   m_chart->setMarkerRow(m_scroll->value());
 }
@@ -501,50 +533,50 @@ void Form1::Draw_Chart(int channel) {
                          QStringLiteral(" ]"));
   m_chart->setLimits(chartLimits(channel));
   // A zoomed chart keeps its range for the next channel; the spacing follows the rows shown.
-  m_chart->setRowCount(count);
+  m_chart->setNumberedRows(chartValues(1), m_packets.firstNumber());
+  m_chart->setPassStarts(m_packets.passStartRows());
   setChartSpacing(m_chart->lastVisibleRow() - m_chart->firstVisibleRow() + 1);
   // A saved picture is suggested in the folder of the last log read, named after the channel.
   const QString folder =
       Log_FileName.isEmpty() ? QDir::homePath() : QFileInfo(Log_FileName).absolutePath();
   m_chart->setSuggestedSavePath(QDir(folder).filePath(
       BarChart::fileNameFor(m_name[channel]->text()) + QStringLiteral(".png")));
-  for (int i = 1; i <= count; ++i) m_chart->setRow(i, QString::number(i), chartValue(i));
 }
 
-double Form1::chartValue(int packet) const {
-  const double v = m_values.Channel_Values[static_cast<std::size_t>(packet)]
-                                          [static_cast<std::size_t>(m_chartChannel)];
+std::vector<double> Form1::chartValues(int first) const {
+  std::vector<double> values;
+  channelOverPackets(m_packets, m_chartChannel, first, values);
   // The two temperatures read -50 C and below where their sensor fails: those are charted as 0.
-  const bool filtered = m_chartChannel == 23 || m_chartChannel == 24;
-  return filtered && v <= -50.0 ? 0.0 : v;
+  if (m_chartChannel == 23 || m_chartChannel == 24) {
+    for (double& v : values) v = v <= -50.0 ? 0.0 : v;
+  }
+  return values;
 }
 
-void Form1::appendPackets(int first) {
+void Form1::appendPackets(std::int64_t first) {
   const int count = m_packets.Packet_Count;
-  if (first > count) return;
+  const std::int64_t last = m_packets.lastNumber();
+  if (first > last) return;
   const bool atNewest = m_scroll->value() >= m_scroll->packetMaximum();
-  for (int p = first; p <= count; ++p) {
-    const auto row = static_cast<std::size_t>(p);
-    convertPacket(m_packets.Packet_Bytes[row], m_values.Channel_Values[row]);
-  }
+  // The packets that left the window since the chart was drawn: the rows shift by as many.
+  const auto added = static_cast<int>(std::min<std::int64_t>(last - first + 1, count));
+  const int dropped = m_chart->rowCount() + added - count;
   m_scroll->setPacketMaximum(count);
-  if (m_chart->rowCount() != first - 1) {
+  if (m_chart->rowCount() == 0 || dropped < 0 || dropped > m_chart->rowCount() ||
+      m_chart->rowLabel(1).toLongLong() != m_packets.firstNumber() - dropped) {
     Draw_Chart(m_chartChannel);
   } else {
-    QStringList labels;
-    std::vector<double> values;
-    for (int p = first; p <= count; ++p) {
-      labels += QString::number(p);
-      values.push_back(chartValue(p));
-    }
-    m_chart->appendRows(labels, values);
+    m_chart->appendNumberedRows(chartValues(count - added + 1), dropped);
+    m_chart->setPassStarts(m_packets.passStartRows());
   }
-  // A panel on the newest packet moves on to the new newest; one the user moved back stays.
+  // A panel on the newest packet moves on to the new newest; one the user moved back stays on
+  // its packet while it is held, else on the oldest held.
   if (atNewest) {
     showPacket(count);
+  } else if (dropped > 0) {
+    showPacket(std::max(m_scroll->value() - dropped, 1));
   } else {
-    m_packetLabel->setText(QString::number(m_scroll->value()) + QLatin1Char('/') +
-                           QString::number(count));
+    m_packetLabel->setText(packetLabelText());
   }
 }
 
@@ -567,17 +599,17 @@ void Form1::setChartSpacing(int rowsShown) {
 
 QString Form1::chartToolTip(int row) const {
   const std::string separator = decimalSeparator().toStdString();
-  const int packet = m_chart->rowLabel(row).toInt();
+  const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
   QString text = QStringLiteral("Packet %1: ").arg(m_chart->rowLabel(row)) +
                  QString::fromStdString(generalText(m_chart->value(row), separator));
   if (!m_chartUnit.isEmpty()) text += QLatin1Char(' ') + m_chartUnit;
   const std::string_view crossed =
       limitText(crossedLimit(chartLimits(m_chartChannel), m_chart->value(row)));
   if (!crossed.empty()) text += QStringLiteral(", ") + QString::fromUtf8(crossed);
-  if (packet >= 0 && packet <= kMaxPackets) {
-    text += QLatin1Char('\n') +
-            QString::fromStdString(channelText(
-                0, m_values.Channel_Values[static_cast<std::size_t>(packet)][0], separator));
+  if (packet >= 1) {
+    ChannelRow values{};
+    convertPacket(m_packets.Packet_Bytes(packet), values);
+    text += QLatin1Char('\n') + QString::fromStdString(channelText(0, values[0], separator));
   }
   return text;
 }

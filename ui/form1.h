@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "core/error.h"
@@ -51,7 +52,10 @@ class Form1 : public QMainWindow {
   void setVisible(bool visible) override;
 
   PacketStore& packets() { return m_packets; }
-  ChannelStore& values() { return m_values; }
+  // How many packets the window holds; the packets held stay, as many of the newest as fit.
+  void setPacketsHeld(int packets);
+  // ", newest N held" once the oldest packets of a followed log have left the window.
+  QString heldNote() const;
   // The controls the commands write to: the work list, the file label and the log view.
   QListWidget* List2() const { return m_fileList; }
   QLabel* Label3() const { return m_fileLabel; }
@@ -75,19 +79,21 @@ class Form1 : public QMainWindow {
   // The lines of the load that could not be stored, which Decode_TextFile reads past; a load
   // empties the list before its first file.
   std::vector<Error>& skippedLines() { return m_skippedLines; }
-  // Converts packets 1..Packet_Count and brings the window up to date.
+  // Brings the window up to date with packets 1..Packet_Count.
   void Make_Channels();
-  // Fills the 31 value fields from a packet row (0 to 5000); throws std::out_of_range otherwise.
+  // Fills the 31 value fields from a packet row (0 to the capacity, a row not held reading as
+  // zero bytes); throws std::out_of_range otherwise.
   void Show_Data(int packet);
   // Marks channel index as the charted one and charts it.
   void Option1_Click(int index);
   void Draw_Chart(int channel);
   void HScroll1_Change();
 
-  // Converts and shows packets first..Packet_Count that were added to the load after it was
-  // shown, as a followed log grows: the chart gains their bars, the scroll bar its range, and a
-  // panel that showed the newest packet moves on to the new newest one.
-  void appendPackets(int first);
+  // Shows the packets from number first on that were added to the load after it was shown, as
+  // a followed log grows: the chart gains their bars (and loses those of the packets that left),
+  // the scroll bar its range, and a panel that showed the newest packet moves on to the new
+  // newest one; one moved back keeps its packet while it is held.
+  void appendPackets(std::int64_t first);
   // Moves the scroll bar to packet and shows it.
   void showPacket(int packet);
 
@@ -101,6 +107,8 @@ class Form1 : public QMainWindow {
   void setFieldText(int n, const QString& text);
   // The chart's label and tick spacing for the number of packets it shows.
   void setChartSpacing(int rowsShown);
+  // The charted channel's values of rows first..Packet_Count, as the chart shows them.
+  std::vector<double> chartValues(int first) const;
   double chartValue(int packet) const;
   // Reads the limits file of the user's configuration folder; tells of lines it skipped.
   void readLimits();
@@ -108,9 +116,9 @@ class Form1 : public QMainWindow {
   // Marks value field n red or amber when value lies outside the channel's limits.
   void markLimit(int n, double value);
   QString chartToolTip(int row) const;
+  QString packetLabelText() const;
 
   PacketStore m_packets;
-  ChannelStore m_values;
   std::vector<Error> m_skippedLines;
   LimitsTable m_limits;
 

@@ -57,6 +57,7 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.skippedLines().clear();
   m_note.clear();
   m_skippedLines = 0;
+  m_window.packets().setWhenFull(PacketStore::WhenFull::DropOldest);
   const std::string name = QFile::encodeName(path).toStdString();
   std::vector<Error> skipped;
   LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1(),
@@ -102,7 +103,8 @@ void LogFollowCommand::stop() {
 }
 
 void LogFollowCommand::showFollowing() {
-  QString text = QStringLiteral("Following ") + m_path;
+  // How many are held comes first: the notes after it may run past the label's end.
+  QString text = QStringLiteral("Following ") + m_path + m_window.heldNote();
   if (m_skippedLines == 1) text += QStringLiteral(", 1 line skipped");
   if (m_skippedLines > 1) text += QStringLiteral(", %1 lines skipped").arg(m_skippedLines);
   m_stallShown = minutesSinceLastPacket();
@@ -123,7 +125,7 @@ void LogFollowCommand::checkStall() {
 void LogFollowCommand::readAppended() {
   if (!m_follower) return;
   PacketStore& store = m_window.packets();
-  const int before = store.Packet_Count;
+  const std::int64_t before = store.lastNumber();
   std::vector<Error> skipped;
   LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
                    &skipped);
@@ -149,12 +151,13 @@ void LogFollowCommand::readAppended() {
     m_note = QStringLiteral("replaced at %1, the new file read from its start").arg(at);
   }
   m_skippedLines += skipped.size();
-  const bool packets = store.Packet_Count > before;
+  const bool packets = store.lastNumber() > before;
   if (packets) m_lastPacketAt = m_clock();
   if (change != LogFollower::Change::None || !skipped.empty() || (packets && m_stallShown > 0)) {
     showFollowing();
   }
-  if (store.Packet_Count > before) m_window.appendPackets(before + 1);
+  if (store.lastNumber() > before) m_window.appendPackets(before + 1);
+  if (!m_window.heldNote().isEmpty()) showFollowing();
 }
 
 }  // namespace twk

@@ -26,6 +26,8 @@ void LogViewSink::show() {
 
 void LogViewSink::lineShown(std::string_view text) {
   if (!m_shown && m_show == Show::AtFirstLine) show();
+  if (m_lines == kMostLinesShown) return;
+  ++m_lines;
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
   m_pending.append(QLatin1Char('\r'));
 }

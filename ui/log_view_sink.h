@@ -25,6 +25,9 @@ class LogViewSink : public StoreSink {
     Never,        // not: the lines are added to those shown, as a followed log grows
   };
 
+  // The lines of one file shown at most: a view of more would take long to fill and scroll.
+  static constexpr std::size_t kMostLinesShown = 10000;
+
   LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
               std::vector<Error>* skipped);
 
@@ -46,6 +49,7 @@ class LogViewSink : public StoreSink {
   std::vector<Error>* m_skipped;
   QString m_path;
   QString m_pending;
+  std::size_t m_lines = 0;
   bool m_shown = false;
 };
 

@@ -4,8 +4,11 @@
 
 namespace twk {
 
-// What the user chooses for the chart, kept across starts with QSettings: the one place that
-// names each key.
+// What the user chooses, kept across starts with QSettings: the one place that names each key.
+
+// "Packets held": how many packets the window holds, kDefaultPacketsHeld until the user chooses.
+int packetsHeldSetting();
+void savePacketsHeldSetting(int packets);
 
 // Fit to Values: a line over an axis fitted to the values shown instead of bars from zero.
 bool chartFittedSetting();

@@ -7,12 +7,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QTest>
 #include <cstring>
 #include <filesystem>
 
 #include "app/shell_fixture.h"
 #include "ui/form2.h"
+#include "ui/settings_dialog.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -49,6 +52,34 @@ TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
   EXPECT_EQ(about, nullptr);
   m_shell->MnuInfo_Click();
   EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("Label2"))->text(), loaded);
+}
+
+// "File" > "Settings…", above "Exit": "Packets held" takes effect at once and at the next start;
+// Cancel changes nothing.
+TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
+  QMenu* file = m_window.menuBar()->actions().front()->menu();
+  const QList<QAction*> items = file->actions();
+  ASSERT_GE(items.size(), 2);
+  EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Settings\u2026"));
+  open({test::generatedLog(342, 7)});
+  for (const auto& [chosen, accepted, held] :
+       {std::tuple{250, true, 250}, {7, true, 100}, {900, false, 100}}) {
+    QTimer::singleShot(0, [chosen, accepted] {
+      auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("PacketsHeld"));
+      spin->setValue(chosen);
+      accepted ? dialog->accept() : dialog->reject();
+    });
+    items[items.size() - 2]->trigger();
+    EXPECT_EQ(m_window.packets().capacity(), held) << chosen;
+    EXPECT_EQ(count(), std::min(342, held)) << chosen;
+    Form1 next;
+    AppShell shell(
+        next, [] { return std::nullopt; }, QString());
+    EXPECT_EQ(next.packets().capacity(), held) << chosen;
+  }
+  savePacketsHeldSetting(kDefaultPacketsHeld);
 }
 
 TEST_F(AppShellTest, ShortcutsAndF10) {

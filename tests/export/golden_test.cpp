@@ -60,11 +60,14 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
       std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".expected.csv";
   PacketStore store;
   StoreSink sink(store);
-  ChannelStore values;
-  ASSERT_NO_THROW(decodeLogIntoStore(log, sink, store, values));
+  ASSERT_NO_THROW(decodeLog(log, sink));
   std::string core;
   appendCsvHeader(core, defaultCaptions());
-  for (int p = 1; p <= store.Packet_Count; ++p) appendCsvRow(core, values.Channel_Values[p], ".");
+  ChannelRow values;
+  for (int p = 1; p <= store.Packet_Count; ++p) {
+    convertPacket(store.Packet_Bytes(p), values);
+    appendCsvRow(core, values, ".");
+  }
   EXPECT_EQ(mismatch(expected, core, GetParam()), "");
   const std::string converted = run(std::string("LC_ALL=C '") + TWK_CSV_PATH + "' '" + log + "'");
   EXPECT_EQ(mismatch(expected, converted, GetParam() + ".twk-csv"), "");

@@ -3,9 +3,11 @@
 // checked by the golden files.
 
 #include <fcntl.h>
+
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cstdio>
 #include <filesystem>
@@ -143,24 +145,20 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
       {dir.write("wide.log", "x\r\n" + wide + "\n" + tooWide), 0,
        ":3: line too long: 66026 characters besides blanks", 1},
       {dir.write("full.log", line(1) + "\r\n" + other + "\r\n" + line(2) + "\r\n" + line(3)),
-       kMaxPackets - 2, ":4: packet table full", 2},
+       kDefaultPacketsHeld - 2, ":4: packet table full: a load holds at most 5000", 2},
   };
   const std::size_t filesBefore = openFiles();
   for (const Case& c : cases) {
     PacketStore store;
-    ChannelStore values;
     StoreSink sink(store);
-    store.Packet_Count = c.countBefore;
+    for (int p = 0; p < c.countBefore; ++p) store.append();
     try {
-      decodeLogIntoStore(c.path, sink, store, values);
+      decodeLog(c.path, sink);
       ADD_FAILURE() << c.path << ": no error";
     } catch (const Error& e) {
       EXPECT_TRUE(std::string(e.what()).starts_with(c.path + c.message)) << e.what();
     }
     EXPECT_EQ(store.Packet_Count, c.countBefore + c.stored) << c.path;
-    for (int p = c.countBefore + 1; p <= store.Packet_Count; ++p) {
-      EXPECT_EQ(values.Channel_Values[p][1], store.Packet_Bytes[p][35] * 256) << c.path << " " << p;
-    }
     EXPECT_EQ(openFiles(), filesBefore) << c.path;
   }
 }
@@ -183,26 +181,27 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
     Change change;        // what the read tells
     int last;             // the last packet read so far
     std::string skipped;  // the lines skipped so far
+    std::vector<int> passes;  // the packets that start a new pass
   };
   const Step steps[] = {
-      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), "", Change::None, 2, ""},
-      {Append, "\r", "", Change::None, 3, ""},  // a CR ends the line; the LF after it adds none
+      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), "", Change::None, 2, "", {}},
+      {Append, "\r", "", Change::None, 3, "", {}},  // a CR ends the line; the LF after it adds none
       {Append, "\nC0 00 A0 86 58 30 41 42 43 2D 31 01\r\n" + packet(4) + "\n", "", Change::None, 4,
-       ""},
-      {Append, tooLong + fifth.substr(0, 100), "", Change::None, 4, "6 "},
-      {Append, fifth.substr(100) + tooLong, "", Change::None, 5, "6 8 "},
-      {Truncate, tooLong + packet(6) + "\r\n", "", Change::Truncated, 6, "6 8 1 "},
+       "", {}},
+      {Append, tooLong + fifth.substr(0, 100), "", Change::None, 4, "6 ", {}},
+      {Append, fifth.substr(100) + tooLong, "", Change::None, 5, "6 8 ", {}},
+      {Truncate, tooLong + packet(6) + "\r\n", "", Change::Truncated, 6, "6 8 1 ", {6}},
       // The old file's last line without its end still counts: nothing more will reach it.
-      {Append, packet(7), "", Change::None, 6, "6 8 1 "},
-      {Replace, packet(8) + "\r\n", "", Change::Replaced, 8, "6 8 1 "},
+      {Append, packet(7), "", Change::None, 6, "6 8 1 ", {6}},
+      {Replace, packet(8) + "\r\n", "", Change::Replaced, 8, "6 8 1 ", {6, 8}},
       // Lines that reach the old file after the last look still count.
       {AppendThenReplace, packet(9) + "\r\n" + tooLong, packet(10) + "\r\n", Change::Replaced, 10,
-       "6 8 1 3 "},
-      {Append, packet(11) + "\r\n", "", Change::None, 11, "6 8 1 3 "},
+       "6 8 1 3 ", {6, 8, 10}},
+      {Append, packet(11) + "\r\n", "", Change::None, 11, "6 8 1 3 ", {6, 8, 10}},
       // Written anew between two looks: to the size it had, then beyond it.
-      {Truncate, packet(12) + "\r\n" + packet(13) + "\r\n", "", Change::Truncated, 13, "6 8 1 3 "},
+      {Truncate, packet(12) + "\r\n" + packet(13) + "\r\n", "", Change::Truncated, 13, "6 8 1 3 ", {6, 8, 10, 12}},
       {Truncate, packet(14) + "\r\n" + packet(15) + "\r\n" + packet(16) + "\r\n", "",
-       Change::Truncated, 16, "6 8 1 3 "},
+       Change::Truncated, 16, "6 8 1 3 ", {6, 8, 10, 12, 14}},
   };
   struct Sink : StoreSink {
     using StoreSink::StoreSink;
@@ -226,11 +225,81 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
     EXPECT_EQ(follower.read(sink), step.change) << step.last;
     EXPECT_EQ(sink.skipped, step.skipped) << step.last;
     ASSERT_EQ(store.Packet_Count, step.last);
+    EXPECT_EQ(store.passStartRows(), step.passes) << step.last;
     for (int p = 1; p <= step.last; ++p) {
-      const PacketRow& row = store.Packet_Bytes[std::size_t(p)];
+      const PacketBytes& row = store.Packet_Bytes(p);
       EXPECT_EQ(row[35] * 256 + row[36], p) << "after " << step.last;
     }
   }
+}
+
+}  // namespace
+}  // namespace twk
+
+namespace twk {
+namespace {
+
+// Packets stamped with their number in bytes 35 and 36, appended to a store of a given capacity;
+// what it holds afterwards, by number.
+TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
+  using enum PacketStore::WhenFull;
+  struct Case {
+    int capacity;
+    PacketStore::WhenFull whenFull;
+    int appended;
+    std::vector<int> passesBefore;  // the packets whose append a new pass precedes
+    int resizedTo;                  // a capacity set afterwards, 0 for none
+    int held;
+    std::int64_t first;  // the number of row 1
+    std::vector<int> passRows;
+  };
+  const Case cases[] = {
+      {100, Refuse, 100, {}, 0, 100, 1, {}},
+      {100, DropOldest, 99, {}, 0, 99, 1, {}},
+      {100, DropOldest, 350, {}, 0, 100, 251, {}},
+      {100, DropOldest, 350, {200, 300}, 0, 100, 251, {50}},  // pass 200 has left
+      {100, DropOldest, 350, {252, 260}, 0, 100, 251, {2, 10}},
+      {150, DropOldest, 1000, {}, 100, 100, 901, {}},  // a smaller capacity keeps the newest
+      {100, DropOldest, 1000, {990}, 500, 100, 901, {90}},
+      {10, DropOldest, 500, {}, 0, 100, 401, {}},  // at least 100 are held
+  };
+  for (const Case& c : cases) {
+    PacketStore store(c.capacity);
+    store.setWhenFull(c.whenFull);
+    for (int n = 1; n <= c.appended && store.hasRoom(); ++n) {
+      if (std::count(c.passesBefore.begin(), c.passesBefore.end(), n) != 0) store.markPassStart();
+      PacketBytes& bytes = store.append();
+      bytes.fill(0);
+      bytes[35] = static_cast<std::uint8_t>(n >> 8);
+      bytes[36] = static_cast<std::uint8_t>(n);
+    }
+    if (c.resizedTo != 0) store.setCapacity(c.resizedTo);
+    ASSERT_EQ(store.Packet_Count, c.held) << c.appended;
+    EXPECT_EQ(store.firstNumber(), c.first) << c.appended;
+    EXPECT_EQ(store.lastNumber(), c.first + c.held - 1) << c.appended;
+    EXPECT_EQ(store.passStartRows(), c.passRows) << c.appended;
+    for (int row = 1; row <= store.Packet_Count; ++row) {
+      const PacketBytes& b = store.Packet_Bytes(row);
+      ASSERT_EQ(b[35] * 256 + b[36], store.numberOf(row)) << c.appended << " row " << row;
+      ASSERT_EQ(store.rowOf(store.numberOf(row)), row);
+    }
+    EXPECT_EQ(store.rowOf(c.first - 1), 0);
+    // Emptied, it numbers from 1 again.
+    store.Packet_Count = 0;
+    store.append();
+    EXPECT_EQ(store.lastNumber(), 1);
+    EXPECT_TRUE(store.passStartRows().empty());
+  }
+}
+
+TEST(PacketStore, TakesAtMost200BytesAPacketHeld) {
+  PacketStore store(kMostPacketsHeld);
+  for (int n = 0; n < 300'000; ++n) store.append();
+  EXPECT_LE(store.bytesHeld(), 200u * 300'000);
+  PacketStore small(kLeastPacketsHeld);
+  small.setWhenFull(PacketStore::WhenFull::DropOldest);
+  for (int n = 0; n < 1000; ++n) small.append();
+  EXPECT_LE(small.bytesHeld(), 200u * 100);
 }
 
 }  // namespace

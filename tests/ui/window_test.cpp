@@ -33,10 +33,20 @@ using test::readFile;
 
 class WindowTest : public test::ShellTest {
  protected:
-  // The channel values of every row set by hand, for chart rules no byte pattern hits exactly.
-  void fill(int packets, int channel, double value) {
-    m_window.packets().Packet_Count = packets;
-    for (int i = 1; i <= packets; ++i) m_window.values().Channel_Values[i][channel] = value;
+  // A load of packets whose bytes are 0 but byte position holds value.
+  void fill(int packets, int position, int value) {
+    PacketStore& store = m_window.packets();
+    store.Packet_Count = 0;
+    for (int i = 1; i <= packets; ++i) {
+      PacketBytes& bytes = store.append();
+      bytes.fill(0);
+      bytes[static_cast<std::size_t>(position)] = static_cast<std::uint8_t>(value);
+    }
+  }
+  ChannelRow valuesOf(int row) {
+    ChannelRow values{};
+    convertPacket(m_window.packets().Packet_Bytes(row), values);
+    return values;
   }
   // What twk-csv writes for the logs as one load, in the C locale.
   std::string converted(const std::vector<std::string>& logs) const {
@@ -70,7 +80,7 @@ class WindowTest : public test::ShellTest {
       EXPECT_EQ(text1(n).toStdString(),
                 m_window.packets().Packet_Count == 0
                     ? ""
-                    : channelText(n, m_window.values().Channel_Values[packet][n], "."))
+                    : channelText(n, valuesOf(packet)[static_cast<std::size_t>(n)], "."))
           << "packet " << packet << ", field " << n;
     }
   }
@@ -188,7 +198,7 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   const auto buttons = m_window.findChildren<QRadioButton*>();
   EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(), [](auto* b) { return b->isChecked(); }),
             1);
-  EXPECT_EQ(chart()->value(3), m_window.values().Channel_Values[3][12]);
+  EXPECT_EQ(chart()->value(3), valuesOf(3)[12]);
   EXPECT_NE(chart()->value(3), 0);
   const ChartGeometry::Column& bar = chart()->geometry().columns[1];
   QTest::mouseClick(chart(), Qt::LeftButton, {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
@@ -252,7 +262,7 @@ TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
 
 // Following a log: the panel starts at the newest packet and moves on with each new one unless
 // the user went back; a half-written line waits; a line that cannot be stored is shown, counted
-// and passed; a full table stops following with its message.
+// and passed; past the packets held the oldest leave.
 TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   const auto packet = [](int id) {
     return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
@@ -309,29 +319,78 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   follow.follow(QString::fromStdString(full));
   const QStringList boxes = test::answerBoxes([&] {
     append(full, packet(1) + packet(2));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !follow.following(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 5001; }, 5000));
   });
-  ASSERT_EQ(boxes.size(), 1);
-  EXPECT_TRUE(boxes[0].contains("packet table full")) << boxes[0].toStdString();
-  EXPECT_EQ(label("Label2"), "5000/5000");
+  EXPECT_TRUE(boxes.isEmpty());
+  EXPECT_TRUE(follow.following());
+  EXPECT_EQ(label("Label2"), "5001/5001");
+  EXPECT_EQ(text1(1), "2");
+  EXPECT_TRUE(label("Label3").endsWith(", newest 5000 held")) << label("Label3").toStdString();
+}
+
+// Past a small "Packets held", a followed log keeps its newest packets with their numbers: the
+// scroll bar covers those held, the CSV holds them, a panel moved back keeps its packet, and a
+// log emptied for the next pass shows a grey line before its first packet.
+TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
+  const auto packet = [](int id) {
+    return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
+  };
+  const auto packets = [&](int from, int to) {
+    std::string text;
+    for (int id = from; id <= to; ++id) text += packet(id);
+    return text;
+  };
+  m_window.setPacketsHeld(100);
+  LogFollowCommand& follow = m_shell->followCommand();
+  const std::string log = m_dir.write("pass.log", packets(1, 150));
+  EXPECT_TRUE(test::answerBoxes([&] { follow.follow(QString::fromStdString(log)); }).isEmpty());
+  enum Action { Append, Truncate, Back };
+  // what is done; the newest number, the label, the scroll bar's maximum, the RAAC shown, the
+  // first charted number and the rows a pass starts at
+  const std::tuple<Action, int, int, QString, int, QString, QString, std::vector<int>> steps[] = {
+      {Back, 150, 150, "150/150", 100, "150", "51", {}},
+      {Append, 151, 180, "180/180", 100, "180", "81", {}},
+      {Back, 90, 180, "90/180", 100, "90", "81", {}},
+      {Append, 181, 185, "90/185", 100, "90", "86", {}},
+      {Back, 185, 185, "185/185", 100, "185", "86", {}},
+      {Truncate, 1, 190, "190/190", 100, "5", "91", {96}},
+  };
+  for (const auto& [action, from, to, label2, maximum, raac, firstCharted, passes] : steps) {
+    if (action == Append) std::ofstream(log, std::ios::app | std::ios::binary) << packets(from, to);
+    if (action == Truncate) std::ofstream(log, std::ios::trunc | std::ios::binary) << packets(1, 5);
+    if (action == Back) scroll()->setValue(m_window.packets().rowOf(from));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == to; }, 5000)) << to;
+    EXPECT_EQ(label("Label2"), label2);
+    EXPECT_EQ(scroll()->maximum(), maximum);
+    EXPECT_EQ(text1(1), raac);
+    EXPECT_EQ(chart()->rowCount(), maximum);
+    EXPECT_EQ(chart()->rowLabel(1), firstCharted);
+    EXPECT_EQ(chart()->value(maximum), m_window.packets().Packet_Bytes(maximum)[36]) << to;
+    EXPECT_EQ(m_window.packets().passStartRows(), passes);
+  }
+  EXPECT_TRUE(label("Label3").contains(", newest 100 held")) << label("Label3").toStdString();
+  EXPECT_TRUE(exportCsv().isEmpty());
+  // The packets held: 91 to 185 of the first pass, then 1 to 5 again.
+  EXPECT_EQ(readFile(csvPath()),
+            converted({m_dir.write("held.log", packets(91, 185) + packets(1, 5))}));
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
-  // packets, channel, value; labels every so many packets (0: automatic), the value charted
-  const std::tuple<int, int, double, int, double> cases[] = {
-      {100, 2, 5, 0, 5},      {101, 2, 5, 5, 5},
-      {110, 2, 5, 6, 5},      {130, 2, 5, 6, 5},
-      {150, 2, 5, 8, 5},      {5000, 2, 5, 250, 5},
-      {2, 23, -50, 0, 0},     {2, 23, -49.99, 0, -49.99},
-      {2, 24, -273.15, 0, 0}, {2, 22, -273.15, 0, -273.15},
+  // packets, channel, the byte position and value; labels every so many packets (0:
+  // automatic), the value charted
+  const std::tuple<int, int, int, int, int, double> cases[] = {
+      {100, 2, 38, 64, 0, 5}, {101, 2, 38, 64, 5, 5},     {110, 2, 38, 64, 6, 5},
+      {130, 2, 38, 64, 6, 5}, {150, 2, 38, 64, 8, 5},     {5000, 2, 38, 64, 250, 5},
+      {2, 23, 69, 69, 0, 0},  {2, 23, 69, 70, 0, -47.56},  // -50.79 and -47.56 C
+      {2, 24, 70, 0, 0, 0},   {2, 22, 68, 0, 0, -273.15},
   };
-  for (const auto& [packets, channel, value, divisions, charted] : cases) {
-    fill(packets, channel, value);
+  for (const auto& [packets, channel, position, value, divisions, charted] : cases) {
+    fill(packets, position, value);
     m_window.Option1_Click(channel);
     EXPECT_EQ(chart()->autoCategorySpacing() ? 0 : chart()->divisionsPerLabel(), divisions)
         << packets;
     EXPECT_EQ(chart()->rowCount(), packets);
-    EXPECT_EQ(chart()->value(packets), charted) << channel << " " << value;
+    EXPECT_NEAR(chart()->value(packets), charted, 0.005) << channel << " " << value;
   }
 }
 

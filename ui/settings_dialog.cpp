@@ -1,0 +1,39 @@
+#include "ui/settings_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QSpinBox>
+
+#include "intake/packet_store.h"
+#include "ui/form1.h"
+#include "ui/user_settings.h"
+
+namespace twk {
+
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Settings"));
+  m_packetsHeld = new QSpinBox(this);
+  m_packetsHeld->setObjectName(QStringLiteral("PacketsHeld"));
+  m_packetsHeld->setRange(kLeastPacketsHeld, kMostPacketsHeld);
+  m_packetsHeld->setGroupSeparatorShown(true);
+  m_packetsHeld->setValue(packetsHeldSetting());
+  m_packetsHeld->setToolTip(
+      QStringLiteral("A load stops after this many packets; a followed log keeps the newest this "
+                     "many. Each packet held takes about 100 bytes."));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QFormLayout(this);
+  layout->addRow(QStringLiteral("Packets held:"), m_packetsHeld);
+  layout->addRow(buttons);
+  connect(this, &QDialog::accepted, this,
+          [this] { savePacketsHeldSetting(m_packetsHeld->value()); });
+}
+
+void SettingsDialog::edit(Form1& window) {
+  SettingsDialog dialog(&window);
+  if (dialog.exec() == QDialog::Accepted) window.setPacketsHeld(packetsHeldSetting());
+}
+
+}  // namespace twk
