@@ -118,8 +118,9 @@ void Form1::buildLayout() {
   auto* client = new ClientArea(QSize(tw(9870), tw(11985)), this);
   client->setFont(normal);
   setCentralWidget(client);
+  QWidget* panel = client->panel();
 
-  m_log = new LogView(client);
+  m_log = new LogView(panel);
   m_log->setObjectName(QStringLiteral("RichTextBox1"));
   QFont courier(QStringLiteral("Courier New"));
   courier.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
@@ -132,7 +133,7 @@ void Form1::buildLayout() {
   for (std::size_t i = 0; i < kFrames.size(); ++i) {
     const FrameInfo& f = kFrames[i];
     frames[i] =
-        new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), client);
+        new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), panel);
     frames[i]->setFont(bold);
     frames[i]->setGeometry(tw.rect(f.left, f.top, f.width, f.height));
   }
@@ -148,10 +149,10 @@ void Form1::buildLayout() {
     const ChannelInfo* info = inTable ? &channelTable()[static_cast<std::size_t>(n)] : nullptr;
     const RowPlace* place = inTable ? &kRowPlaces[static_cast<std::size_t>(n)] : nullptr;
     QWidget* frame = place != nullptr && place->top >= 0 ? frameOf(info->group) : nullptr;
-    QWidget* parentOfRow = frame != nullptr ? frame : client;
+    QWidget* parentOfRow = frame != nullptr ? frame : panel;
 
     // Channel 0's option button sits outside the window, unlike the rest of its row.
-    m_option[n] = new OptionButton(n, n == 0 ? client : parentOfRow);
+    m_option[n] = new OptionButton(n, n == 0 ? panel : parentOfRow);
     m_name[n] = new QLabel(parentOfRow);
     m_text[n] = new QLineEdit(parentOfRow);
     for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_name[n]),
@@ -202,7 +203,7 @@ void Form1::buildLayout() {
     // of channels 25 to 29 outside the window; rows 30 to 32 have none.
     if (inTable && n < 30) {
       const bool shown = n >= 1 && n <= 24;
-      auto* unit = new QLabel(shown ? parentOfRow : client);
+      auto* unit = new QLabel(shown ? parentOfRow : panel);
       unit->setFont(normal);
       unit->setObjectName(arrayName("Label1", n));
       if (n == 0) {
@@ -226,7 +227,7 @@ void Form1::buildLayout() {
   m_hoverText[23] = m_hoverText[24] = QStringLiteral("invalid readings");
   for (int n = 0; n < kRowCount; ++n) m_text[n]->setToolTip(m_hoverText[n]);
 
-  m_chartFrame = new QGroupBox(QStringLiteral("Graph"), client);
+  m_chartFrame = new QGroupBox(QStringLiteral("Graph"), panel);
   m_chartFrame->setObjectName(QStringLiteral("Frame8"));
   m_chartFrame->setFont(bold);
   m_chartFrame->setGeometry(tw.rect(120, 6360, 9615, 5175));
@@ -251,7 +252,7 @@ void Form1::buildLayout() {
   connect(m_chart, &BarChart::visibleRowsChanged, this,
           [this](int first, int last) { setChartSpacing(last - first + 1); });
 
-  m_fileList = new QListWidget(client);
+  m_fileList = new QListWidget(panel);
   m_fileList->setObjectName(QStringLiteral("List2"));
   m_fileList->setGeometry(tw.rect(11520, 4800, 2535, 3180));
   m_fileList->setFocusPolicy(Qt::NoFocus);
@@ -264,12 +265,12 @@ void Form1::buildLayout() {
   for (PanelFrame* frame : frames) client->manage(frame, R::BelowLog);
   client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
   client->manage(m_chart, R::GrowsWide | R::ChartHeight);
-  client->manage(m_fileLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_fileLabel, R::BelowLog | R::BelowChart | R::GivesWidth);
   client->manage(m_packetLabel, R::BelowLog | R::BelowChart);
   client->manage(m_scroll, R::GrowsWide | R::BelowLog | R::BelowChart);
   // What lies right of the window stays there when it grows.
-  for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (w->x() >= client->width()) client->manage(w, R::FollowsRight);
+  for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->x() >= panel->width()) client->manage(w, R::FollowsRight);
   }
 
   // Tab goes through the controls in reading order: the log view, the panel frame by frame
@@ -313,7 +314,15 @@ void Form1::fitToScreen() {
   // a usual one.
   const QRect available = screen->availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
                                                                -tw(kFrameAllowanceHeight));
-  const QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  // A panel that has to scroll up and down gets the width of its scroll bar, where the screen
+  // has it, so that it need not scroll sideways as well.
+  const auto* client = static_cast<const ClientArea*>(centralWidget());
+  const int clientHeight = size.height() - (sizeHint() - client->sizeHint()).height();
+  if (clientHeight < client->leastSize().height()) {
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    size.setWidth(std::min(size.width() + bar, available.width()));
+  }
   resize(size);
   if (!available.contains(QRect(pos(), size))) move(available.topLeft());
 }
