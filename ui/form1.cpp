@@ -30,6 +30,7 @@
 #include "ui/panel_frame.h"
 #include "ui/satellite_art.h"
 #include "ui/twip_scale.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -78,6 +79,17 @@ constexpr int kLeastChartHeight = 1800;
 constexpr int kLeastLogHeight = 900;
 constexpr int kFrameAllowanceWidth = 240;
 constexpr int kFrameAllowanceHeight = 720;
+
+// An option button's place from the table, made as tall as the style's circle where the table
+// is lower, about the same middle: the rows are far enough apart for it, and a lower button
+// would cut the circle off flat.
+QRect optionRect(const QWidget& button, QRect place) {
+  const int circle = button.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr,
+                                                 &button);
+  const int more = circle - place.height();
+  if (more > 0) place.adjust(0, -more / 2, 0, more - more / 2);
+  return place;
+}
 
 QString arrayName(const char* array, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
@@ -185,7 +197,7 @@ void Form1::buildLayout() {
       m_text[n]->setFont(bold);
     } else if (frame != nullptr) {
       const bool comm = info->group == "COMM";
-      m_option[n]->setGeometry(tw.rect(120, place->top, 255, 195));
+      m_option[n]->setGeometry(optionRect(*m_option[n], tw.rect(120, place->top, 255, 195)));
       // COMM's names may run on to its wider-set value fields: the fallback fonts are wider
       // than the one the widths were chosen for, and "File System Pointer" would be cut.
       const int nameWidth = comm ? std::max(place->nameWidth, 2040 - 480 - 60) : place->nameWidth;
@@ -327,6 +339,11 @@ void Form1::fitToScreen() {
   if (!available.contains(QRect(pos(), size))) move(available.topLeft());
 }
 
+void Form1::closeEvent(QCloseEvent* event) {
+  user_settings::rememberWindow(*this);
+  QMainWindow::closeEvent(event);
+}
+
 QString Form1::channelCaption(int n) const {
   return m_name.at(static_cast<std::size_t>(n))->text();
 }
@@ -427,6 +444,7 @@ void Form1::Option1_Click(int index) {
     if (a != index) setBase(m_text[a], normal);
     if (a != index) m_option[a]->setChecked(false);
   }
+  m_option[index]->setChecked(true);
   setBase(m_text[index], QColor::fromRgba(kHighlight));
   Draw_Chart(index);
 }
@@ -467,7 +485,8 @@ void Form1::appendPackets(int first) {
     convertPacket(m_packets.Packet_Bytes[row], m_values.Channel_Values[row]);
   }
   m_scroll->setPacketMaximum(count);
-  if (m_chart->rowCount() != first - 1) {
+  // The first packets of a followed log give the chart its title, as a load does.
+  if (first == 1 || m_chart->rowCount() != first - 1) {
     Draw_Chart(m_chartChannel);
   } else {
     QStringList labels;

@@ -44,6 +44,12 @@ class Form1 : public QMainWindow {
   void fitToScreen();
   void setVisible(bool visible) override;
 
+ protected:
+  // Remembers the window's size, place and maximised state for the next start.
+  void closeEvent(QCloseEvent* event) override;
+
+ public:
+
   PacketStore& packets() { return m_packets; }
   ChannelStore& values() { return m_values; }
   // The controls the commands write to: the work list, the file label and the log view.

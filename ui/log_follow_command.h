@@ -46,8 +46,8 @@ class LogFollowCommand : public QObject {
   QString m_path;
   std::unique_ptr<LogFollower> m_follower;
   QFileSystemWatcher m_watcher;
-  // Where a file system sends no change events (network folders), the file is looked at
-  // a few times a second; a look at a file that has not grown costs a few system calls.
+  // The file is also looked at a few times a second, always: some file systems (network
+  // folders) send no change events. A look at a file that has not grown costs a few calls.
   QTimer m_fallback;
 };
 

@@ -9,7 +9,8 @@ namespace twk {
 
 // What the user chose and the window keeps across starts: the main window's place and each
 // file dialog's size and folder. Every key is named once, in user_settings.cpp; the file is
-// the user's own configuration file of the program ("twk/twk-decoder.conf").
+// the user's own configuration file of the program ("twk/twk-decoder.conf" in the
+// user's configuration folder).
 namespace user_settings {
 
 // The file dialogs, each remembered on its own.

@@ -12,7 +12,10 @@
 #include <QSvgRenderer>
 #include <QTest>
 #include <QWheelEvent>
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <set>
 
@@ -149,6 +152,24 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   expectBottomRowInView();
 }
 
+// Each option button shows its whole circle, as tall as it is wide, clear of its neighbours'.
+// (The value fields overlap by the table's own 45 twips and are left so.)
+TEST_F(WindowFit, OptionButtonsShowWholeCircles) {
+  for (int n = 1; n < 30; ++n) {
+    auto* button = control<QWidget>(QStringLiteral("Option1(%1)").arg(n));
+    const QRect around = button->geometry().adjusted(-2, -1, 2, 1);
+    const QImage image = button->parentWidget()->grab(around).toImage();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != image.pixel(0, 0)) ink |= QRect(x, y, 1, 1);
+      }
+    }
+    EXPECT_GE(ink.width(), 10) << n;
+    EXPECT_EQ(ink.height(), ink.width()) << n;
+  }
+}
+
 TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   open({test::generatedLog(342, 7)});
   // key -> packet after it, from packet 1; a page is 342 / 20 = 17 packets
@@ -243,16 +264,27 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   // Rows added to a zoomed chart: a range that shows the end moves on with it, others stay.
   const std::vector<double> more(10, 1.0);
   const QStringList labels(10, QStringLiteral("new"));
-  const std::tuple<int, int, int, int> appends[] = {{243, 342, 253, 352}, {1, 100, 1, 100}};
-  for (const auto& [first, last, firstAfter, lastAfter] : appends) {
-    chart()->setVisibleRows(first, last);
+  for (const int goTo : {342, 1}) {
+    scroll()->setValue(goTo);
+    const int firstBefore = chart()->firstVisibleRow();
+    const bool atEnd = chart()->lastVisibleRow() == chart()->rowCount();
     chart()->appendRows(labels, more);
-    EXPECT_EQ(std::pair(chart()->firstVisibleRow(), chart()->lastVisibleRow()),
-              std::pair(firstAfter, lastAfter));
+    EXPECT_EQ(chart()->firstVisibleRow(), firstBefore + (atEnd ? 10 : 0)) << goTo;
+    EXPECT_EQ(chart()->lastVisibleRow() - chart()->firstVisibleRow() + 1, shown) << goTo;
   }
 
-  QTest::mouseDClick(chart(), Qt::LeftButton, {}, at);
-  EXPECT_FALSE(chart()->isZoomed());
+  // A double-click shows every row again; the packet stays the one its first click chose, as
+  // on a real screen the second press comes as a double-click, and its release chooses nothing.
+  QTest::mouseClick(chart(), Qt::LeftButton, {}, at);
+  const int chosen = packet();
+  QTest::mousePress(chart(), Qt::LeftButton, {}, at);
+  QTest::mouseRelease(chart(), Qt::LeftButton, {}, at);
+  QMouseEvent twice(QEvent::MouseButtonDblClick, at, chart()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, {});
+  QApplication::sendEvent(chart(), &twice);
+  QTest::mouseRelease(chart(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(std::pair(chart()->firstVisibleRow(), chart()->lastVisibleRow()), std::pair(1, 362));
+  EXPECT_EQ(packet(), chosen);
   EXPECT_EQ(chart()->divisionsPerLabel(), 18);  // 362 rows
 }
 
@@ -303,6 +335,19 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   };
   EXPECT_NEAR(inkBelowAxis(drawn), inkBelowAxis(shown), inkBelowAxis(shown) / 10);
   EXPECT_EQ(BarChart::fileNameFor("a/b:c"), "a_b_c");
+
+  // A write that fails part way (here at a file size limit) leaves the file there as it was.
+  target = QString::fromStdString(m_dir.write("kept.png", "old"));
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{1000, limit.rlim_max};
+  const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const QStringList boxes = test::answerBoxes([this] { control<QAction>("SaveChartAs")->trigger(); });
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, signalBefore);
+  EXPECT_EQ(boxes.size(), 1);
+  EXPECT_EQ(test::readFile(target.toStdString()), "old");
 }
 
 }  // namespace
