@@ -11,8 +11,8 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QWheelEvent>

@@ -84,8 +84,8 @@ constexpr int kFrameAllowanceHeight = 720;
 // is lower, about the same middle: the rows are far enough apart for it, and a lower button
 // would cut the circle off flat.
 QRect optionRect(const QWidget& button, QRect place) {
-  const int circle = button.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr,
-                                                 &button);
+  const int circle =
+      button.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, &button);
   const int more = circle - place.height();
   if (more > 0) place.adjust(0, -more / 2, 0, more - more / 2);
   return place;
@@ -144,8 +144,7 @@ void Form1::buildLayout() {
   std::array<PanelFrame*, kFrames.size()> frames{};
   for (std::size_t i = 0; i < kFrames.size(); ++i) {
     const FrameInfo& f = kFrames[i];
-    frames[i] =
-        new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), panel);
+    frames[i] = new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), panel);
     frames[i]->setFont(bold);
     frames[i]->setGeometry(tw.rect(f.left, f.top, f.width, f.height));
   }

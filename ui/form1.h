@@ -49,7 +49,6 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  public:
-
   PacketStore& packets() { return m_packets; }
   ChannelStore& values() { return m_values; }
   // The controls the commands write to: the work list, the file label and the log view.

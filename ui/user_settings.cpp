@@ -2,11 +2,10 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QLayout>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSettings>
 #include <QTreeView>
 #include <array>
@@ -29,18 +28,27 @@ QSettings store() {
   return QSettings(QStringLiteral("twk"), QStringLiteral("twk-decoder"));
 }
 
-// A size at which the detail view shows its every column (name, size, type, date) whole.
-QSize sizeShowingEveryColumn(QFileDialog& dialog) {
-  QSize size = dialog.sizeHint().expandedTo(QSize(720, 460));
-  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-  if (view == nullptr) return size;
-  dialog.resize(size);
-  dialog.ensurePolished();
-  if (dialog.layout() != nullptr) dialog.layout()->activate();
-  const int columns = view->header()->length() + view->verticalScrollBar()->sizeHint().width() +
-                      2 * view->frameWidth();
-  size.rwidth() += std::max(columns - view->width(), 0);
-  return size;
+// Qt sizes the size, type and date columns for sample texts shorter than today's sizes, type
+// names and dates, and cuts those off. Once a folder is listed they are widened to what it
+// shows; a dialog without a remembered size grows to show them whole, within the screen.
+void fitColumnsWhenListed(QFileDialog& dialog, bool grow) {
+  QAbstractItemView* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (view == nullptr || model == nullptr) return;
+  QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view, &dialog, grow] {
+    QHeaderView* header = static_cast<QTreeView*>(view)->header();
+    for (int column = 1; column < header->count(); ++column) {
+      const int wanted = std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+      if (wanted > header->sectionSize(column)) header->resizeSection(column, wanted);
+    }
+    const int more = header->length() - view->viewport()->width();
+    if (!grow || more <= 0) return;
+    QSize size = dialog.size() + QSize(more, 0);
+    if (const QScreen* screen = dialog.screen()) {
+      size = size.boundedTo(screen->availableGeometry().size());
+    }
+    dialog.resize(size);
+  });
 }
 
 }  // namespace
@@ -48,12 +56,12 @@ QSize sizeShowingEveryColumn(QFileDialog& dialog) {
 void restoreDialog(QFileDialog& dialog, Dialog which) {
   QSettings settings = store();
   const QString name = dialogName(which);
-  QSize size = settings.value(kDialogSize.arg(name)).toSize();
-  if (!size.isValid()) size = sizeShowingEveryColumn(dialog);
-  if (const QScreen* screen = dialog.screen()) {
-    size = size.boundedTo(screen->availableGeometry().size());
+  const QSize size = settings.value(kDialogSize.arg(name)).toSize();
+  fitColumnsWhenListed(dialog, !size.isValid());
+  if (size.isValid()) {
+    const QScreen* screen = dialog.screen();
+    dialog.resize(screen != nullptr ? size.boundedTo(screen->availableGeometry().size()) : size);
   }
-  dialog.resize(size);
   const QString folder = settings.value(kDialogFolder.arg(name)).toString();
   if (!folder.isEmpty() && QDir(folder).exists()) dialog.setDirectory(folder);
 }

@@ -2,6 +2,7 @@
 // keyboard and mouse.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +13,6 @@
 #include <QSvgRenderer>
 #include <QTest>
 #include <QWheelEvent>
-#include <sys/resource.h>
 
 #include <cmath>
 #include <csignal>
@@ -343,7 +343,8 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   const rlimit small{1000, limit.rlim_max};
   const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const QStringList boxes = test::answerBoxes([this] { control<QAction>("SaveChartAs")->trigger(); });
+  const QStringList boxes =
+      test::answerBoxes([this] { control<QAction>("SaveChartAs")->trigger(); });
   setrlimit(RLIMIT_FSIZE, &limit);
   std::signal(SIGXFSZ, signalBefore);
   EXPECT_EQ(boxes.size(), 1);
