@@ -7,7 +7,6 @@
 #include "app/decoder_command_line.h"
 #include "ui/form1.h"
 #include "ui/log_file_dialog.h"
-#include "ui/user_settings.h"
 
 int main(int argc, char* argv[]) {
   // Read before Qt starts, which needs a display: --help and --version must work without one.
@@ -27,7 +26,7 @@ int main(int argc, char* argv[]) {
   auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),
                                   QCoreApplication::applicationDirPath());
   window.fitToScreen();
-  twk::user_settings::restoreWindow(window);
+  window.restorePlace();
   window.show();
   if (!line.logs.empty()) {
     QStringList logs;

@@ -317,14 +317,18 @@ void Form1::setVisible(bool visible) {
   QMainWindow::setVisible(visible);
 }
 
-void Form1::fitToScreen() {
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) return;
+QRect Form1::roomOn(const QScreen& screen) const {
   const TwipScale tw(logicalDpiX());
   // The window manager's frame is not known before the window is shown; this leaves room for
   // a usual one.
-  const QRect available = screen->availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
-                                                               -tw(kFrameAllowanceHeight));
+  return screen.availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
+                                             -tw(kFrameAllowanceHeight));
+}
+
+void Form1::fitToScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect available = roomOn(*screen);
   QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
   // A panel that has to scroll up and down gets the width of its scroll bar, where the screen
   // has it, so that it need not scroll sideways as well.
@@ -338,8 +342,28 @@ void Form1::fitToScreen() {
   if (!available.contains(QRect(pos(), size))) move(available.topLeft());
 }
 
+void Form1::restorePlace() {
+  const std::optional<user_settings::WindowPlace> left = user_settings::windowPlace();
+  if (!left) return;
+  // The screen that holds the place's top left corner, where the title bar is; a place on no
+  // screen (a monitor unplugged since) moves to the primary screen.
+  const QScreen* screen = QGuiApplication::screenAt(left->normal.topLeft());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect room = roomOn(*screen);
+  QRect place = left->normal;
+  place.setSize(place.size().boundedTo(room.size()).expandedTo(minimumSizeHint()));
+  place.moveLeft(
+      std::clamp(place.left(), room.left(), std::max(room.right() - place.width(), room.left())));
+  place.moveTop(
+      std::clamp(place.top(), room.top(), std::max(room.bottom() - place.height(), room.top())));
+  setGeometry(place);
+  if (left->maximised) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
-  user_settings::rememberWindow(*this);
+  user_settings::rememberWindowPlace(
+      {isMaximized() ? normalGeometry() : geometry(), isMaximized()});
   QMainWindow::closeEvent(event);
 }
 

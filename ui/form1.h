@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QScreen;
 
 namespace twk {
 
@@ -42,6 +43,9 @@ class Form1 : public QMainWindow {
   // Makes the window no larger than its screen's free area, with room for the window frame;
   // the program calls it before it shows the window.
   void fitToScreen();
+  // Gives the window the size, place and maximised state it had when last closed, on a screen
+  // that exists now and within its free area; without a remembered place nothing changes.
+  void restorePlace();
   void setVisible(bool visible) override;
 
  protected:
@@ -92,6 +96,8 @@ class Form1 : public QMainWindow {
   void decodingStarted();
 
  private:
+  // The screen's free area less room for the window frame.
+  QRect roomOn(const QScreen& screen) const;
   void buildLayout();
   void showChannels();
   void setFieldText(int n, const QString& text);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSettings>
@@ -73,32 +72,17 @@ void rememberDialog(const QFileDialog& dialog, Dialog which) {
   settings.setValue(kDialogFolder.arg(name), dialog.directory().absolutePath());
 }
 
-void restoreWindow(QWidget& window) {
+std::optional<WindowPlace> windowPlace() {
   QSettings settings = store();
-  QRect place = settings.value(kWindowGeometry).toRect();
-  if (!place.isValid()) return;
-  // The screen that holds the place's top left corner, where the title bar is; a place on no
-  // screen (a monitor unplugged since) moves to the primary screen.
-  const QScreen* screen = QGuiApplication::screenAt(place.topLeft());
-  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect available = screen->availableGeometry();
-  place.setSize(place.size().boundedTo(available.size()).expandedTo(window.minimumSizeHint()));
-  place.moveLeft(std::clamp(place.left(), available.left(),
-                            std::max(available.right() - place.width(), available.left())));
-  place.moveTop(std::clamp(place.top(), available.top(),
-                           std::max(available.bottom() - place.height(), available.top())));
-  window.setGeometry(place);
-  if (settings.value(kWindowMaximised).toBool()) {
-    window.setWindowState(window.windowState() | Qt::WindowMaximized);
-  }
+  const QRect normal = settings.value(kWindowGeometry).toRect();
+  if (!normal.isValid()) return std::nullopt;
+  return WindowPlace{normal, settings.value(kWindowMaximised).toBool()};
 }
 
-void rememberWindow(const QWidget& window) {
+void rememberWindowPlace(const WindowPlace& place) {
   QSettings settings = store();
-  const bool maximised = window.isMaximized();
-  settings.setValue(kWindowGeometry, maximised ? window.normalGeometry() : window.geometry());
-  settings.setValue(kWindowMaximised, maximised);
+  settings.setValue(kWindowGeometry, place.normal);
+  settings.setValue(kWindowMaximised, place.maximised);
 }
 
 }  // namespace twk::user_settings

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+#include <optional>
 
 class QFileDialog;
-class QWidget;
 
 namespace twk {
 
@@ -23,11 +24,14 @@ void restoreDialog(QFileDialog& dialog, Dialog which);
 // Keeps the size and the folder of a dialog the user has confirmed.
 void rememberDialog(const QFileDialog& dialog, Dialog which);
 
-// Gives window the size, position and maximised state it had when it was last closed, on a
-// screen that exists now; a place on a screen since removed gives way to the primary screen.
-// Call it before the window is shown; without a remembered place nothing changes.
-void restoreWindow(QWidget& window);
-void rememberWindow(const QWidget& window);
+// The main window's normal (unmaximised) geometry and whether it was maximised when it was last
+// closed; nothing before the first close.
+struct WindowPlace {
+  QRect normal;
+  bool maximised = false;
+};
+std::optional<WindowPlace> windowPlace();
+void rememberWindowPlace(const WindowPlace& place);
 
 }  // namespace user_settings
 }  // namespace twk

@@ -464,7 +464,7 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
       window.close();
     }
     Form1 back;
-    user_settings::restoreWindow(back);
+    back.restorePlace();
     back.show();
     EXPECT_EQ(back.isMaximized(), maximised);
     EXPECT_TRUE(screen.contains(back.normalGeometry())) << place.x();
