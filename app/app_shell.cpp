@@ -27,7 +27,7 @@ AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
       m_export(window, std::move(csvFolder)),
       m_drop(window) {
   buildMenus();
-  window.setPacketsHeld(packetsHeldSetting());
+  window.setPacketsHeld(user_settings::packetsHeld());
   connect(window.RichTextBox1(), &LogView::filesDropped, this,
           [this](const QMimeData& data) { m_drop.RichTextBox1_OLEDragDrop(data); });
 }
@@ -39,7 +39,8 @@ AppShell::~AppShell() {
 
 void AppShell::buildMenus() {
   QMenuBar* bar = m_window.menuBar();
-  // The shortcuts every desktop program has are shown beside the items; captions stay as they are.
+  // The shortcuts every desktop program has are shown beside the items, and every caption has
+  // an access key ("&"), which the style underlines; the captions' text stays as it is.
   const auto item = [this](QWidget* menu, const char* name, const QString& text, auto handler,
                            QKeySequence shortcut = {}) {
     auto* action = new QAction(text, menu);
@@ -50,29 +51,29 @@ void AppShell::buildMenus() {
     return action;
   };
 
-  QMenu* file = bar->addMenu(QStringLiteral("File"));
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("MnuFile"));
-  item(file, "MnuOpenFile", QStringLiteral("Open"), &AppShell::MnuOpenFile_Click,
+  item(file, "MnuOpenFile", QStringLiteral("&Open"), &AppShell::MnuOpenFile_Click,
        QKeySequence(Qt::CTRL | Qt::Key_O));
-  item(file, "MnuFollowLog", QStringLiteral("Follow Log…"), &AppShell::MnuFollowLog_Click,
+  item(file, "MnuFollowLog", QStringLiteral("&Follow Log…"), &AppShell::MnuFollowLog_Click,
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  QAction* stop = item(file, "MnuStopFollowing", QStringLiteral("Stop Following"),
+  QAction* stop = item(file, "MnuStopFollowing", QStringLiteral("&Stop Following"),
                        &AppShell::MnuStopFollowing_Click, QKeySequence());
   stop->setEnabled(false);
   connect(m_follow, &LogFollowCommand::followingChanged, stop, &QAction::setEnabled);
-  item(file, "MnuSettings", QStringLiteral("Settings\u2026"),
+  item(file, "MnuSettings", QStringLiteral("Se&ttings\u2026"),
        [this] { SettingsDialog::edit(m_window); });
-  item(file, "MnuExit", QStringLiteral("Exit"), &AppShell::MnuExit_Click,
+  item(file, "MnuExit", QStringLiteral("E&xit"), &AppShell::MnuExit_Click,
        QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-  QMenu* tlm = bar->addMenu(QStringLiteral("TLM File"));
+  QMenu* tlm = bar->addMenu(QStringLiteral("&TLM File"));
   tlm->setObjectName(QStringLiteral("MnuTLMFile"));
-  item(tlm, "WriteCSVFile", QStringLiteral("Write CSV File"), &AppShell::WriteCSVFile_Click,
+  item(tlm, "WriteCSVFile", QStringLiteral("&Write CSV File"), &AppShell::WriteCSVFile_Click,
        QKeySequence(Qt::CTRL | Qt::Key_S));
-  item(tlm, "WriteCSVFileAs", QStringLiteral("Write CSV File As\u2026"),
+  item(tlm, "WriteCSVFileAs", QStringLiteral("Write CSV File &As\u2026"),
        &AppShell::WriteCSVFileAs_Click);
 
-  item(bar, "MnuInfo", QStringLiteral("Info"), &AppShell::MnuInfo_Click);
+  item(bar, "MnuInfo", QStringLiteral("&Info"), &AppShell::MnuInfo_Click);
 
   // F10 opens the first menu, as on other desktops; Qt on Linux leaves F10 to the program.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &m_window);

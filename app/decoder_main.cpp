@@ -27,6 +27,7 @@ int main(int argc, char* argv[]) {
   auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),
                                   QCoreApplication::applicationDirPath());
   window.fitToScreen();
+  window.restorePlace();
   window.show();
   if (!line.logs.empty()) {
     QStringList logs;

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -14,6 +13,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -22,6 +22,7 @@
 #include <stdexcept>
 
 #include "ui/message_box.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -47,15 +48,33 @@ const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
 // Qt's own dialog, as the open command uses; a name typed without an extension gets the one of
 // the filter chosen.
 QString askSavePath(QWidget* parent, const QString& suggested) {
-  QString filter = kPngFilter;
-  QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Chart As"), suggested,
-                                              kPngFilter + QStringLiteral(";;") + kSvgFilter,
-                                              &filter, QFileDialog::DontUseNativeDialog);
+  QFileDialog dialog(parent, QStringLiteral("Save Chart As"), suggested,
+                     kPngFilter + QStringLiteral(";;") + kSvgFilter);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  user_settings::restoreDialog(dialog, user_settings::Dialog::SaveChartAs);
+  dialog.selectFile(QFileInfo(suggested).fileName());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  user_settings::rememberDialog(dialog, user_settings::Dialog::SaveChartAs);
+  const QString filter = dialog.selectedNameFilter();
+  QString path = dialog.selectedFiles().value(0);
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (!path.isEmpty() && suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
     path += filter == kSvgFilter ? QStringLiteral(".svg") : QStringLiteral(".png");
   }
   return path;
+}
+
+// Renames the written file over the old one; returns the reason of a failure, empty on success.
+// Qt's commit() flushes last and reports success even where that flush failed (a full disk, a
+// file size limit), so the flush is checked first.
+QString commit(QSaveFile& file) {
+  if (!file.flush() || file.error() != QFileDevice::NoError) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return reason;
+  }
+  return file.commit() ? QString() : file.errorString();
 }
 
 // The user's decimal separator; no group separators, like every other number of the window.
@@ -233,14 +252,6 @@ double BarChart::value(int row) const {
   return values()[static_cast<std::size_t>(row - 1)];
 }
 
-void BarChart::setVisibleRows(int first, int last) {
-  first = std::max(first, 1);
-  last = std::min(last, rowCount());
-  if (last < first) return;
-  setShown(first == 1 && last == rowCount() ? ChartGeometry::Range{}
-                                            : ChartGeometry::Range{first - 1, last - first + 1});
-}
-
 void BarChart::showAllRows() {
   setShown({});
 }
@@ -404,8 +415,11 @@ void BarChart::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void BarChart::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) showAllRows();
-  QWidget::mouseDoubleClickEvent(event);
+  // The second press of a double-click is no press of its own: its release chooses no row,
+  // which after the reset would be another one than the user pointed at.
+  if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
+  m_pressed = false;
+  showAllRows();
 }
 
 void BarChart::wheelEvent(QWheelEvent* event) {
@@ -446,12 +460,17 @@ QImage BarChart::picture() const {
 }
 
 QString BarChart::saveChart(const QString& path) const {
+  // Written beside the old file and renamed over it at the end, so a failed write leaves it.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
   if (!path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-    QImageWriter png(path, "png");
-    return png.write(picture()) ? QString() : png.errorString();
+    QImageWriter png(&file, "png");
+    if (!png.write(picture())) {
+      file.cancelWriting();
+      return png.errorString();
+    }
+    return commit(file);
   }
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
   QSvgGenerator svg;
   svg.setOutputDevice(&file);
   svg.setSize(size());
@@ -463,7 +482,7 @@ QString BarChart::saveChart(const QString& path) const {
   QPainter painter(&svg);
   paintChart(painter);
   painter.end();
-  return file.error() == QFileDevice::NoError ? QString() : file.errorString();
+  return commit(file);
 }
 
 QString BarChart::fileNameFor(const QString& name) {

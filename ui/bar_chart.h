@@ -40,7 +40,6 @@ class BarChart : public QWidget {
   void setDivisionsPerLabel(int divisions);
   int divisionsPerLabel() const { return m_divisionsPerLabel; }
   void setDivisionsPerTick(int divisions);
-  int divisionsPerTick() const { return m_divisionsPerTick; }
 
   // Bars from zero (the default) or a line over an axis fitted to the values shown.
   void setFitted(bool fitted);
@@ -79,15 +78,12 @@ class BarChart : public QWidget {
   // Thin grey lines before these rows (1-based): where a new pass begins.
   void setPassStarts(std::vector<int> rows);
 
-  // The rows shown, from first to last (1-based, inclusive); all rows unless zoomed.
-  void setVisibleRows(int first, int last);
   void showAllRows();
+  // The rows shown, from first to last (1-based, inclusive); all rows unless zoomed.
   int firstVisibleRow() const;
   int lastVisibleRow() const;
-  bool isZoomed() const { return m_shown.count > 0; }
   // The row the marker stands on, 0 for none. A zoomed chart moves to show it.
   void setMarkerRow(int row);
-  int markerRow() const { return m_marker; }
 
   // The tooltip text of a row (1-based); without a source the chart shows the label and value.
   void setToolTipSource(std::function<QString(int row)> source);

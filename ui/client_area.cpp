@@ -1,5 +1,8 @@
 #include "ui/client_area.h"
 
+#include <QApplication>
+#include <QScrollArea>
+#include <QStyle>
 #include <algorithm>
 
 namespace twk {
@@ -24,14 +27,29 @@ QRect ClientArea::place(QRect r, Roles roles, Share s) {
 }
 
 ClientArea::ClientArea(QSize defaultSize, QWidget* parent)
-    : QWidget(parent), m_default(defaultSize) {
-  setMinimumSize(defaultSize);
+    : QWidget(parent),
+      m_default(defaultSize),
+      m_scrollArea(new QScrollArea(this)),
+      m_panel(new QWidget) {
+  // At or above the least size the scroll area is the whole client area and draws nothing of
+  // its own, so the window looks as if the controls sat on it directly.
+  m_scrollArea->setFrameShape(QFrame::NoFrame);
+  m_scrollArea->setFocusPolicy(Qt::NoFocus);
+  m_scrollArea->setWidget(m_panel);
+  m_panel->resize(defaultSize);
+  // The window may become as small as a screen: a third of its width, a fifth of its height.
+  setMinimumSize(defaultSize.width() / 3, defaultSize.height() / 5);
   resize(defaultSize);
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget*, QWidget* now) { showFocused(now); });
 }
 
 void ClientArea::setSlack(Slack slack) {
   m_slack = slack;
-  setMinimumSize(m_default.width(), m_default.height() - slack.chart - slack.log);
+}
+
+QSize ClientArea::leastSize() const {
+  return {m_default.width(), m_default.height() - m_slack.chart - m_slack.log};
 }
 
 void ClientArea::manage(QWidget* widget, Roles roles) {
@@ -39,9 +57,44 @@ void ClientArea::manage(QWidget* widget, Roles roles) {
 }
 
 void ClientArea::resizeEvent(QResizeEvent* event) {
-  const Share s = share(m_default, m_slack, size());
-  for (const Managed& m : m_managed) m.widget->setGeometry(place(m.defaultRect, m.roles, s));
+  const QSize least = leastSize();
+  // The layout for the size, or for the least size where the area is smaller. A panel that
+  // scrolls up and down leaves room for its scroll bar, so it need not scroll sideways too.
+  QSize room = size();
+  if (room.height() < least.height()) {
+    room.rwidth() -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scrollArea);
+  }
+  const QSize laid = room.expandedTo(least);
+  const Share s = share(m_default, m_slack, laid);
+  const bool scrolls = laid != size();
+  int bottomRow = m_default.height();
+  for (const Managed& m : m_managed) {
+    if (m.widget->parent() == this) bottomRow = std::min(bottomRow, m.defaultRect.top());
+  }
+  const int pinned = scrolls ? m_default.height() - bottomRow : 0;
+  m_scrollArea->setGeometry(0, 0, width(), height() - pinned);
+  m_panel->resize(laid.width(), laid.height() - pinned);
+  const int narrower = std::max(laid.width() - width(), 0);
+  for (const Managed& m : m_managed) {
+    QRect r = place(m.defaultRect, m.roles, s);
+    if (m.widget->parent() == this) {
+      r.translate(0, height() - laid.height());
+      if (m.roles & GivesWidth) {
+        r.setWidth(std::max(r.width() - narrower, 0));
+      } else {
+        r.translate(-narrower, 0);
+      }
+    }
+    m.widget->setGeometry(r);
+  }
   QWidget::resizeEvent(event);
+}
+
+void ClientArea::showFocused(QWidget* focused) {
+  // The keyboard may move to a control scrolled out of view.
+  if (focused != nullptr && m_panel->isAncestorOf(focused)) {
+    m_scrollArea->ensureWidgetVisible(focused);
+  }
 }
 
 }  // namespace twk

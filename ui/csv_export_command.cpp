@@ -17,6 +17,7 @@
 #include "export/csv_writer.h"
 #include "ui/form1.h"
 #include "ui/message_box.h"
+#include "ui/user_settings.h"
 
 namespace twk {
 namespace {
@@ -33,6 +34,9 @@ bool writableFolder(const QString& folder) {
 
 }  // namespace
 
+const QString CsvExportCommand::kNothingLoaded =
+    QStringLiteral("No packets are loaded, so no CSV file was written.\nOpen a log first.");
+
 CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
     : m_window(window), m_folder(std::move(folder)) {
   m_chooser = [this](const QString& suggested) {
@@ -42,7 +46,11 @@ CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // A name typed without an extension gets ".csv", and the replace question asks about it.
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    user_settings::restoreDialog(dialog, user_settings::Dialog::WriteCsvAs);
+    dialog.selectFile(QFileInfo(suggested).fileName());
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    user_settings::rememberDialog(dialog, user_settings::Dialog::WriteCsvAs);
+    return dialog.selectedFiles().value(0);
   };
 }
 
@@ -72,7 +80,15 @@ QString CsvExportCommand::write(const QString& target) {
   return {};
 }
 
+bool CsvExportCommand::refuseEmptyLoad() {
+  // A header without rows would replace a file the user may still need.
+  if (m_window.packets().Packet_Count > 0) return false;
+  showMessage(&m_window, kNothingLoaded);
+  return true;
+}
+
 void CsvExportCommand::WriteCSVFile_Click() {
+  if (refuseEmptyLoad()) return;
   const QString target = path();
   const QString reason = write(target);
   if (reason.isEmpty()) return;
@@ -87,6 +103,7 @@ void CsvExportCommand::WriteCSVFile_Click() {
 }
 
 void CsvExportCommand::WriteCSVFileAs_Click() {
+  if (refuseEmptyLoad()) return;
   const QString target = m_chooser(suggestedPath());
   if (target.isEmpty()) return;
   const QString reason = write(target);

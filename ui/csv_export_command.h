@@ -11,9 +11,12 @@ class Form1;
 // program's folder, with the window's channel captions as the header. "Write CSV File As…"
 // writes the same bytes where the user chooses. Label3 reports the file only once it has
 // replaced the old one whole; a failure is shown in a message and leaves the old file and
-// Label3 as they were.
+// Label3 as they were. With no packet loaded neither writes anything: a message says so.
 class CsvExportCommand {
  public:
+  // The message of either command when no packet is loaded.
+  static const QString kNothingLoaded;
+
   // Asks where to write, given the suggested path; an empty answer cancels.
   using SaveChooser = std::function<QString(const QString& suggestedPath)>;
 
@@ -30,6 +33,8 @@ class CsvExportCommand {
   void setSaveChooser(SaveChooser chooser) { m_chooser = std::move(chooser); }
 
  private:
+  // Tells the user that there is nothing to write, if so.
+  bool refuseEmptyLoad();
   // Writes the file; returns the reason of a failure, empty on success.
   QString write(const QString& target);
 

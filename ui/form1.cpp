@@ -82,6 +82,17 @@ constexpr int kLeastLogHeight = 900;
 constexpr int kFrameAllowanceWidth = 240;
 constexpr int kFrameAllowanceHeight = 720;
 
+// An option button's place from the table, made as tall as the style's circle where the table
+// is lower, about the same middle: the rows are far enough apart for it, and a lower button
+// would cut the circle off flat.
+QRect optionRect(const QWidget& button, QRect place) {
+  const int circle =
+      button.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, &button);
+  const int more = circle - place.height();
+  if (more > 0) place.adjust(0, -more / 2, 0, more - more / 2);
+  return place;
+}
+
 QString arrayName(const char* array, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
 }
@@ -122,8 +133,9 @@ void Form1::buildLayout() {
   auto* client = new ClientArea(QSize(tw(9870), tw(11985)), this);
   client->setFont(normal);
   setCentralWidget(client);
+  QWidget* panel = client->panel();
 
-  m_log = new LogView(client);
+  m_log = new LogView(panel);
   m_log->setObjectName(QStringLiteral("RichTextBox1"));
   QFont courier(QStringLiteral("Courier New"));
   courier.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
@@ -135,8 +147,7 @@ void Form1::buildLayout() {
   std::array<PanelFrame*, kFrames.size()> frames{};
   for (std::size_t i = 0; i < kFrames.size(); ++i) {
     const FrameInfo& f = kFrames[i];
-    frames[i] =
-        new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), client);
+    frames[i] = new PanelFrame(QString::fromUtf8(f.group.data(), qsizetype(f.group.size())), panel);
     frames[i]->setFont(bold);
     frames[i]->setGeometry(tw.rect(f.left, f.top, f.width, f.height));
   }
@@ -152,10 +163,10 @@ void Form1::buildLayout() {
     const ChannelInfo* info = inTable ? &channelTable()[static_cast<std::size_t>(n)] : nullptr;
     const RowPlace* place = inTable ? &kRowPlaces[static_cast<std::size_t>(n)] : nullptr;
     QWidget* frame = place != nullptr && place->top >= 0 ? frameOf(info->group) : nullptr;
-    QWidget* parentOfRow = frame != nullptr ? frame : client;
+    QWidget* parentOfRow = frame != nullptr ? frame : panel;
 
     // Channel 0's option button sits outside the window, unlike the rest of its row.
-    m_option[n] = new OptionButton(n, n == 0 ? client : parentOfRow);
+    m_option[n] = new OptionButton(n, n == 0 ? panel : parentOfRow);
     m_name[n] = new QLabel(parentOfRow);
     m_text[n] = new QLineEdit(parentOfRow);
     for (QWidget* w : {static_cast<QWidget*>(m_option[n]), static_cast<QWidget*>(m_name[n]),
@@ -188,7 +199,7 @@ void Form1::buildLayout() {
       m_text[n]->setFont(bold);
     } else if (frame != nullptr) {
       const bool comm = info->group == "COMM";
-      m_option[n]->setGeometry(tw.rect(120, place->top, 255, 195));
+      m_option[n]->setGeometry(optionRect(*m_option[n], tw.rect(120, place->top, 255, 195)));
       // COMM's names may run on to its wider-set value fields: the fallback fonts are wider
       // than the one the widths were chosen for, and "File System Pointer" would be cut.
       const int nameWidth = comm ? std::max(place->nameWidth, 2040 - 480 - 60) : place->nameWidth;
@@ -206,7 +217,7 @@ void Form1::buildLayout() {
     // of channels 25 to 29 outside the window; rows 30 to 32 have none.
     if (inTable && n < 30) {
       const bool shown = n >= 1 && n <= 24;
-      auto* unit = new QLabel(shown ? parentOfRow : client);
+      auto* unit = new QLabel(shown ? parentOfRow : panel);
       unit->setFont(normal);
       unit->setObjectName(arrayName("Label1", n));
       if (n == 0) {
@@ -230,7 +241,7 @@ void Form1::buildLayout() {
   m_hoverText[23] = m_hoverText[24] = QStringLiteral("invalid readings");
   for (int n = 0; n < kRowCount; ++n) m_text[n]->setToolTip(m_hoverText[n]);
 
-  m_chartFrame = new QGroupBox(QStringLiteral("Graph"), client);
+  m_chartFrame = new QGroupBox(QStringLiteral("Graph"), panel);
   m_chartFrame->setObjectName(QStringLiteral("Frame8"));
   m_chartFrame->setFont(bold);
   m_chartFrame->setGeometry(tw.rect(120, 6360, 9615, 5175));
@@ -239,8 +250,8 @@ void Form1::buildLayout() {
   m_chart->setFont(normal);
   m_chart->setGeometry(tw.rect(120, 360, 9375, 4695));
   m_chart->setToolTipSource([this](int row) { return chartToolTip(row); });
-  m_chart->setFitted(chartFittedSetting());
-  m_chart->setTimeLabels(chartTimeLabelsSetting());
+  m_chart->setFitted(user_settings::chartFitted());
+  m_chart->setTimeLabels(user_settings::chartTimeLabels());
   m_chart->setTimeLabelSource([this](int row) {
     const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
     if (packet < 1) return QString();
@@ -248,8 +259,8 @@ void Form1::buildLayout() {
     convertPacket(m_packets.Packet_Bytes(packet), values);
     return QString::fromStdString(shortTimeText(values[0]));
   });
-  connect(m_chart, &BarChart::timeLabelsToggled, this, &saveChartTimeLabelsSetting);
-  connect(m_chart, &BarChart::fittedToggled, this, &saveChartFittedSetting);
+  connect(m_chart, &BarChart::timeLabelsToggled, this, &user_settings::rememberChartTimeLabels);
+  connect(m_chart, &BarChart::fittedToggled, this, &user_settings::rememberChartFitted);
 
   m_fileLabel = new QLabel(client);
   m_fileLabel->setObjectName(QStringLiteral("Label3"));
@@ -266,7 +277,7 @@ void Form1::buildLayout() {
   connect(m_chart, &BarChart::visibleRowsChanged, this,
           [this](int first, int last) { setChartSpacing(last - first + 1); });
 
-  m_fileList = new QListWidget(client);
+  m_fileList = new QListWidget(panel);
   m_fileList->setObjectName(QStringLiteral("List2"));
   m_fileList->setGeometry(tw.rect(11520, 4800, 2535, 3180));
   m_fileList->setFocusPolicy(Qt::NoFocus);
@@ -279,12 +290,12 @@ void Form1::buildLayout() {
   for (PanelFrame* frame : frames) client->manage(frame, R::BelowLog);
   client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
   client->manage(m_chart, R::GrowsWide | R::ChartHeight);
-  client->manage(m_fileLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_fileLabel, R::BelowLog | R::BelowChart | R::GivesWidth);
   client->manage(m_packetLabel, R::BelowLog | R::BelowChart);
   client->manage(m_scroll, R::GrowsWide | R::BelowLog | R::BelowChart);
   // What lies right of the window stays there when it grows.
-  for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (w->x() >= client->width()) client->manage(w, R::FollowsRight);
+  for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->x() >= panel->width()) client->manage(w, R::FollowsRight);
   }
 
   // Tab goes through the controls in reading order: the log view, the panel frame by frame
@@ -320,17 +331,54 @@ void Form1::setVisible(bool visible) {
   QMainWindow::setVisible(visible);
 }
 
-void Form1::fitToScreen() {
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) return;
+QRect Form1::roomOn(const QScreen& screen) const {
   const TwipScale tw(logicalDpiX());
   // The window manager's frame is not known before the window is shown; this leaves room for
   // a usual one.
-  const QRect available = screen->availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
-                                                               -tw(kFrameAllowanceHeight));
-  const QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  return screen.availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
+                                             -tw(kFrameAllowanceHeight));
+}
+
+void Form1::fitToScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect available = roomOn(*screen);
+  QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  // A panel that has to scroll up and down gets the width of its scroll bar, where the screen
+  // has it, so that it need not scroll sideways as well.
+  const auto* client = static_cast<const ClientArea*>(centralWidget());
+  const int clientHeight = size.height() - (sizeHint() - client->sizeHint()).height();
+  if (clientHeight < client->leastSize().height()) {
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    size.setWidth(std::min(size.width() + bar, available.width()));
+  }
   resize(size);
   if (!available.contains(QRect(pos(), size))) move(available.topLeft());
+}
+
+void Form1::restorePlace() {
+  const std::optional<user_settings::WindowPlace> left = user_settings::windowPlace();
+  if (!left) return;
+  // The screen that holds the place's top left corner, where the title bar is; a place on no
+  // screen (a monitor unplugged since) moves to the primary screen.
+  const QScreen* screen = QGuiApplication::screenAt(left->normal.topLeft());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect room = roomOn(*screen);
+  QRect place = left->normal;
+  place.setSize(place.size().boundedTo(room.size()).expandedTo(minimumSizeHint()));
+  place.moveLeft(
+      std::clamp(place.left(), room.left(), std::max(room.right() - place.width(), room.left())));
+  place.moveTop(
+      std::clamp(place.top(), room.top(), std::max(room.bottom() - place.height(), room.top())));
+  setGeometry(place);
+  if (left->maximised) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  user_settings::rememberWindowPlace(
+      {isMaximized() ? normalGeometry() : geometry(), isMaximized()});
+  QMainWindow::closeEvent(event);
 }
 
 QString Form1::channelCaption(int n) const {
@@ -368,7 +416,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
 }
 
 void Form1::readLimits() {
-  const QString path = limitsFilePath();
+  const QString path = user_settings::limitsFilePath();
   std::vector<Error> earlier = std::move(m_limits.problems);
   try {
     m_limits = readLimitsFile(QFile::encodeName(path).toStdString());
@@ -519,6 +567,7 @@ void Form1::Option1_Click(int index) {
     if (a != index) setBase(m_text[a], normal);
     if (a != index) m_option[a]->setChecked(false);
   }
+  m_option[index]->setChecked(true);
   setBase(m_text[index], QColor::fromRgba(kHighlight));
   Draw_Chart(index);
 }
@@ -562,6 +611,8 @@ void Form1::appendPackets(std::int64_t first) {
   const auto added = static_cast<int>(std::min<std::int64_t>(last - first + 1, count));
   const int dropped = m_chart->rowCount() + added - count;
   m_scroll->setPacketMaximum(count);
+  // Redrawn whole where the rows do not continue, and for a followed log's first packets, which
+  // give the chart its title as a load does.
   if (m_chart->rowCount() == 0 || dropped < 0 || dropped > m_chart->rowCount() ||
       m_chart->rowLabel(1).toLongLong() != m_packets.firstNumber() - dropped) {
     Draw_Chart(m_chartChannel);

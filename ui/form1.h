@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QScreen;
 
 namespace twk {
 
@@ -49,8 +50,16 @@ class Form1 : public QMainWindow {
   // Makes the window no larger than its screen's free area, with room for the window frame;
   // the program calls it before it shows the window.
   void fitToScreen();
+  // Gives the window the size, place and maximised state it had when last closed, on a screen
+  // that exists now and within its free area; without a remembered place nothing changes.
+  void restorePlace();
   void setVisible(bool visible) override;
 
+ protected:
+  // Remembers the window's size, place and maximised state for the next start.
+  void closeEvent(QCloseEvent* event) override;
+
+ public:
   PacketStore& packets() { return m_packets; }
   // How many packets the window holds; the packets held stay, as many of the newest as fit.
   void setPacketsHeld(int packets);
@@ -102,6 +111,8 @@ class Form1 : public QMainWindow {
   void decodingStarted();
 
  private:
+  // The screen's free area less room for the window frame.
+  QRect roomOn(const QScreen& screen) const;
   void buildLayout();
   void showChannels();
   void setFieldText(int n, const QString& text);

@@ -5,6 +5,8 @@
 #include <QFileSystemModel>
 #include <QTimer>
 
+#include "ui/user_settings.h"
+
 namespace twk {
 
 QStringList logFileFilters() {
@@ -37,7 +39,10 @@ FileChooser logFileDialog(QWidget* parent, bool several, const QString& title) {
     setUpLogFileDialog(dialog);
     if (!several) dialog.setFileMode(QFileDialog::ExistingFile);
     if (!title.isEmpty()) dialog.setWindowTitle(title);
+    const auto which = several ? user_settings::Dialog::OpenLog : user_settings::Dialog::FollowLog;
+    user_settings::restoreDialog(dialog, which);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    user_settings::rememberDialog(dialog, which);
     return dialog.selectedFiles();
   };
 }

@@ -62,8 +62,8 @@ class LogFollowCommand : public QObject {
   std::int64_t m_stallShown = 0;  // the minutes the label names; 0 while packets come
   QTimer m_stallCheck;            // once a second while following
   QFileSystemWatcher m_watcher;
-  // The file is also looked at a few times a second, as some file systems (network folders)
-  // send no change events; a look at a file that has not grown costs a few system calls.
+  // The file is also looked at a few times a second, always: some file systems (network
+  // folders) send no change events. A look at a file that has not grown costs a few calls.
   QTimer m_fallback;
 };
 

@@ -4,6 +4,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -44,19 +45,38 @@ void LogView::dropEvent(QDropEvent* event) {
   emit filesDropped(*event->mimeData());
 }
 
-void LogView::AddText(const QString& text) {
-  QTextCursor cursor = textCursor();
-  const int start = cursor.selectionStart();
+namespace {
+
+// A carriage return ends a paragraph here; Qt's own paragraph separator keeps one character
+// per line end, so positions count as the text given.
+void insertLines(QTextCursor& cursor, const QString& text) {
   QTextCharFormat format;
   format.setForeground(Qt::black);
-  cursor.setPosition(start);
-  // A carriage return ends a paragraph here; Qt's own paragraph separator keeps one character
-  // per line end, so positions count as the text given.
   QString paragraphs = text;
   paragraphs.replace(QLatin1Char('\r'), QChar::ParagraphSeparator);
   cursor.insertText(paragraphs, format);
+}
+
+}  // namespace
+
+void LogView::AddText(const QString& text) {
+  QTextCursor cursor = textCursor();
+  const int start = cursor.selectionStart();
+  cursor.setPosition(start);
+  insertLines(cursor, text);
   cursor.setPosition(start + static_cast<int>(text.size()));
   setTextCursor(cursor);
+}
+
+void LogView::appendText(const QString& text) {
+  QScrollBar* bar = verticalScrollBar();
+  const bool showsEnd = bar->value() == bar->maximum();
+  const bool caretAtEnd = !textCursor().hasSelection() && textCursor().atEnd();
+  QTextCursor end(document());
+  end.movePosition(QTextCursor::End);
+  insertLines(end, text);
+  if (caretAtEnd) setTextCursor(end);
+  if (showsEnd) bar->setValue(bar->maximum());
 }
 
 }  // namespace twk

@@ -52,7 +52,12 @@ void LogViewSink::lineSkipped(const Error& error) {
 
 void LogViewSink::flush() {
   if (m_pending.isEmpty()) return;
-  m_view.AddText(m_pending);
+  // A followed log's lines go after the last, wherever the user put the caret.
+  if (m_show == Show::Never) {
+    m_view.appendText(m_pending);
+  } else {
+    m_view.AddText(m_pending);
+  }
   m_pending.clear();
 }
 

@@ -35,11 +35,13 @@ void OpenFileCommand::MnuOpenFile_Click() {
   m_window.packets().Packet_Count = 0;
   std::vector<Error>& skipped = m_window.skippedLines();
   skipped.clear();
+  // The label names the last file read: the decoder shows each one as it opens it, so a file
+  // that cannot be opened is named only in the message.
+  m_window.Label3()->clear();
 
   const int count = list->count();
   for (int i = 0; i < count; ++i) {
     m_window.Log_FileName = list->item(i)->text();
-    m_window.Label3()->setText(m_window.Log_FileName);
     if (m_window.Log_FileName.isEmpty()) continue;
     try {
       m_window.Decode_TextFile();

@@ -14,8 +14,6 @@ class OptionButton : public QRadioButton {
  public:
   OptionButton(int index, QWidget* parent = nullptr);
 
-  int index() const { return m_index; }
-
  signals:
   void selected(int index);
 

@@ -17,7 +17,7 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   m_packetsHeld->setObjectName(QStringLiteral("PacketsHeld"));
   m_packetsHeld->setRange(kLeastPacketsHeld, kMostPacketsHeld);
   m_packetsHeld->setGroupSeparatorShown(true);
-  m_packetsHeld->setValue(packetsHeldSetting());
+  m_packetsHeld->setValue(user_settings::packetsHeld());
   m_packetsHeld->setToolTip(
       QStringLiteral("A load stops after this many packets; a followed log keeps the newest this "
                      "many. Each packet held takes about 100 bytes."));
@@ -28,12 +28,12 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   layout->addRow(QStringLiteral("Packets held:"), m_packetsHeld);
   layout->addRow(buttons);
   connect(this, &QDialog::accepted, this,
-          [this] { savePacketsHeldSetting(m_packetsHeld->value()); });
+          [this] { user_settings::rememberPacketsHeld(m_packetsHeld->value()); });
 }
 
 void SettingsDialog::edit(Form1& window) {
   SettingsDialog dialog(&window);
-  if (dialog.exec() == QDialog::Accepted) window.setPacketsHeld(packetsHeldSetting());
+  if (dialog.exec() == QDialog::Accepted) window.setPacketsHeld(user_settings::packetsHeld());
 }
 
 }  // namespace twk

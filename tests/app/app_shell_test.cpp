@@ -60,7 +60,7 @@ TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
   QMenu* file = m_window.menuBar()->actions().front()->menu();
   const QList<QAction*> items = file->actions();
   ASSERT_GE(items.size(), 2);
-  EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Settings\u2026"));
+  EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Se&ttings\u2026"));
   open({test::generatedLog(342, 7)});
   for (const auto& [chosen, accepted, held] :
        {std::tuple{250, true, 250}, {7, true, 100}, {900, false, 100}}) {
@@ -79,23 +79,66 @@ TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
         next, [] { return std::nullopt; }, QString());
     EXPECT_EQ(next.packets().capacity(), held) << chosen;
   }
-  savePacketsHeldSetting(kDefaultPacketsHeld);
+  user_settings::rememberPacketsHeld(kDefaultPacketsHeld);
 }
 
-TEST_F(AppShellTest, ShortcutsAndF10) {
+// Shortcuts, F10 and the access keys: Alt with a menu's key opens it, and an item's key in an
+// open menu runs the item.
+TEST_F(AppShellTest, ShortcutsF10AndAccessKeys) {
   m_choice = QStringList(QString::fromStdString(test::generatedLog(12, 1)));
-  QMenu* file = m_window.menuBar()->actions().front()->menu();
+  const QList<QAction*> bar = m_window.menuBar()->actions();
+  QMenu* file = bar[0]->menu();
+  QMenu* tlm = bar[1]->menu();
+  const auto opened = [](QMenu* menu) { return [menu] { return menu->isVisible(); }; };
   const std::pair<const char*, std::function<bool()>> keys[] = {
       {"Ctrl+O", [this] { return count() == 12; }},
       {"Ctrl+S", [this] { return std::filesystem::exists(csvPath()); }},
-      {"F10", [file] { return file->isVisible() && file->title() == "File"; }},
+      {"F10", opened(file)},
+      {"Alt+F", opened(file)},
+      {"Alt+T", opened(tlm)},
+      {"Alt+I", [this] { return m_shell->aboutBox() != nullptr; }},
       {"Ctrl+Q", [this] { return !m_window.isVisible(); }},
   };
   for (const auto& [key, done] : keys) {
     QTest::keySequence(&m_window, QKeySequence(QLatin1String(key)));
     EXPECT_TRUE(done()) << key;
     file->close();
+    tlm->close();
   }
+  // Every caption's access key is its own within its menu, and "&" is only the mark.
+  for (const QList<QAction*>& actions : {bar, file->actions(), tlm->actions()}) {
+    QSet<QChar> keysUsed;
+    for (QAction* action : actions) {
+      const QString text = action->text();
+      const qsizetype mark = text.indexOf('&');
+      ASSERT_GE(mark, 0) << text.toStdString();
+      EXPECT_FALSE(keysUsed.contains(text[mark + 1].toLower())) << text.toStdString();
+      keysUsed.insert(text[mark + 1].toLower());
+    }
+  }
+}
+
+// With no packet loaded, neither command writes: a message says so, and the files stay.
+TEST_F(AppShellTest, NoCsvFileWithoutPackets) {
+  m_dir.write("twk_telemetry.csv", "kept\n");
+  const std::string chosen = m_dir.write("chosen.csv", "mine\n");
+  const std::string note = test::writeLog("plan.txt", {"pass planning, nothing received"});
+  bool asked = false;
+  m_shell->csvExport().setSaveChooser([&](const QString&) {
+    asked = true;
+    return QString::fromStdString(chosen);
+  });
+  for (const bool afterEmptyLoad : {false, true}) {
+    if (afterEmptyLoad) open({note});
+    const QStringList boxes = exportCsv();
+    const QStringList asBoxes = test::answerBoxes([this] { m_shell->WriteCSVFileAs_Click(); });
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("No packets are loaded")) << boxes[0].toStdString();
+    EXPECT_EQ(asBoxes, boxes);
+  }
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(readFile(csvPath()), "kept\n");
+  EXPECT_EQ(readFile(chosen), "mine\n");
 }
 
 TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {

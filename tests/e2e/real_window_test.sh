@@ -28,7 +28,8 @@ shown() { xdotool search --onlyvisible --name "$1"; }
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 wait_for "the X server" test -s "$work/display"
-export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C
+# What the program remembers (window place, dialog sizes) goes to a folder of this run.
+export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C XDG_CONFIG_HOME="$work/config"
 openbox >"$work/openbox.out" 2>&1 &
 pids+=($!)
 wait_for "the window manager" xdotool get_num_desktops

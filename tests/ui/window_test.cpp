@@ -8,8 +8,10 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeView>
@@ -121,7 +123,7 @@ TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
 // The limits file of the configuration folder marks the panel's values, the chart's bars and
 // its read-out; the lines it cannot read are told in a box once.
 TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
-  const QString limits = limitsFilePath();
+  const QString limits = user_settings::limitsFilePath();
   QDir().mkpath(QFileInfo(limits).absolutePath());
   {
     QFile file(limits);
@@ -203,6 +205,11 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   const ChartGeometry::Column& bar = chart()->geometry().columns[1];
   QTest::mouseClick(chart(), Qt::LeftButton, {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
   EXPECT_EQ(label("Label2"), "2/3");
+  // A load charts channel 1 again, and its button says so.
+  open({generatedLog(12, 1)});
+  for (QRadioButton* b : buttons) {
+    EXPECT_EQ(b->isChecked(), b->objectName() == "Option1(1)") << b->objectName().toStdString();
+  }
 }
 
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
@@ -290,8 +297,13 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     EXPECT_EQ(logText().count('\n'), 6);
     EXPECT_TRUE(logText().contains("\nline 5 skipped: line too long: 302 hex digits"));
     scroll()->setValue(2);
+    // A click at the start of the log view puts the caret there; the next line still goes last.
+    QTest::mouseClick(m_window.RichTextBox1()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    ASSERT_EQ(m_window.RichTextBox1()->textCursor().position(), 0);
     append(log, tooLong + packet(6));
     EXPECT_TRUE(reach(6));
+    EXPECT_TRUE(
+        logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() + '\n'));
     EXPECT_EQ(label("Label2"), "2/6");
     EXPECT_EQ(text1(1), "2");
     EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
@@ -314,6 +326,15 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   append(log, packet(8));
   EXPECT_TRUE(reach(8));
   EXPECT_EQ(label("Label3"), following);
+
+  // A log without a packet yet: the chart is titled with its channel once the first comes.
+  const std::string waiting = m_dir.write("waiting.log", "");
+  follow.follow(QString::fromStdString(waiting));
+  const auto* chartFrame = control<QGroupBox>(QStringLiteral("Frame8"));
+  EXPECT_EQ(chartFrame->title(), "Graph");
+  append(waiting, packet(1));
+  EXPECT_TRUE(reach(1));
+  EXPECT_EQ(chartFrame->title(), "RAAC  [ mAh ]");
 
   const std::string full = m_dir.write("full.log", readFile(generatedLog(4999, 5)));
   follow.follow(QString::fromStdString(full));
@@ -482,10 +503,14 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
     std::vector<std::string> paths;  // the one before the last fails
     const char* reason;
     int stored;
+    std::string label3;  // the last file read
   };
   const Case cases[] = {
-      {{generatedLog(12, 1), m_dir.file("missing.log"), generatedLog(9, 3)}, ":\nNo such file", 12},
-      {{m_dir.file("vanished.log"), generatedLog(9, 3)}, ":\nNo such file", 0},
+      {{generatedLog(12, 1), m_dir.file("missing.log"), generatedLog(9, 3)},
+       ":\nNo such file",
+       12,
+       generatedLog(12, 1)},
+      {{m_dir.file("vanished.log"), generatedLog(9, 3)}, ":\nNo such file", 0, ""},
   };
   for (const Case& c : cases) {
     open({generatedLog(20, 7)});
@@ -497,7 +522,7 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
     EXPECT_TRUE(boxes[0].endsWith("not read:\n" + QString::fromStdString(c.paths.back())))
         << boxes[0].toStdString();
     EXPECT_EQ(label("Label2"), QStringLiteral("1/%1").arg(c.stored));
-    EXPECT_EQ(label("Label3"), failed);
+    EXPECT_EQ(label("Label3"), QString::fromStdString(c.label3));
   }
 }
 
@@ -589,6 +614,81 @@ TEST(LogFileDialog, ShowsLogFilesInAnyCaseAndAllFilesAlsoWithoutADot) {
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return listed() == "FLIGHT2.LOG,catalog,flight.log,notes.txt"; }, 5000))
       << listed().toStdString();
+}
+
+// A file dialog opens at a size that shows every column and comes back at the size and in the
+// folder it was left; the main window comes back where it was, maximised or not, and on a
+// screen that exists.
+TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
+  test::TempDir dir;
+  const QString folder = QString::fromStdString(dir.path().string());
+  const QString log = QString::fromStdString(dir.write("a.log", ""));
+  const FileChooser chooser = logFileDialog(nullptr);
+  const auto answer = [&](const std::function<void(QFileDialog&)>& user) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || !dialog->isVisible()) return;
+      poll.stop();
+      user(*dialog);
+    });
+    poll.start(5);
+    return chooser();
+  };
+  QSize left;
+  const auto chosen = answer([&](QFileDialog& dialog) {
+    // Every column shows its texts whole once the folder is listed.
+    dialog.setDirectory(folder);
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    const auto whole = [view] {
+      for (int column = 1; column < 4; ++column) {
+        const int wanted = static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column);
+        if (view->header()->sectionSize(column) < wanted) return false;
+      }
+      return view->header()->length() <= view->viewport()->width();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view->model()->rowCount(view->rootIndex()) > 0 && whole(); }, 3000));
+    dialog.resize(dialog.size() + QSize(40, 30));
+    left = dialog.size();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(QStringLiteral("a.log"));
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog.isVisible()) {
+      ADD_FAILURE() << "the dialog stayed open";
+      dialog.reject();
+    }
+  });
+  EXPECT_EQ(chosen, std::optional(QStringList(log)));
+  answer([&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.size(), left);
+    EXPECT_EQ(dialog.directory().absolutePath(), folder);
+    dialog.reject();
+  });
+
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  // where it was left: the normal place, and whether it was maximised
+  const std::tuple<QRect, bool> places[] = {
+      {QRect(30, 40, 500, 400), false},
+      {QRect(5000, 3000, 500, 400), false},  // on a monitor unplugged since
+      {QRect(60, 50, 450, 350), true},
+  };
+  for (const auto& [place, maximised] : places) {
+    {
+      Form1 window;
+      window.setGeometry(place);
+      maximised ? window.showMaximized() : window.show();
+      window.close();
+    }
+    Form1 back;
+    back.restorePlace();
+    back.show();
+    EXPECT_EQ(back.isMaximized(), maximised);
+    EXPECT_TRUE(screen.contains(back.normalGeometry())) << place.x();
+    if (screen.contains(place)) {
+      EXPECT_EQ(back.normalGeometry(), place);
+    }
+  }
 }
 
 }  // namespace
