@@ -9,10 +9,12 @@
 #include <QScrollBar>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "intake/log_decoder.h"
+#include "ui/bar_chart.h"
 #include "ui/form1.h"
 #include "ui/log_view.h"
 
@@ -151,6 +153,34 @@ void BM_MaximisedOption1ClickPainted(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MaximisedOption1ClickPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the chart as an instrument: fitted, labelled by on-board time, and both channels
+// with yellow and red limits that some of their values cross. The limits file is read from a
+// configuration folder of the benchmark's own.
+void BM_MaximisedOption1ClickFittedTimedLimitsPainted(benchmark::State& state) {
+  const auto config = std::filesystem::temp_directory_path() / "twk_gui_bench_config";
+  std::filesystem::create_directories(config / "twk");
+  {
+    std::ofstream limits(config / "twk" / "limits.ini");
+    limits << "[2]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
+              "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n";
+  }
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const auto window = loadedWindow(kMaximised);
+  auto* chart = window->findChild<twk::BarChart*>("MSChart1");
+  chart->setFitted(true);
+  chart->setTimeLabels(true);
+  int channel = 7;
+  for (auto _ : state) {
+    window->Option1_Click(channel);
+    benchmark::DoNotOptimize(window->grab());
+    channel = channel == 7 ? 2 : 7;
+  }
+  unsetenv("XDG_CONFIG_HOME");
+}
+BENCHMARK(BM_MaximisedOption1ClickFittedTimedLimitsPainted)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One packet further while the thumb is dragged: the panel, the position label, the thumb and
 // the chart's marker change.

@@ -450,11 +450,31 @@ void BarChart::contextMenuEvent(QContextMenuEvent* event) {
   m_menu->exec(event->globalPos());
 }
 
+int BarChart::titleHeight(const QString& title) const {
+  return title.isEmpty() ? 0 : QFontMetrics(font()).height() + kMargin;
+}
+
+int BarChart::paintTitle(QPainter& p, const QString& title) const {
+  const int height = titleHeight(title);
+  if (height == 0) return 0;
+  QFont titleFont = font();
+  titleFont.setFamilies({QFontInfo(titleFont).family()});
+  p.setFont(titleFont);
+  p.fillRect(0, 0, width(), height, palette().color(QPalette::Base));
+  p.setPen(palette().color(QPalette::Text));
+  p.drawText(QRect(kMargin, kMargin / 2, width() - 2 * kMargin, height - kMargin / 2),
+             Qt::AlignLeft | Qt::AlignVCenter, title);
+  p.translate(0, height);
+  return height;
+}
+
 QImage BarChart::picture() const {
   const qreal ratio = devicePixelRatioF();
-  QImage image(size() * ratio, QImage::Format_RGB32);
+  const QString title = pictureTitle();
+  QImage image((size() + QSize(0, titleHeight(title))) * ratio, QImage::Format_RGB32);
   image.setDevicePixelRatio(ratio);
   QPainter painter(&image);
+  paintTitle(painter, title);
   paintChart(painter);
   return image;
 }
@@ -471,15 +491,18 @@ QString BarChart::saveChart(const QString& path) const {
     }
     return commit(file);
   }
+  const QString title = pictureTitle();
+  const QSize whole = size() + QSize(0, titleHeight(title));
   QSvgGenerator svg;
   svg.setOutputDevice(&file);
-  svg.setSize(size());
-  svg.setViewBox(rect());
+  svg.setSize(whole);
+  svg.setViewBox(QRect(QPoint(0, 0), whole));
   // Point sizes become pixels at this resolution; at the generator's own 72 dots per inch the
   // labels would come out smaller than the spaces measured for them on the screen.
   svg.setResolution(logicalDpiX());
   svg.setTitle(QFileInfo(path).completeBaseName());
   QPainter painter(&svg);
+  paintTitle(painter, title);
   paintChart(painter);
   painter.end();
   return commit(file);

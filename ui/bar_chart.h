@@ -93,7 +93,11 @@ class BarChart : public QWidget {
   // The geometry the next paint uses (recomputed only after a change).
   const ChartGeometry& geometry() const;
 
-  // The chart as shown, without the marker, at the screen's pixel density.
+  // The line above the chart in a copied or saved picture, asked for when the picture is made.
+  void setTitleSource(std::function<QString()> source) { m_titleSource = std::move(source); }
+  QString pictureTitle() const { return m_titleSource ? m_titleSource() : QString(); }
+
+  // The chart as shown, without the marker, at the screen's pixel density, below its title.
   QImage picture() const;
   // Writes the picture to path: SVG when the name ends in ".svg", PNG otherwise. Returns the
   // reason of a failure, empty on success.
@@ -135,11 +139,15 @@ class BarChart : public QWidget {
   ChartGeometry::Input layoutInput() const;
 
   void paintFitted(QPainter& p, const ChartGeometry& g) const;
+  // Paints the title line, if any, and moves the painter below it; returns its height.
+  int paintTitle(QPainter& p, const QString& title) const;
+  int titleHeight(const QString& title) const;
   void paintLimits(QPainter& p, const ChartGeometry& g) const;
   void paintBeyondLimits(QPainter& p, const ChartGeometry& g) const;
 
   bool m_autoSpacing = true;
   bool m_fitted = false;
+  std::function<QString()> m_titleSource;
   bool m_timeLabels = false;
   QAction* m_timeAction = nullptr;
   std::function<QString(int)> m_timeLabelSource;

@@ -259,6 +259,7 @@ void Form1::buildLayout() {
     convertPacket(m_packets.Packet_Bytes(packet), values);
     return QString::fromStdString(shortTimeText(values[0]));
   });
+  m_chart->setTitleSource([this] { return chartTitle(); });
   connect(m_chart, &BarChart::timeLabelsToggled, this, &user_settings::rememberChartTimeLabels);
   connect(m_chart, &BarChart::fittedToggled, this, &user_settings::rememberChartFitted);
 
@@ -663,6 +664,29 @@ QString Form1::chartToolTip(int row) const {
     text += QLatin1Char('\n') + QString::fromStdString(channelText(0, values[0], separator));
   }
   return text;
+}
+
+QString Form1::chartTitle() const {
+  const int first = m_chart->firstVisibleRow();
+  const int last = m_chart->lastVisibleRow();
+  if (first < 1) return {};
+  // "Volts [V] · pass.log · packets 1–400 · on-board 29d 01:03 – 26d 20:40"
+  const auto time = [this](int row) {
+    const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
+    if (packet < 1) return QString();
+    ChannelRow values{};
+    convertPacket(m_packets.Packet_Bytes(packet), values);
+    return QString::fromStdString(shortTimeText(values[0]));
+  };
+  const QString dot = QStringLiteral(" \u00b7 ");
+  QString title = m_name[m_chartChannel]->text();
+  if (!m_chartUnit.isEmpty()) title += QStringLiteral(" [") + m_chartUnit + QLatin1Char(']');
+  if (!Log_FileName.isEmpty()) title += dot + QFileInfo(Log_FileName).fileName();
+  title += dot + QStringLiteral("packets ") + m_chart->rowLabel(first) + QStringLiteral("\u2013") +
+           m_chart->rowLabel(last);
+  title +=
+      dot + QStringLiteral("on-board ") + time(first) + QStringLiteral(" \u2013 ") + time(last);
+  return title;
 }
 
 }  // namespace twk

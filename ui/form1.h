@@ -126,6 +126,8 @@ class Form1 : public QMainWindow {
   ChannelLimits chartLimits(int channel) const;
   // Marks value field n red or amber when value lies outside the channel's limits.
   void markLimit(int n, double value);
+  // The title line of a copied or saved chart: channel and unit, log, packets and times shown.
+  QString chartTitle() const;
   QString chartToolTip(int row) const;
   QString packetLabelText() const;
 

@@ -9,9 +9,9 @@ class QFileDialog;
 namespace twk {
 
 // What the user chose and the window keeps across starts: the main window's place, each file
-// dialog's size and folder, the packets held and the chart's choices. Every key is named once, in user_settings.cpp;
-// the file is the user's own configuration file of the program ("twk/twk-decoder.conf" in the
-// user's configuration folder).
+// dialog's size and folder, the packets held and the chart's choices. Every key is named once, in
+// user_settings.cpp; the file is the user's own configuration file of the program
+// ("twk/twk-decoder.conf" in the user's configuration folder).
 namespace user_settings {
 
 // The file dialogs, each remembered on its own.

@@ -188,6 +188,12 @@ TEST_F(WindowTest, LabelsByOnBoardTimeJumpAtAClockReset) {
   EXPECT_TRUE(readOut.startsWith("Packet 3: ") && readOut.contains("0d 00:01:00"))
       << readOut.toStdString();
   EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
+  // A copied or saved picture says what it shows above the chart.
+  const QString title = QString::fromUtf8("RAAC [mAh] \u00b7 reset.log \u00b7 packets ");
+  EXPECT_EQ(chart()->pictureTitle(),
+            title + QString::fromUtf8("1\u20134 \u00b7 on-board 2d 14:05 \u2013 0d 00:02"));
+  EXPECT_EQ(chart()->picture().height(), (chart()->height() + chart()->fontMetrics().height() + 8) *
+                                             chart()->devicePixelRatio());
   chart()->findChild<QAction*>(QStringLiteral("LabelByTime"))->trigger();
   EXPECT_EQ(chart()->categoryLabel(3), "3");
   EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
@@ -302,8 +308,7 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     ASSERT_EQ(m_window.RichTextBox1()->textCursor().position(), 0);
     append(log, tooLong + packet(6));
     EXPECT_TRUE(reach(6));
-    EXPECT_TRUE(
-        logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() + '\n'));
+    EXPECT_TRUE(logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() + '\n'));
     EXPECT_EQ(label("Label2"), "2/6");
     EXPECT_EQ(text1(1), "2");
     EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
