@@ -3,16 +3,18 @@
 // path, writes the old file still gets after that, and the follower's looks). A model that knows
 // the script says which lines the follower must give; their rows must be the same bytes as the
 // straightforward decoder makes of them, nothing lost and nothing doubled, and each look must
-// report the change the model expects. A line too long ends the following, as it ends it in the
-// window and in twk-csv -f: the rows before it must be the same.
+// report the change the model expects. A line too long is skipped and reported, as the window
+// and twk-csv -f do, and following goes on: the reports must be those of the straightforward
+// decoder reading on, with the same line numbers.
 //
-// Between two looks the follower sees only sizes and which file is at the path, so these scripts
-// are not checked past the look that would have to tell (the model stops there):
-// - the followed file truncated and refilled beyond the size of the last look, or rewritten to
-//   the same size, when the result does not begin with what the last look saw: it reads as
-//   appended;
-// - the followed file truncated and then replaced: what the last look left of its last line is
-//   given as that file's last line.
+// Between two looks the follower sees which file is at the path and the last bytes it read of
+// it (kLastBytes of them). The model plays what it then cannot tell apart as the follower reads
+// it, so these scripts are checked to their end too:
+// - the followed file rewritten (truncated and refilled, or written anew to any size at least
+//   that of the last look) with the bytes before the end of the last look unchanged for
+//   kLastBytes: it reads as appended, the lines it holds before that end never given;
+// - the followed file truncated and then replaced: the old file is drained from where the last
+//   look ended, so what that look left of its last line is given as that file's last line.
 // A byte-order mark split across two looks is read as text; the script's lines hold ASCII only.
 
 #include <fcntl.h>
@@ -33,10 +35,12 @@ namespace {
 
 using namespace twk;
 
-// The rows of the packets the follower gives, as twk-csv writes them.
+// The rows of the packets the follower gives, as twk-csv writes them, and the lines it skips,
+// reported as the straightforward decoder reports them for the file named name.
 struct RowSink : PacketSink {
   std::string rows;
-  std::size_t lastRowStart = 0;
+  std::string skipped;
+  std::string name;
   PacketRow row{};
 
   void fileStarted(const std::string&) override {}
@@ -46,8 +50,11 @@ struct RowSink : PacketSink {
   void packetStored() override {
     ChannelRow values;
     convertPacket(row, values);
-    lastRowStart = rows.size();
     appendCsvRow(rows, values, ".");
+  }
+  void lineSkipped(const Error& e) override {
+    TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
+    skipped += Error(e.kind(), name, e.line(), e.reason()).what() + std::string("\n");
   }
 };
 
@@ -97,19 +104,24 @@ std::string completeLines(const std::string& text) {
   return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
-// The rows the straightforward decoder makes of a text, up to a line too long, which ends it.
-struct Decoded {
-  std::string rows;
-  bool failed = false;
-};
+// As many bytes as the follower compares at each look: the end of what it read last.
+constexpr std::size_t kLastBytes = 4096;
 
-Decoded decoded(const std::string& text) {
+// The name the straightforward decoder reads the model's texts under.
+const std::string& modelPath() {
   static const int fd = ::memfd_create("expected", MFD_CLOEXEC);
   static const std::string path = "/proc/self/fd/" + std::to_string(fd);
-  TWK_FUZZ_CHECK(fd >= 0 && ::ftruncate(fd, 0) == 0);
+  TWK_FUZZ_CHECK(fd >= 0);
+  return path;
+}
+
+// The rows and the reports of skipped lines the straightforward decoder makes of a text.
+test::CsvRows decoded(const std::string& text) {
+  const std::string& path = modelPath();
+  const int fd = std::stoi(path.substr(path.rfind('/') + 1));
+  TWK_FUZZ_CHECK(::ftruncate(fd, 0) == 0);
   TWK_FUZZ_CHECK(::pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()));
-  const test::CsvRows expected = test::simpleCsvRows(path, ".");
-  return {expected.rows, !expected.error.empty()};
+  return test::simpleCsvRows(path, ".", true);
 }
 
 void writeAll(int fd, const std::string& text) {
@@ -125,13 +137,13 @@ int openNew(const std::string& path) {
 // The files of one script and what the model knows of them.
 struct Files {
   std::string path;
-  int pathFd = -1;         // the file at the path
-  int oldFd = -1;          // the followed file, once another was renamed over the path
-  std::string pathText;    // what the file at the path holds
-  std::string oldText;     // what the followed file holds, once replaced
-  std::string seen;        // what the followed file held at the last look
-  bool truncated = false;  // the followed file was truncated since the last look
-  std::string pending;     // the rest of a line written in part
+  int pathFd = -1;       // the file at the path
+  int oldFd = -1;        // the followed file, once another was renamed over the path
+  std::string pathText;  // what the file at the path holds
+  std::string oldText;   // what the followed file holds, once replaced
+  std::string looked;    // what the followed file held at the last look
+  std::string read;      // what the follower read of it since it began reading it
+  std::string pending;   // the rest of a line written in part
 
   ~Files() {
     ::close(pathFd);
@@ -148,7 +160,6 @@ struct Files {
     size = std::min(size, pathText.size());
     TWK_FUZZ_CHECK(::ftruncate(pathFd, static_cast<off_t>(size)) == 0);
     pathText.resize(size);
-    if (oldFd < 0) truncated = true;
   }
   void replace(const std::string& text) {
     const std::string fresh = path + ".next";
@@ -171,6 +182,18 @@ struct Files {
   }
 };
 
+// What the follower reads on from where the last look ended: the file's bytes past that end.
+std::string readOn(const std::string& read, const std::string& looked, const std::string& now) {
+  return read + (now.size() > looked.size() ? now.substr(looked.size()) : std::string());
+}
+
+// Whether the bytes that end what the last look saw are still there, as the follower compares.
+bool lastBytesKept(const std::string& looked, const std::string& now) {
+  const std::size_t count = std::min(looked.size(), kLastBytes);
+  const std::size_t from = looked.size() - count;
+  return now.size() >= looked.size() && now.compare(from, count, looked, from, count) == 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -180,59 +203,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.pathFd = openNew(files.path);
   LogFollower follower(files.path);
   RowSink sink;
-  std::string expected;   // the rows of the files given up, and of the followed one's lines
-  bool finished = false;  // a line too long ended the following, and expected holds all
+  sink.name = modelPath();
+  test::CsvRows expected;  // the rows and reports of the texts given up
 
-  // One look: what the model expects, then what the follower gives. False where the script ends:
-  // a line too long ends following, and the model cannot tell what the follower should see.
+  auto giveUp = [&](const test::CsvRows& text) {
+    expected.rows += text.rows;
+    expected.error += text.error;
+  };
+
+  // One look: what the model expects, then what the follower gives.
   auto look = [&] {
     LogFollower::Change change = LogFollower::Change::None;
-    bool oldFails = false;
     if (files.oldFd >= 0) {
-      if (files.truncated) return false;
-      const Decoded old = decoded(files.oldText);  // read to its end, a last open line included
-      expected += old.rows;
-      oldFails = old.failed;
-      if (!oldFails) {
-        ::close(files.oldFd);
-        files.oldFd = -1;
-        files.seen.clear();
-        change = LogFollower::Change::Replaced;
-      }
-    } else if (files.pathText.size() < files.seen.size()) {
-      const Decoded before = decoded(completeLines(files.seen));
-      TWK_FUZZ_CHECK(!before.failed);
-      expected += before.rows;
-      files.seen.clear();
+      // Drained to its end, a last open line included, from where the last look ended.
+      giveUp(decoded(readOn(files.read, files.looked, files.oldText)));
+      ::close(files.oldFd);
+      files.oldFd = -1;
+      files.looked.clear();
+      files.read.clear();
+      change = LogFollower::Change::Replaced;
+    } else if (!lastBytesKept(files.looked, files.pathText)) {
+      // Read again from its start; the open line of the last look is dropped.
+      giveUp(decoded(completeLines(files.read)));
+      files.looked.clear();
+      files.read.clear();
       change = LogFollower::Change::Truncated;
-    } else if (files.pathText.compare(0, files.seen.size(), files.seen) != 0) {
-      return false;
     }
-    if (!oldFails) {
-      files.seen = files.pathText;
-      files.truncated = false;
-    }
-    try {
-      TWK_FUZZ_CHECK(follower.read(sink) == change);
-    } catch (const Error& e) {
-      // The row of the line too long is stored but not written, as twk-csv does.
-      TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
-      sink.rows.resize(sink.lastRowStart);
-      if (!oldFails) {
-        const Decoded now = decoded(completeLines(files.seen));
-        TWK_FUZZ_CHECK(now.failed);
-        expected += now.rows;
-      }
-      finished = true;
-      return false;
-    }
-    TWK_FUZZ_CHECK(!oldFails);
-    return true;
+    files.read = readOn(files.read, files.looked, files.pathText);
+    files.looked = files.pathText;
+    TWK_FUZZ_CHECK(follower.read(sink) == change);
   };
 
   Script script(data, size);
-  bool told = true;
-  while (told && !script.done()) {
+  while (!script.done()) {
     switch (script.next() % 8) {
       case 0: files.append(script.lines()); break;
       case 1: {  // a line written in part; the rest comes first in the next append
@@ -250,16 +253,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 5: files.replace(script.next() % 4 == 0 ? std::string() : script.lines()); break;
       case 6: files.appendToOld(script.lines()); break;
-      default: told = look();
+      default: look();
     }
   }
-  if (told) look();
-  if (!finished) {
-    // The followed file's last open line waits for its end.
-    const Decoded last = decoded(completeLines(files.seen));
-    TWK_FUZZ_CHECK(!last.failed);
-    expected += last.rows;
-  }
-  TWK_FUZZ_CHECK(sink.rows == expected);
+  look();
+  // The followed file's last open line waits for its end.
+  giveUp(decoded(completeLines(files.read)));
+  TWK_FUZZ_CHECK(sink.rows == expected.rows);
+  TWK_FUZZ_CHECK(sink.skipped == expected.error);
   return 0;
 }
