@@ -38,6 +38,7 @@ TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
   EXPECT_EQ(t.channels[4].yellowHigh, 4.1);
   EXPECT_EQ(t.channels[4].redHigh, 4.2);
   EXPECT_EQ(t.channels[4].yellowLow, 3.6);
+  EXPECT_FALSE(t.channels[4].redLow);  // [31]'s key is skipped with its section
   int withLimits = 0;
   for (const ChannelLimits& c : t.channels) withLimits += c.any();
   EXPECT_EQ(withLimits, 2);
