@@ -28,6 +28,7 @@ shown() { xdotool search --onlyvisible --name "$1"; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 # The program's windows on the screen, menus included.
 windows() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+more_windows() { [ "$(windows)" -gt "$1" ]; }
 
 # Xvfb picks a free display itself, so tests running at the same time never share one.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -72,7 +73,7 @@ menu() {  # Alt and the menu's access key open it; once it is on the screen, the
   local before
   before=$(windows)
   xdotool key "alt+$1"
-  wait_for "the menu \"$1\" to open" test "$(windows)" -gt "$before"
+  wait_for "the menu \"$1\" to open" more_windows "$before"
   shift
   xdotool key "$@"
 }
