@@ -12,10 +12,6 @@
 namespace twk {
 namespace {
 
-// Big enough that a read costs nothing next to decoding what it brings, small enough that the
-// allocator keeps it in its pools instead of mapping fresh memory for every file opened.
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 // The first CR or LF in [p, end), or end. Looks at eight bytes at a time.
 const char* findLineEnd(const char* p, const char* end) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
@@ -35,7 +31,7 @@ const char* findLineEnd(const char* p, const char* end) {
 }  // namespace
 
 LineReader::LineReader(int fd, std::string name)
-    : m_fd(fd), m_name(std::move(name)), m_buffer(new char[kBufferSize]) {}
+    : m_fd(fd), m_name(std::move(name)), m_buffer(new char[kFillSize]) {}
 
 std::size_t LineReader::readSome(char* into, std::size_t size) {
   for (;;) {
@@ -52,7 +48,7 @@ void LineReader::detectByteOrderMark() {
   const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.get());
   // Read until three bytes are there or the input ends, so a short first read cannot hide a mark.
   while (m_end < 3) {
-    const std::size_t got = readSome(m_buffer.get() + m_end, kBufferSize - m_end);
+    const std::size_t got = readSome(m_buffer.get() + m_end, kFillSize - m_end);
     if (got == 0) break;
     m_end += got;
   }
@@ -61,7 +57,7 @@ void LineReader::detectByteOrderMark() {
   } else if (m_end >= 2 &&
              ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
     m_encoding = bytes[0] == 0xFF ? Encoding::Utf16Le : Encoding::Utf16Be;
-    m_raw.assign(kBufferSize, 0);
+    m_raw.assign(kFillSize, 0);
     m_rawKept = m_end - 2;
     std::copy(m_buffer.get() + 2, m_buffer.get() + static_cast<std::ptrdiff_t>(m_end),
               m_raw.begin());
@@ -90,7 +86,7 @@ bool LineReader::fill() {
   for (;;) {
     m_pos = 0;
     if (m_encoding == Encoding::Bytes) {
-      m_end = readSome(m_buffer.get(), kBufferSize);
+      m_end = readSome(m_buffer.get(), kFillSize);
       if (m_end == 0) m_eof = true;
     } else {
       const std::size_t got = readSome(m_raw.data() + m_rawKept, m_raw.size() - m_rawKept);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,11 @@ struct LogLine {
 // the characters it holds, each one outside ASCII as '?'.
 class LineReader {
  public:
+  // The most a single read takes from the input. Big enough that a read costs nothing next to
+  // decoding what it brings, small enough that the allocator keeps it in its pools instead of
+  // mapping fresh memory for every file opened.
+  static constexpr std::size_t kFillSize = 64 * 1024;
+
   LineReader(int fd, std::string name);
 
   // Reads the next line; false at the end of the input. Throws Error on a read failure.

@@ -3,6 +3,8 @@
 # "TLM File" > "Write CSV File" next to the program (compared with twk-csv), "Info", then
 # "File" > "Exit", which leaves the about box open until it is closed and the program ends.
 # On a failure the screen is saved as real_window_failure.png in the working folder.
+# Every step waits for what the user would see before the next key (a menu open, a window
+# focused, a file written), never for a fixed time, so a busy machine only makes it slower.
 set -euo pipefail
 decoder=$1 twk_csv=$2 loggen=$3
 work=$(mktemp -d)
@@ -16,13 +18,17 @@ fail() {
   import -window root "$PWD/real_window_failure.png" 2>/dev/null || true
   exit 1
 }
-wait_for() {  # up to 30 seconds for a command to succeed
+wait_for() {  # up to 60 seconds for a command to succeed
   local what=$1
   shift
-  for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   fail "waited in vain for $what"
 }
 shown() { xdotool search --onlyvisible --name "$1"; }
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+# The program's windows on the screen, menus included.
+windows() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+more_windows() { [ "$(windows)" -gt "$1" ]; }
 
 # Xvfb picks a free display itself, so tests running at the same time never share one.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -55,31 +61,45 @@ apart() { local d=$(($1 + $2 / 2 - $3 - $4 / 2)); echo "${d#-}"; }
 (($(apart "$BOX_X" "$BOX_WIDTH" "$MAIN_X" "$MAIN_WIDTH") < 20 &&
   $(apart "$BOX_Y" "$BOX_HEIGHT" "$MAIN_Y" "$MAIN_HEIGHT") < 40)) ||
   fail "the message is not centred on the window"
-xdotool windowactivate --sync "$box" key Return
+activate() {  # brings a window to the front and waits until the keyboard goes to it
+  wait_for "the window manager to activate $1" xdotool windowactivate --sync "$1"
+  wait_for "the keyboard focus on $1" focused "$1"
+}
+activate "$box"
+xdotool key Return
 wait_for "the message to close" sh -c "! xdotool search --onlyvisible --name '^twk-decoder\$'"
-menu() {  # Alt opens the menu bar at "File"; the keys move to the item and run it
-  wait_for "the window manager to activate the window" xdotool windowactivate --sync "$main"
-  xdotool sleep 0.2 key alt sleep 0.2 key "$@" sleep 0.3
+menu() {  # Alt and the menu's access key open it; once it is on the screen, the keys choose
+  activate "$main"
+  local before
+  before=$(windows)
+  xdotool key "alt+$1"
+  wait_for "the menu \"$1\" to open" more_windows "$before"
+  shift
+  xdotool key "$@"
 }
 
-menu Down Return  # File > Open
+menu f o  # File > Open
 wait_for "the file dialog" shown '^Open$'
+dialog=$(shown '^Open$' | head -n 1)
+wait_for "the keyboard focus on the file dialog" focused "$dialog"
 xdotool type --delay 10 "$log"
 xdotool key Return
 wait_for "the dialog to close" sh -c "! xdotool search --onlyvisible --name '^Open\$'"
-menu Right Down Return  # TLM File > Write CSV File
-wait_for "the CSV file" test -s "$work/bin/twk_telemetry.csv"
-sleep 0.5
+menu t w  # TLM File > Write CSV File
+# The CSV is written under another name and renamed when whole, so once there it is complete.
+wait_for "the CSV file" test -e "$work/bin/twk_telemetry.csv"
 cmp <("$twk_csv" "$log") "$work/bin/twk_telemetry.csv" || fail "the window's CSV differs from twk-csv's"
 # A paint that a real screen refuses leaves frames or fields undrawn, and Qt says so.
 ! grep -E 'QPainter::|QWidget::repaint|paintEngine' "$work/decoder.out" || fail "painting failed"
 
-menu Right Right Return  # Info
+activate "$main"
+xdotool key alt+i  # Info, an item of the menu bar itself
 wait_for "the about box" shown '^Info$'
-menu Down Up Return  # File > Exit, the last item
+menu f Up Return  # File > Exit, the last item: Up from the first wraps round to it
 wait_for "the main window to close" sh -c "! xdotool search --onlyvisible --name '$title'"
 kill -0 "$app" 2>/dev/null || fail "the program ended while the about box was open"
-xdotool windowactivate --sync "$(shown '^Info$' | head -n 1)" key alt+F4  # the close button
+activate "$(shown '^Info$' | head -n 1)"
+xdotool key alt+F4  # the close button
 wait_for "the program to end" sh -c "! kill -0 $app"
 wait "$app" || fail "the program ended with status $?"
 echo "1 passed, 0 failed"
