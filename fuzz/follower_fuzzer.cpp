@@ -36,25 +36,15 @@ namespace {
 using namespace twk;
 
 // The rows of the packets the follower gives, as twk-csv writes them, and the lines it skips,
-// reported as the straightforward decoder reports them for the file named name.
-struct RowSink : PacketSink {
-  std::string rows;
-  std::string skipped;
+// named as the model names the log.
+struct RowSink : test::CsvRowsSink {
+  test::CsvRows result;
   std::string name;
-  PacketRow row{};
 
-  void fileStarted(const std::string&) override {}
-  bool hasRoom() const override { return true; }
-  PacketRow& nextRow() override { return row; }
-  void lineShown(std::string_view) override {}
-  void packetStored() override {
-    ChannelRow values;
-    convertPacket(row, values);
-    appendCsvRow(rows, values, ".");
-  }
+  RowSink() : CsvRowsSink(result, ".", true) {}
   void lineSkipped(const Error& e) override {
     TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
-    skipped += Error(e.kind(), name, e.line(), e.reason()).what() + std::string("\n");
+    result.error += Error(e.kind(), name, e.line(), e.reason()).what() + std::string("\n");
   }
 };
 
@@ -259,7 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   look();
   // The followed file's last open line waits for its end.
   giveUp(decoded(completeLines(files.read)));
-  TWK_FUZZ_CHECK(sink.rows == expected.rows);
-  TWK_FUZZ_CHECK(sink.skipped == expected.error);
+  TWK_FUZZ_CHECK(sink.result.rows == expected.rows);
+  TWK_FUZZ_CHECK(sink.result.error == expected.error);
   return 0;
 }

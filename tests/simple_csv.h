@@ -19,34 +19,37 @@ struct CsvRows {
   bool operator==(const CsvRows&) const = default;
 };
 
+// A sink that writes each packet's CSV row; with readOn a line that cannot be stored is noted
+// in the error text and the reading goes on, else it ends the reading.
+struct CsvRowsSink : PacketSink {
+  CsvRows& result;
+  std::string separator;
+  bool readOn;
+  PacketRow row{};
+
+  CsvRowsSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
+  void fileStarted(const std::string&) override {}
+  bool hasRoom() const override { return true; }
+  PacketRow& nextRow() override { return row; }
+  void lineShown(std::string_view) override {}
+  void packetStored() override {
+    ChannelRow values;
+    convertPacket(row, values);
+    appendCsvRow(result.rows, values, separator);
+  }
+  void lineSkipped(const Error& error) override {
+    if (!readOn) throw error;
+    result.error += error.what() + std::string("\n");
+  }
+};
+
 // The straightforward way, one packet at a time: decodeLog, convertPacket, appendCsvRow. On an
 // error the rows of the lines before the failing one are kept; with readOn, a line that cannot
 // be stored is noted and the reading goes on.
 inline CsvRows simpleCsvRows(const std::string& path, const std::string& separator,
                              bool readOn = false) {
-  struct RowSink : PacketSink {
-    CsvRows& result;
-    std::string separator;
-    bool readOn;
-    PacketRow row{};
-
-    RowSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
-    void fileStarted(const std::string&) override {}
-    bool hasRoom() const override { return true; }
-    PacketRow& nextRow() override { return row; }
-    void lineShown(std::string_view) override {}
-    void packetStored() override {
-      ChannelRow values;
-      convertPacket(row, values);
-      appendCsvRow(result.rows, values, separator);
-    }
-    void lineSkipped(const Error& error) override {
-      if (!readOn) throw error;
-      result.error += error.what() + std::string("\n");
-    }
-  };
   CsvRows result;
-  RowSink sink(result, separator, readOn);
+  CsvRowsSink sink(result, separator, readOn);
   try {
     decodeLog(path, sink);
   } catch (const Error& e) {
