@@ -19,6 +19,7 @@ namespace twk {
 namespace {
 constexpr int kFallbackMs = 250;
 constexpr int kStallCheckMs = 1000;
+constexpr int kGatherMs = 40;
 constexpr std::int64_t kMinuteMs = 60 * 1000;
 }  // namespace
 
@@ -33,8 +34,14 @@ LogFollowCommand::LogFollowCommand(Form1& window, FileChooser chooser)
   };
   m_stallCheck.setInterval(kStallCheckMs);
   connect(&m_stallCheck, &QTimer::timeout, this, &LogFollowCommand::checkStall);
-  connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &LogFollowCommand::readAppended);
-  connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &LogFollowCommand::readAppended);
+  m_soon.setSingleShot(true);
+  m_soon.setInterval(kGatherMs);
+  connect(&m_soon, &QTimer::timeout, this, &LogFollowCommand::readAppended);
+  const auto readSoon = [this] {
+    if (!m_soon.isActive()) m_soon.start();
+  };
+  connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, readSoon);
+  connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, readSoon);
   // Any other load ends following: its packets are not the followed log's.
   connect(&m_window, &Form1::decodingStarted, this, &LogFollowCommand::stop);
 }
@@ -93,6 +100,7 @@ void LogFollowCommand::stop() {
   if (!m_follower) return;
   m_follower.reset();
   m_fallback.stop();
+  m_soon.stop();
   m_stallCheck.stop();
   if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
   if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());

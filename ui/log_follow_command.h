@@ -65,6 +65,9 @@ class LogFollowCommand : public QObject {
   // The file is also looked at a few times a second, always: some file systems (network
   // folders) send no change events. A look at a file that has not grown costs a few calls.
   QTimer m_fallback;
+  // A station writes each line on its own; the lines that come close together are read and
+  // drawn at once, so a fast feed costs a few repaints a second, not one per line.
+  QTimer m_soon;
 };
 
 }  // namespace twk
