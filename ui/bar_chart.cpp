@@ -306,8 +306,11 @@ ChartGeometry::Input BarChart::layoutInput() const {
   const QFontMetrics metrics(font());
   // The value axis labels decide the left margin, so its steps are known before the layout.
   int valueLabelWidth = 0;
+  std::optional<ChartGeometry::Axis> valueAxis;
   if (rowCount() > 0) {
-    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(values(), m_shown, m_fitted);
+    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(
+        values(), ChartGeometry::shownRows(m_shown, rowCount()), m_fitted);
+    valueAxis = axis;
     const QLocale locale = axisLocale();
     for (const double tick : axis.ticks()) {
       valueLabelWidth = std::max(
@@ -345,6 +348,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
   in.shown = m_shown;
   in.fitted = m_fitted;
   in.limits = m_limits;
+  in.axis = valueAxis;
   return in;
 }
 
@@ -542,8 +546,12 @@ void BarChart::changeEvent(QEvent* event) {
 void BarChart::paintEvent(QPaintEvent* event) {
   const qreal ratio = devicePixelRatioF();
   if (!m_pictureValid || m_picture.devicePixelRatioF() != ratio) {
-    m_picture = QPixmap(size() * ratio);
-    m_picture.setDevicePixelRatio(ratio);
+    // The picture is drawn over whole, so one of the right size is used again: a new one per
+    // followed packet costs more than drawing it.
+    if (m_picture.size() != size() * ratio || m_picture.devicePixelRatioF() != ratio) {
+      m_picture = QPixmap(size() * ratio);
+      m_picture.setDevicePixelRatio(ratio);
+    }
     QPainter p(&m_picture);
     paintChart(p);
     m_pictureValid = true;

@@ -133,6 +133,11 @@ int ChartGeometry::xOfRow(int row) const {
   return left + static_cast<int>((i * w / n + (i + 1) * w / n) / 2);
 }
 
+ChartGeometry::Range ChartGeometry::shownRows(Range shown, int rowCount) {
+  const Range rows = shown.count > 0 ? panned(shown, rowCount, 0) : Range{0, rowCount};
+  return rows.count > 0 ? rows : Range{0, rowCount};
+}
+
 std::pair<double, double> ChartGeometry::lowAndHigh(std::span<const double> values) {
   // Plain minimum and maximum, which the compiler does several at a time.
   double low = values.empty() ? 0.0 : values.front();
@@ -152,12 +157,10 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   g.height = std::max(input.height, 1);
   g.rowCount = static_cast<int>(values.size());
   if (values.empty()) return g;
-  g.shown = input.shown.count > 0 ? panned(input.shown, g.rowCount, 0) : Range{0, g.rowCount};
-  if (g.shown.count <= 0) g.shown = {0, g.rowCount};
-
+  g.shown = shownRows(input.shown, g.rowCount);
   g.fitted = input.fitted;
   g.limits = input.limits;
-  g.axis = valueAxis(values, g.shown, g.fitted);
+  g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted);
 
   const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
   const auto finish = [&](Column& c) {

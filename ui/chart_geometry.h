@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -68,6 +69,9 @@ struct ChartGeometry {
     // Fitted to the values shown, drawn as a line with a band, instead of bars from zero.
     bool fitted = false;
     ChannelLimits limits = {};
+    // The value axis where the caller has worked it out already: it is a scan of every value
+    // shown, a million on each paint of a followed log.
+    std::optional<Axis> axis = {};
   };
 
   // The part of a column's bar (or band) beyond a limit, drawn in the limit's colour; a red
@@ -104,6 +108,8 @@ struct ChartGeometry {
   static Axis fittedAxis(double low, double high);
   // The axis compute() gives these values for the rows shown.
   static Axis valueAxis(std::span<const double> values, Range shown, bool fitted);
+  // The rows a chart of rowCount rows shows for a zoom of shown (none: all of them).
+  static Range shownRows(Range shown, int rowCount);
   // The lowest and the highest value, (0, 0) for none.
   static std::pair<double, double> lowAndHigh(std::span<const double> values);
   static ChartGeometry compute(std::span<const double> values, const Input& input);
