@@ -11,6 +11,7 @@
 #include "intake/log_follower.h"
 #include "ui/decode_failure_text.h"
 #include "ui/form1.h"
+#include "ui/log_view.h"
 #include "ui/log_view_sink.h"
 #include "ui/message_box.h"
 
@@ -65,6 +66,8 @@ void LogFollowCommand::follow(const QString& path) {
   m_note.clear();
   m_skippedLines = 0;
   m_window.packets().setWhenFull(PacketStore::WhenFull::DropOldest);
+  // A log followed for a day would fill the view without end: its oldest lines leave it.
+  m_window.RichTextBox1()->setMaximumBlockCount(static_cast<int>(LogViewSink::kMostLinesShown));
   const std::string name = QFile::encodeName(path).toStdString();
   std::vector<Error> skipped;
   LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1(),
@@ -102,6 +105,7 @@ void LogFollowCommand::stop() {
   m_fallback.stop();
   m_soon.stop();
   m_stallCheck.stop();
+  m_window.RichTextBox1()->setMaximumBlockCount(0);
   if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
   if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
   if (m_window.Label3()->text().startsWith(QStringLiteral("Following "))) {

@@ -25,6 +25,7 @@
 #include "telemetry/value_text.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_follow_command.h"
+#include "ui/log_view_sink.h"
 #include "ui/user_settings.h"
 
 namespace twk {
@@ -399,6 +400,13 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
   // The packets held: 91 to 185 of the first pass, then 1 to 5 again.
   EXPECT_EQ(readFile(csvPath()),
             converted({m_dir.write("held.log", packets(91, 185) + packets(1, 5))}));
+  // The log view keeps the newest lines only, as the store does.
+  std::ofstream(log, std::ios::app | std::ios::binary) << packets(6, 10005);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 10190; }, 9000));
+  const QTextDocument& view = *m_window.RichTextBox1()->document();
+  EXPECT_EQ(view.blockCount(), static_cast<int>(LogViewSink::kMostLinesShown));
+  EXPECT_EQ(view.lastBlock().previous().text(),
+            QString::fromStdString(packet(10005)).remove(QLatin1Char(' ')).trimmed());
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
