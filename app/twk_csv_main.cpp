@@ -63,7 +63,8 @@ constexpr const char* kHelp =
     "  -V, --version    show the version and exit\n"
     "\n"
     "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG). Unlike the\n"
-    "window, which holds 5000 packets, the converter streams any number of packets.\n"
+    "window, which holds as many packets as its \"Packets held\" setting (5000 unless\n"
+    "set), the converter streams any number of packets.\n"
     "Exit status: 0 success, 1 an input or output error or a line skipped, 2 wrong\n"
     "usage.\n";
 
