@@ -57,6 +57,17 @@ void ClientArea::manage(QWidget* widget, Roles roles) {
 }
 
 void ClientArea::resizeEvent(QResizeEvent* event) {
+  layOut();
+  QWidget::resizeEvent(event);
+}
+
+bool ClientArea::event(QEvent* event) {
+  // A label given a longer text asks its parent for room.
+  if (event->type() == QEvent::LayoutRequest) layOut();
+  return QWidget::event(event);
+}
+
+void ClientArea::layOut() {
   const QSize least = leastSize();
   // The layout for the size, or for the least size where the area is smaller. A panel that
   // scrolls up and down leaves room for its scroll bar, so it need not scroll sideways too.
@@ -75,6 +86,9 @@ void ClientArea::resizeEvent(QResizeEvent* event) {
   m_scrollArea->setGeometry(0, 0, width(), height() - pinned);
   m_panel->resize(laid.width(), laid.height() - pinned);
   const int narrower = std::max(laid.width() - width(), 0);
+  std::vector<QRect> rects;
+  rects.reserve(m_managed.size());
+  int widened = 0;
   for (const Managed& m : m_managed) {
     QRect r = place(m.defaultRect, m.roles, s);
     if (m.widget->parent() == this) {
@@ -85,9 +99,17 @@ void ClientArea::resizeEvent(QResizeEvent* event) {
         r.translate(-narrower, 0);
       }
     }
-    m.widget->setGeometry(r);
+    if (m.roles & WidensLeft) {
+      widened = std::max(m.widget->sizeHint().width() - r.width(), 0);
+      r.setLeft(r.left() - widened);
+    }
+    rects.push_back(r);
   }
-  QWidget::resizeEvent(event);
+  for (std::size_t i = 0; i < m_managed.size(); ++i) {
+    QRect r = rects[i];
+    if (m_managed[i].roles & GivesWidth) r.setWidth(std::max(r.width() - widened, 0));
+    m_managed[i].widget->setGeometry(r);
+  }
 }
 
 void ClientArea::showFocused(QWidget* focused) {

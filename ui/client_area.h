@@ -32,6 +32,9 @@ class ClientArea : public QWidget {
     ChartHeight = 16,  // takes the chart's share of the height
     BelowChart = 32,   // moves with the chart's bottom
     GivesWidth = 64,   // of the bottom row: narrows in an area narrower than the least width
+    // A label of the bottom row whose text needs more than its width takes it from the left, from
+    // the one that GivesWidth: "123456/123456" of a long followed log stays whole.
+    WidensLeft = 128,
   };
   Q_DECLARE_FLAGS(Roles, Role)
 
@@ -65,8 +68,10 @@ class ClientArea : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
+  void layOut();
   void showFocused(QWidget* focused);
 
   struct Managed {

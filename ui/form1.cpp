@@ -292,7 +292,7 @@ void Form1::buildLayout() {
   client->manage(m_chartFrame, R::GrowsWide | R::BelowLog | R::ChartHeight);
   client->manage(m_chart, R::GrowsWide | R::ChartHeight);
   client->manage(m_fileLabel, R::BelowLog | R::BelowChart | R::GivesWidth);
-  client->manage(m_packetLabel, R::BelowLog | R::BelowChart);
+  client->manage(m_packetLabel, R::BelowLog | R::BelowChart | R::WidensLeft);
   client->manage(m_scroll, R::GrowsWide | R::BelowLog | R::BelowChart);
   // What lies right of the window stays there when it grows.
   for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
@@ -135,6 +136,17 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   // The gap between the scroll bar and the bottom edge at the default size.
   resizeClient(m_window.centralWidget()->sizeHint());
   const int gap = m_window.centralWidget()->height() - 1 - in("HScroll1").bottom();
+  // The packet label of a long followed log takes room from the file label, then gives it back.
+  auto* packetLabel = control<QLabel>("Label2");
+  const QRect packets = in("Label2");
+  for (const char* text : {"1234567/1234567", "6/342"}) {
+    packetLabel->setText(text);
+    QApplication::processEvents();
+    EXPECT_EQ(in("Label2").right(), packets.right()) << text;
+    EXPECT_EQ(in("Label2").width(), std::max(packets.width(), packetLabel->sizeHint().width()));
+    EXPECT_LT(in("Label3").right(), in("Label2").left()) << text;
+  }
+  EXPECT_EQ(in("Label2"), packets);
   const auto expectBottomRowInView = [this, gap] {
     const QRect area = m_window.centralWidget()->rect();
     for (const char* name : {"Label3", "Label2", "HScroll1"}) {
