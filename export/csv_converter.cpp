@@ -46,11 +46,14 @@ CsvConverter::CsvConverter(Writer write, std::string separator, CsvConverterOpti
 }
 
 // Starts the pool; where the system refuses a thread, the ones it gave do the work. Without a
-// single one, throws Error.
+// single one, throws Error. Each thread's formatter is made here, before the thread starts, so
+// that a converter is whole once constructed, no thread still setting itself up.
 void CsvConverter::startThreads(unsigned threads, std::size_t keptTextBytes) {
   for (unsigned i = 0; i < threads; ++i) {
+    CsvRowFormatter& formatter =
+        *m_formatters.emplace_back(std::make_unique<CsvRowFormatter>(m_separator, keptTextBytes));
     try {
-      m_threads.emplace_back([this, keptTextBytes] { work(keptTextBytes); });
+      m_threads.emplace_back([this, &formatter] { work(formatter); });
     } catch (const std::system_error& e) {
       if (!m_threads.empty()) return;
       throw Error(ErrorKind::ReadFailed, "converter", 0,
@@ -108,8 +111,7 @@ void CsvConverter::convertChunk(Job& job, CsvRowFormatter& formatter, bool readO
   }
 }
 
-void CsvConverter::work(std::size_t keptTextBytes) {
-  CsvRowFormatter formatter(m_separator, keptTextBytes);
+void CsvConverter::work(CsvRowFormatter& formatter) {
   const bool readOn = static_cast<bool>(m_skipped);
   std::unique_lock lock(m_mutex);
   for (;;) {

@@ -71,7 +71,7 @@ class CsvConverter {
 
   static void convertChunk(Job& job, CsvRowFormatter& formatter, bool readOn);
   void startThreads(unsigned threads, std::size_t keptTextBytes);
-  void work(std::size_t keptTextBytes);
+  void work(CsvRowFormatter& formatter);
   void collect(Progress& progress);
   void abandon();
 
@@ -79,7 +79,8 @@ class CsvConverter {
   std::string m_separator;
   std::function<void(const Error&)> m_skipped;
   std::size_t m_chunkSize = 0;
-  std::vector<Job> m_jobs;                    // a ring: job n lives at n % size
+  std::vector<Job> m_jobs;                                     // a ring: job n lives at n % size
+  std::vector<std::unique_ptr<CsvRowFormatter>> m_formatters;  // one for each thread
   std::vector<std::thread> m_threads;         // none where the caller's thread decodes
   std::unique_ptr<CsvRowFormatter> m_inline;  // the caller's formatter, then
   std::mutex m_mutex;

@@ -55,9 +55,12 @@ void decodeChunk(Job& job) {
 // Reads chunks on the calling thread and decodes them on a few others, a ring of jobs between.
 class ChunkPipeline {
  public:
-  ChunkPipeline(int fd, std::size_t chunkSize) : m_reader(fd, chunkSize) {
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  ChunkPipeline(int fd, std::size_t chunkSize, unsigned threads) : m_reader(fd, chunkSize) {
+    if (threads == 0) threads = std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, kMaxThreads);
     m_jobs.resize(threads + 2);
+    // One thread is the caller's: it decodes each chunk as it takes it, starting none.
+    if (threads == 1) return;
     for (unsigned i = 0; i < threads; ++i) m_threads.emplace_back([this] { work(); });
   }
   ~ChunkPipeline() {
@@ -72,6 +75,15 @@ class ChunkPipeline {
   // The next chunk decoded, in the order of the log; nullptr at its end. The job stays valid
   // until the next call.
   Job* next() {
+    if (m_threads.empty()) {
+      Job& job = m_jobs.front();
+      if (m_ended || !m_reader.next(job.input)) {
+        m_ended = true;
+        return nullptr;
+      }
+      decodeChunk(job);
+      return &job;
+    }
     while (!m_ended && m_submitted - m_collected < m_jobs.size()) {
       Job& job = m_jobs[m_submitted % m_jobs.size()];
       if (!m_reader.next(job.input)) {
@@ -148,7 +160,7 @@ void keepShownLines(const LogChunk& chunk, std::vector<std::string>& shown, std:
 }  // namespace
 
 bool loadLogInChunks(const std::string& path, PacketSink& sink, PacketStore& store,
-                     std::size_t maxLinesShown, std::size_t chunkSize) {
+                     std::size_t maxLinesShown, std::size_t chunkSize, unsigned threads) {
   if (path == "-") return false;
   const LogFile file(path);
   const int before = store.Packet_Count;
@@ -158,7 +170,7 @@ bool loadLogInChunks(const std::string& path, PacketSink& sink, PacketStore& sto
     return false;
   };
   std::vector<std::string> shown;
-  ChunkPipeline pipeline(file.fd(), chunkSize);
+  ChunkPipeline pipeline(file.fd(), chunkSize, threads);
   while (Job* job = pipeline.next()) {
     const bool fits =
         store.Packet_Count + job->packets.size() <= static_cast<std::size_t>(store.capacity());

@@ -21,7 +21,11 @@ namespace twk {
 //
 // On success the sink gets fileStarted, then lineShown for the first maxLinesShown telemetry
 // lines (a view shows no more), but never hasRoom, nextRow or packetStored.
+//
+// threads 0 decodes on one thread per hardware thread (at most 8); 1 decodes on the caller's,
+// starting none.
 bool loadLogInChunks(const std::string& path, PacketSink& sink, PacketStore& store,
-                     std::size_t maxLinesShown, std::size_t chunkSize = 256 * 1024);
+                     std::size_t maxLinesShown, std::size_t chunkSize = 256 * 1024,
+                     unsigned threads = 0);
 
 }  // namespace twk

@@ -5,19 +5,22 @@
 # rate of each entry point and the total. Inputs that broke a check are kept in
 # build/fuzz/findings/ (emptied at the start) and named at the end; the status is then 1.
 #
-#   tools/fuzz_campaign.sh SECONDS_PER_ENTRY_POINT [NAME...]
+#   tools/fuzz_campaign.sh SECONDS_PER_ENTRY_POINT [NAME[=SECONDS]...]
 #
-# Builds the `fuzz` preset first (clang with libFuzzer). New inputs are kept to 4 KB, so that the
-# corpus stays small and quick to replay (the committed corpus holds the few longer logs the
-# long-line rules need). Extra libFuzzer flags can be given in TWK_FUZZ_FLAGS, which come last
+# A NAME=SECONDS argument gives that entry point its own time, so that the slow ones can be
+# given more of it.
+#
+# Builds the `fuzz` preset first (clang with libFuzzer). New inputs are kept to 4 KB (less for the
+# slow entry points), so that the corpus stays small and quick to replay (the committed corpus
+# holds the few longer logs the long-line rules need). Extra libFuzzer flags can be given in TWK_FUZZ_FLAGS, which come last
 # and so win, for example "-max_len=200000" or "-jobs=2 -workers=2" on a machine of one's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:?usage: tools/fuzz_campaign.sh SECONDS [NAME...]}
+seconds=${1:?usage: tools/fuzz_campaign.sh SECONDS [NAME[=SECONDS]...]}
 shift
 names=("$@")
-[[ ${#names[@]} -gt 0 ]] || names=(number_text converter follower)
+[[ ${#names[@]} -gt 0 ]] || names=(number_text converter follower limits)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -29,7 +32,10 @@ mkdir -p "$work" "$findings"
 status=0
 total=0
 printf '%-12s %14s %10s %8s\n' "entry point" executions "per second" "new" >"$work/summary"
-for name in "${names[@]}"; do
+for entry in "${names[@]}"; do
+  name=${entry%%=*}
+  time=$seconds
+  [[ $entry == *=* ]] && time=${entry#*=}
   program=build/fuzz/fuzz/twk_fuzz_$name
   corpus=fuzz/corpus/$name
   fresh=$work/$name
@@ -37,11 +43,18 @@ for name in "${names[@]}"; do
   # The converter also starts from the single lines and whole files gathered for it.
   seeds=("$corpus")
   [[ $name == converter ]] && seeds+=(fuzz/corpus/file fuzz/corpus/line)
+  # A log or a script costs time by its length: a few lines hold every edge a chunk can have,
+  # and a follower's script is cut at 64 steps.
+  case $name in
+    converter) max_len=1024 ;;
+    follower) max_len=512 ;;
+    *) max_len=4096 ;;
+  esac
 
   # libFuzzer writes what it finds into the first folder and leaves the others as they are.
   # shellcheck disable=SC2086
-  "$program" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/$name-" \
-    -max_len=4096 ${TWK_FUZZ_FLAGS:-} "$fresh" "${seeds[@]}" >"$work/$name.log" 2>&1 || status=1
+  "$program" -max_total_time="$time" -print_final_stats=1 -artifact_prefix="$findings/$name-" \
+    -max_len="$max_len" ${TWK_FUZZ_FLAGS:-} "$fresh" "${seeds[@]}" >"$work/$name.log" 2>&1 || status=1
   runs=$(grep -oP 'stat::number_of_executed_units:\s*\K[0-9]+' "$work/$name.log" | tail -1)
   elapsed=$(grep -oP 'stat::average_exec_per_sec:\s*\K[0-9]+' "$work/$name.log" | tail -1)
 
