@@ -35,7 +35,9 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/n
 pids+=($!)
 wait_for "the X server" test -s "$work/display"
 # What the program remembers (window place, dialog sizes) goes to a folder of this run.
-export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C XDG_CONFIG_HOME="$work/config"
+# The X server's window, also where the caller's environment picked Qt's offscreen platform.
+export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C XDG_CONFIG_HOME="$work/config" \
+  QT_QPA_PLATFORM=xcb
 openbox >"$work/openbox.out" 2>&1 &
 pids+=($!)
 wait_for "the window manager" xdotool get_num_desktops
