@@ -212,5 +212,41 @@ TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
   EXPECT_NEAR(zoomed.axis.max, 3.858, 1e-9);
 }
 
+// A second series gets an axis of its own values (those shown where fitted, all for bars) and a
+// band in the first series' pixel columns; one of another length is left out.
+TEST(ChartGeometry, OverlayHasItsOwnAxisInTheSameColumns) {
+  std::vector<double> volts(5000), celsius(5000);
+  for (std::size_t i = 0; i < volts.size(); ++i) {
+    volts[i] = 3.8 + double(i % 11) * 0.01;
+    celsius[i] = -10.0 + double(i % 400) / 8;
+  }
+  // fitted, rows shown -> the second axis's min and max
+  const std::tuple<bool, Range, double, double> cases[] = {{false, {0, 0}, -10, 40},
+                                                           {true, {0, 0}, -20, 60},
+                                                           {true, {100, 50}, 2, 10},
+                                                           {false, {100, 50}, -10, 40}};
+  for (const auto& [fitted, shown, min, max] : cases) {
+    ChartGeometry::Input input = plot(625);
+    input.fitted = fitted;
+    input.shown = shown;
+    input.overlay = celsius;
+    const ChartGeometry g = ChartGeometry::compute(volts, input);
+    EXPECT_NEAR(g.overlayAxis.min, min, 1e-9) << fitted << " " << shown.count;
+    EXPECT_NEAR(g.overlayAxis.max, max, 1e-9) << fitted << " " << shown.count;
+    ASSERT_EQ(g.overlayColumns.size(), g.columns.size());
+    for (std::size_t i = 0; i < g.columns.size(); ++i) {
+      const ChartGeometry::Column& c = g.overlayColumns[i];
+      EXPECT_EQ(c.x, g.columns[i].x);
+      for (int row = c.firstRow; row <= c.lastRow; ++row) {
+        const double y = g.mapOverlayToY(celsius[std::size_t(row)]);
+        EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
+      }
+    }
+  }
+  ChartGeometry::Input input = plot(625);
+  input.overlay = std::span(celsius).first(4999);
+  EXPECT_TRUE(ChartGeometry::compute(volts, input).overlayColumns.empty());
+}
+
 }  // namespace
 }  // namespace twk

@@ -218,6 +218,82 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   }
 }
 
+// Ctrl+click charts a second channel beside the first, on its own axis at the right with its
+// own colour and legend entry; Ctrl+click takes it off again, a plain click charts one channel.
+TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
+  open({generatedLog(300, 4)});
+  const auto ctrl = Qt::ControlModifier;
+  // the button clicked, with Ctrl or not -> the channels charted (-1: none second)
+  const std::tuple<int, Qt::KeyboardModifiers, int, int> steps[] = {
+      {3, {}, 3, -1},    {4, ctrl, 3, 4}, {3, ctrl, 3, 4}, {12, ctrl, 3, 12}, {12, ctrl, 3, -1},
+      {12, ctrl, 3, 12}, {7, {}, 7, -1},  {3, {}, 3, -1},  {4, ctrl, 3, 4}};
+  for (const auto& [n, modifiers, first, second] : steps) {
+    auto* button = control<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
+    QTest::mouseClick(button, Qt::LeftButton, modifiers, button->rect().center());
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1(%1)").arg(first))->isChecked());
+    EXPECT_EQ(chart()->value(9), valuesOf(9)[std::size_t(first)]) << n;
+    ASSERT_EQ(chart()->hasOverlay(), second >= 0) << n;
+    if (second < 0) continue;
+    EXPECT_EQ(chart()->overlayValue(9), valuesOf(9)[std::size_t(second)]) << n;
+    EXPECT_EQ(control<QLineEdit>(QStringLiteral("Text1(%1)").arg(second))
+                  ->palette()
+                  .color(QPalette::Base)
+                  .rgba(),
+              Form1::kSecondHighlight);
+  }
+  // Battery A's temperature with its volts: legend, read-out, title and picture name both.
+  EXPECT_EQ(chart()->legend(), QStringList({"Temp [C]", "Volts [V]"}));
+  const ChartGeometry& g = chart()->geometry();
+  const QString readOut = chart()->toolTipAt(QPoint(g.columns[8].x, g.top + 1));
+  const QString volts = QString::fromStdString(generalText(valuesOf(9)[4], "."));
+  EXPECT_TRUE(readOut.startsWith("Packet 9: ") && readOut.contains("\nVolts: " + volts + " V"))
+      << readOut.toStdString();
+  EXPECT_TRUE(chart()->pictureTitle().startsWith("Temp [C] and Volts [V] \u00b7 300_4.log"))
+      << chart()->pictureTitle().toStdString();
+  const auto teal = [](const QImage& image) {
+    int pixels = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x)
+        pixels += image.pixelColor(x, y) == BarChart::overlayColour();
+    }
+    return pixels;
+  };
+  EXPECT_GT(teal(chart()->picture()), g.width);  // the line, its axis and the legend
+  // Zoomed, its line follows the rows shown; a load charts channel 1 alone.
+  QWheelEvent zoom(QPointF(g.left + g.width / 2, g.top + 5), chart()->mapToGlobal(QPointF()), {},
+                   {0, 120}, Qt::NoButton, ctrl, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(chart(), &zoom);
+  EXPECT_LT(chart()->geometry().shown.count, 300);
+  EXPECT_EQ(chart()->geometry().overlayColumns.front().firstRow, chart()->geometry().shown.first);
+  open({generatedLog(12, 1)});
+  EXPECT_FALSE(chart()->hasOverlay());
+  EXPECT_EQ(teal(chart()->picture()), 0);
+}
+
+// The log view highlights the shown packet's line and scrolls to it, past the lines that could
+// not be stored; it holds the last file's lines only, so an earlier file's packet has none.
+TEST_F(WindowTest, TheLogViewHighlightsTheShownPacketsLine) {
+  const std::string tooLong = test::telemetryLine({}, 170);
+  std::vector<std::string> lines{tooLong, test::telemetryLine(test::word(35, 1)), tooLong, tooLong};
+  for (unsigned id = 2; id <= 30; ++id) lines.push_back(test::telemetryLine(test::word(35, id)));
+  open({generatedLog(12, 1), test::writeLog("gaps.log", lines)});
+  LogView* view = m_window.RichTextBox1();
+  // the packet shown -> its line in the view, -1 for none
+  const std::pair<int, int> steps[] = {{1, -1}, {13, 1}, {14, 4}, {42, 32}, {13, 1}, {12, -1}};
+  for (const auto& [packet, line] : steps) {
+    scroll()->setValue(packet);
+    const QList<QTextEdit::ExtraSelection> marks = view->extraSelections();
+    ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
+    if (line < 0) continue;
+    EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
+    EXPECT_EQ(marks[0].cursor.block().text(),
+              QString::fromStdString(lines[std::size_t(line)]).remove(' '));
+    const QRect shown = view->viewport()->rect();
+    const QRectF at = view->cursorRect(marks[0].cursor);
+    EXPECT_TRUE(shown.contains(at.toRect().center())) << packet;
+  }
+}
+
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
 // the one before, which was left at packet 5.
 TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
@@ -389,6 +465,10 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
     EXPECT_EQ(label("Label2"), label2);
     EXPECT_EQ(scroll()->maximum(), maximum);
     EXPECT_EQ(text1(1), raac);
+    // The view holds both passes' lines: the packet's number in the load is its line.
+    const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0].cursor.blockNumber(), label2.section('/', 0, 0).toInt() - 1);
     EXPECT_EQ(chart()->rowCount(), maximum);
     EXPECT_EQ(chart()->rowLabel(1), firstCharted);
     EXPECT_EQ(chart()->value(maximum), m_window.packets().Packet_Bytes(maximum)[36]) << to;
