@@ -259,39 +259,9 @@ TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
     return pixels;
   };
   EXPECT_GT(teal(chart()->picture()), g.width);  // the line, its axis and the legend
-  // Zoomed, its line follows the rows shown; a load charts channel 1 alone.
-  QWheelEvent zoom(QPointF(g.left + g.width / 2, g.top + 5), chart()->mapToGlobal(QPointF()), {},
-                   {0, 120}, Qt::NoButton, ctrl, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(chart(), &zoom);
-  EXPECT_LT(chart()->geometry().shown.count, 300);
-  EXPECT_EQ(chart()->geometry().overlayColumns.front().firstRow, chart()->geometry().shown.first);
-  open({generatedLog(12, 1)});
+  open({generatedLog(12, 1)});                   // a load charts channel 1 alone
   EXPECT_FALSE(chart()->hasOverlay());
   EXPECT_EQ(teal(chart()->picture()), 0);
-}
-
-// The log view highlights the shown packet's line and scrolls to it, past the lines that could
-// not be stored; it holds the last file's lines only, so an earlier file's packet has none.
-TEST_F(WindowTest, TheLogViewHighlightsTheShownPacketsLine) {
-  const std::string tooLong = test::telemetryLine({}, 170);
-  std::vector<std::string> lines{tooLong, test::telemetryLine(test::word(35, 1)), tooLong, tooLong};
-  for (unsigned id = 2; id <= 30; ++id) lines.push_back(test::telemetryLine(test::word(35, id)));
-  open({generatedLog(12, 1), test::writeLog("gaps.log", lines)});
-  LogView* view = m_window.RichTextBox1();
-  // the packet shown -> its line in the view, -1 for none
-  const std::pair<int, int> steps[] = {{1, -1}, {13, 1}, {14, 4}, {42, 32}, {13, 1}, {12, -1}};
-  for (const auto& [packet, line] : steps) {
-    scroll()->setValue(packet);
-    const QList<QTextEdit::ExtraSelection> marks = view->extraSelections();
-    ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
-    if (line < 0) continue;
-    EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
-    EXPECT_EQ(marks[0].cursor.block().text(),
-              QString::fromStdString(lines[std::size_t(line)]).remove(' '));
-    const QRect shown = view->viewport()->rect();
-    const QRectF at = view->cursorRect(marks[0].cursor);
-    EXPECT_TRUE(shown.contains(at.toRect().center())) << packet;
-  }
 }
 
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
@@ -612,7 +582,9 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
 }
 
 // A load reads on past lines that cannot be stored: every other packet is loaded, the view
-// shows each skipped line in red, and one message at the end names them, ten at most.
+// shows each skipped line in red, and one message at the end names them, ten at most. The view
+// holds the last file's lines and highlights the shown packet's line, scrolled into view; a
+// packet of an earlier file has none.
 TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   const std::string good = test::telemetryLine({{35, 4}});
   const std::string tooLong = test::telemetryLine({}, 170);
@@ -624,18 +596,21 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   struct Case {
     std::vector<std::string> paths;
     int stored;
-    QStringList named;  // in the message, in this order
-    const char* last;   // the message's last line about lines
+    QStringList named;                             // in the message, in this order
+    const char* last;                              // the message's last line about lines
+    std::vector<std::pair<int, int>> highlighted;  // the packet shown -> its line, -1 for none
   };
   const Case cases[] = {
-      {{generatedLog(12, 1), one, generatedLog(9, 3)},
+      {{generatedLog(12, 1), generatedLog(9, 3), one},
        23,
        {QString::fromStdString(one) + ", line 3: line too long: 342 hex digits"},
-       "line 3: line too long"},
+       "line 3: line too long",
+       {{1, -1}, {22, 0}, {23, 2}}},
       {{twelve},
        12,
        {"twelve.log, line 1: line too long: 66026 characters besides blanks", "line 19:"},
-       "… and 2 more."},
+       "… and 2 more.",
+       {{12, 23}, {2, 3}, {11, 21}}},
   };
   for (const Case& c : cases) {
     const QStringList boxes = open(c.paths);
@@ -648,6 +623,15 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
     EXPECT_FALSE(boxes[0].contains("line 21:")) << boxes[0].toStdString();
     EXPECT_TRUE(boxes[0].contains(c.last)) << boxes[0].toStdString();
     EXPECT_EQ(count(), c.stored);
+    for (const auto& [packet, line] : c.highlighted) {
+      scroll()->setValue(packet);
+      const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+      ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
+      if (line < 0) continue;
+      EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
+      const QRect at = m_window.RichTextBox1()->cursorRect(marks[0].cursor);
+      EXPECT_TRUE(m_window.RichTextBox1()->viewport()->rect().contains(at.center())) << packet;
+    }
   }
   // The last load's view: each skipped line in red between the packets' lines.
   const QTextBlock first = m_window.RichTextBox1()->document()->firstBlock();
