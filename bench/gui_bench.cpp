@@ -182,6 +182,35 @@ BENCHMARK(BM_MaximisedOption1ClickFittedTimedLimitsPainted)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Two channels: channel 7 with limits, and a second channel changed by Ctrl+click from Battery
+// A's volts to Battery B's and back, both with limits that some of their values cross; bars
+// (argument 0) or fitted lines (1).
+void BM_MaximisedSecondChannelChangeLimitsPainted(benchmark::State& state) {
+  const auto config = std::filesystem::temp_directory_path() / "twk_gui_bench_config2";
+  std::filesystem::create_directories(config / "twk");
+  {
+    std::ofstream limits(config / "twk" / "limits.ini");
+    limits << "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
+              "[4]\nyellowLow=3.7\nredLow=3.6\n[9]\nyellowLow=3.7\nredLow=3.6\n";
+  }
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const auto window = loadedWindow(kMaximised);
+  window->findChild<twk::BarChart*>("MSChart1")->setFitted(state.range(0) != 0);
+  window->Option1_Click(7);
+  int channel = 4;
+  for (auto _ : state) {
+    window->toggleSecondChannel(channel);
+    benchmark::DoNotOptimize(window->grab());
+    channel = channel == 4 ? 9 : 4;
+  }
+  unsetenv("XDG_CONFIG_HOME");
+}
+BENCHMARK(BM_MaximisedSecondChannelChangeLimitsPainted)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // One packet further while the thumb is dragged: the panel, the position label, the thumb and
 // the chart's marker change.
 void BM_MaximisedDragStepRepaint(benchmark::State& state) {

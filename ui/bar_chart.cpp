@@ -38,6 +38,11 @@ const QColor kMarkerColour(0xe0, 0x40, 0x10);
 // Limits: red, and an amber that stays apart from the light yellow of the charted channel.
 const QColor kRedLimitColour(0xd0, 0x10, 0x10);
 const QColor kYellowLimitColour(0xe8, 0x8a, 0x00);
+// A second series: a teal line with a light band, apart from the blue of the first series, the
+// yellow of the charted channel's field and the limits' red and amber.
+const QColor kOverlayColour(0x00, 0x89, 0x7b);
+const QColor kOverlayBandColour(0xb2, 0xdf, 0xdb);
+constexpr int kLegendSwatch = 14;
 // One wheel notch with Ctrl shows a fifth fewer or a quarter more rows; never fewer than ten.
 constexpr double kZoomPerNotch = 1.25;
 constexpr int kLeastRowsShown = 10;
@@ -166,6 +171,7 @@ void BarChart::setRowCount(int rowCount) {
   m_values.erase(m_values.begin(), m_values.begin() + static_cast<std::ptrdiff_t>(m_front));
   m_front = 0;
   m_values.resize(count, 0.0);
+  m_overlay.clear();
   m_labels.resize(static_cast<qsizetype>(count));
   m_firstNumber = 0;
   m_passStarts.clear();
@@ -183,6 +189,7 @@ void BarChart::appendRows(const QStringList& labels, std::span<const double> val
   }
   const bool showsEnd = m_shown.count > 0 && m_shown.last() == rowCount() - 1;
   m_values.insert(m_values.end(), values.begin(), values.end());
+  if (!m_overlay.empty()) m_overlay.resize(m_values.size(), 0.0);
   m_labels += labels;
   if (showsEnd) {
     setShown(ChartGeometry::panned(m_shown, rowCount(), static_cast<int>(values.size())));
@@ -192,8 +199,13 @@ void BarChart::appendRows(const QStringList& labels, std::span<const double> val
   changed();
 }
 
-void BarChart::setNumberedRows(std::vector<double> values, qint64 firstNumber) {
+void BarChart::setNumberedRows(std::vector<double> values, qint64 firstNumber,
+                               std::vector<double> overlay) {
+  if (!overlay.empty() && overlay.size() != values.size()) {
+    throw std::invalid_argument("a second value for every row");
+  }
   m_values = std::move(values);
+  m_overlay = std::move(overlay);
   m_front = 0;
   m_labels.clear();
   m_firstNumber = firstNumber;
@@ -204,15 +216,22 @@ void BarChart::setNumberedRows(std::vector<double> values, qint64 firstNumber) {
   changed();
 }
 
-void BarChart::appendNumberedRows(std::span<const double> values, int dropped) {
+void BarChart::appendNumberedRows(std::span<const double> values, int dropped,
+                                  std::span<const double> overlay) {
+  if (hasOverlay() && overlay.size() != values.size()) {
+    throw std::invalid_argument("a second value for every row");
+  }
   dropped = std::clamp(dropped, 0, rowCount());
   m_front += static_cast<std::size_t>(dropped);
   m_firstNumber += dropped;
   // What has left is given back once it is half of the storage, so a row costs a fixed time.
   if (m_front > m_values.size() / 2) {
-    m_values.erase(m_values.begin(), m_values.begin() + static_cast<std::ptrdiff_t>(m_front));
+    const auto gone = static_cast<std::ptrdiff_t>(m_front);
+    m_values.erase(m_values.begin(), m_values.begin() + gone);
+    if (hasOverlay()) m_overlay.erase(m_overlay.begin(), m_overlay.begin() + gone);
     m_front = 0;
   }
+  if (hasOverlay()) m_overlay.insert(m_overlay.end(), overlay.begin(), overlay.end());
   if (dropped > 0 && m_shown.count > 0) {
     m_shown.first = std::max(m_shown.first - dropped, 0);
   }
@@ -250,6 +269,20 @@ QString BarChart::rowLabel(int row) const {
 
 double BarChart::value(int row) const {
   return values()[static_cast<std::size_t>(row - 1)];
+}
+
+double BarChart::overlayValue(int row) const {
+  return overlayValues()[static_cast<std::size_t>(row - 1)];
+}
+
+void BarChart::setLegend(const QString& series, const QString& overlay) {
+  m_seriesName = series;
+  m_overlayName = overlay;
+  changed();
+}
+
+QColor BarChart::overlayColour() {
+  return kOverlayColour;
 }
 
 void BarChart::showAllRows() {
@@ -305,22 +338,33 @@ void BarChart::changed() {
 ChartGeometry::Input BarChart::layoutInput() const {
   const QFontMetrics metrics(font());
   // The value axis labels decide the left margin, so its steps are known before the layout.
+  const ChartGeometry::Range shown = ChartGeometry::shownRows(m_shown, rowCount());
+  const auto widestLabel = [&metrics, locale = axisLocale()](const ChartGeometry::Axis& axis) {
+    int widest = 0;
+    for (const double tick : axis.ticks()) {
+      widest = std::max(widest,
+                        metrics.horizontalAdvance(locale.toString(tick, 'f', axis.decimals)));
+    }
+    return widest;
+  };
   int valueLabelWidth = 0;
   std::optional<ChartGeometry::Axis> valueAxis;
   if (rowCount() > 0) {
-    const ChartGeometry::Axis axis = ChartGeometry::valueAxis(
-        values(), ChartGeometry::shownRows(m_shown, rowCount()), m_fitted);
-    valueAxis = axis;
-    const QLocale locale = axisLocale();
-    for (const double tick : axis.ticks()) {
-      valueLabelWidth = std::max(
-          valueLabelWidth, metrics.horizontalAdvance(locale.toString(tick, 'f', axis.decimals)));
-    }
+    valueAxis = ChartGeometry::valueAxis(values(), shown, m_fitted);
+    valueLabelWidth = widestLabel(*valueAxis);
   }
   ChartGeometry::Input in;
   in.left = kMargin + valueLabelWidth + kTickLength + 2;
   in.top = kMargin + metrics.height() / 2;
-  in.width = std::max(width() - in.left - kMargin - metrics.height() / 2, 1);
+  int right = kMargin + metrics.height() / 2;
+  if (hasOverlay() && rowCount() > 0) {
+    // The second series' axis labels at the right, and the legend's line above the plot.
+    right = kMargin + widestLabel(ChartGeometry::valueAxis(overlayValues(), shown, m_fitted)) +
+            kTickLength + 2;
+    in.top += metrics.height();
+    in.overlay = overlayValues();
+  }
+  in.width = std::max(width() - in.left - right, 1);
   in.height = std::max(height() - in.top - kMargin - kTickLength - metrics.height(), 1);
   in.divisionsPerLabel = m_autoSpacing ? 0 : m_divisionsPerLabel;
   in.divisionsPerTick = m_autoSpacing ? 0 : m_divisionsPerTick;
@@ -370,7 +414,9 @@ QString BarChart::toolTipAt(QPoint pos) const {
   const int row = rowAt(pos);
   if (row == 0) return {};
   if (m_toolTipSource) return m_toolTipSource(row);
-  return rowLabel(row) + ": " + axisLocale().toString(value(row), 'g', 15);
+  QString text = rowLabel(row) + ": " + axisLocale().toString(value(row), 'g', 15);
+  if (hasOverlay()) text += ", " + axisLocale().toString(overlayValue(row), 'g', 15);
+  return text;
 }
 
 bool BarChart::event(QEvent* event) {
@@ -604,6 +650,7 @@ void BarChart::paintChart(QPainter& p) const {
       paintBeyondLimits(p, g);
     }
     paintLimits(p, g);
+    if (!g.overlayColumns.empty()) paintOverlay(p, g);
     p.setPen(axisColour);
     const int baseline = g.top + g.height;
     for (const ChartGeometry::Mark& tick : g.ticks) {
@@ -674,6 +721,56 @@ void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
   // costs tens of milliseconds on a raster.
   p.setPen(QPen(kBarColour, 0));
   p.drawPolyline(line);
+}
+
+}  // namespace twk
+
+namespace twk {
+
+void BarChart::paintOverlay(QPainter& p, const ChartGeometry& g) const {
+  QPolygonF line;
+  line.reserve(static_cast<qsizetype>(g.overlayColumns.size()) * 2);
+  const std::span<const double> series = overlayValues();
+  const auto y = [&](int row) { return g.mapOverlayToY(series[static_cast<std::size_t>(row)]); };
+  for (const ChartGeometry::Column& c : g.overlayColumns) {
+    if (c.firstRow == c.lastRow) {
+      line.append(QPointF(c.x + c.width / 2.0, y(c.firstRow)));
+      continue;
+    }
+    p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kOverlayBandColour);
+    line.append(QPointF(c.x + 0.5, y(c.firstRow)));
+    line.append(QPointF(c.x + c.width - 0.5, y(c.lastRow)));
+  }
+  p.setPen(QPen(kOverlayColour, 0));
+  p.drawPolyline(line);
+
+  // Its axis at the right in its colour, so that each scale reads with its line.
+  const QFontMetrics metrics(font());
+  const QLocale locale = axisLocale();
+  const int right = g.left + g.width;
+  p.drawLine(right, g.top, right, g.top + g.height);
+  for (const double tick : g.overlayAxis.ticks()) {
+    const int ty = static_cast<int>(std::lround(g.mapOverlayToY(tick)));
+    p.drawLine(right + 1, ty, right + kTickLength, ty);
+    p.drawText(QRect(right + kTickLength + 2, ty - metrics.height() / 2, width(), metrics.height()),
+               Qt::AlignLeft | Qt::AlignVCenter,
+               locale.toString(tick, 'f', g.overlayAxis.decimals));
+  }
+
+  // The legend on a line above the plot: a swatch of each series' colour before its name.
+  int x = g.left;
+  const int legendTop = g.top - metrics.height() / 2 - metrics.height();
+  const std::pair<const QString&, const QColor&> entries[] = {{m_seriesName, kBarColour},
+                                                              {m_overlayName, kOverlayColour}};
+  for (const auto& [name, colour] : entries) {
+    p.fillRect(x, legendTop + metrics.height() / 2 - 2, kLegendSwatch, 4, colour);
+    x += kLegendSwatch + 4;
+    p.setPen(palette().color(QPalette::Text));
+    const int w = metrics.horizontalAdvance(name);
+    p.drawText(QRect(x, legendTop, w + 2, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               name);
+    x += w + 3 * kMargin;
+  }
 }
 
 }  // namespace twk

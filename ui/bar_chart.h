@@ -70,11 +70,23 @@ class BarChart : public QWidget {
   double value(int row) const;
 
   // Rows named by number: row 1 is firstNumber, each next row one more. Replaces all rows, as
-  // a long series is charted without a label string per row.
-  void setNumberedRows(std::vector<double> values, qint64 firstNumber);
+  // a long series is charted without a label string per row. overlay is a second series over
+  // the same rows (one value each), or empty for none.
+  void setNumberedRows(std::vector<double> values, qint64 firstNumber,
+                       std::vector<double> overlay = {});
   // Drops the first dropped rows of numbered rows (the oldest packets left) and adds values
-  // after the last, numbered on. Costs what the rows added cost, however many are held.
-  void appendNumberedRows(std::span<const double> values, int dropped);
+  // (and overlay's, where the chart has a second series) after the last, numbered on. Costs
+  // what the rows added cost, however many are held.
+  void appendNumberedRows(std::span<const double> values, int dropped,
+                          std::span<const double> overlay = {});
+  // The second series: a line on its own value axis at the right, in a colour of its own.
+  bool hasOverlay() const { return !m_overlay.empty(); }
+  double overlayValue(int row) const;
+  // The names of the series as the legend above a chart with a second series gives them.
+  void setLegend(const QString& series, const QString& overlay);
+  QStringList legend() const { return {m_seriesName, m_overlayName}; }
+  // The colour of the second series' line, its axis labels and its legend entry.
+  static QColor overlayColour();
   // Thin grey lines before these rows (1-based): where a new pass begins.
   void setPassStarts(std::vector<int> rows);
 
@@ -139,6 +151,8 @@ class BarChart : public QWidget {
   ChartGeometry::Input layoutInput() const;
 
   void paintFitted(QPainter& p, const ChartGeometry& g) const;
+  // The second series' band and line, its value axis at the right and the legend.
+  void paintOverlay(QPainter& p, const ChartGeometry& g) const;
   // Paints the title line, if any, and moves the painter below it; returns its height.
   int paintTitle(QPainter& p, const QString& title) const;
   int titleHeight(const QString& title) const;
@@ -158,8 +172,15 @@ class BarChart : public QWidget {
   std::span<const double> values() const {
     return {m_values.data() + m_front, m_values.size() - m_front};
   }
+  std::span<const double> overlayValues() const {
+    if (m_overlay.empty()) return {};
+    return {m_overlay.data() + m_front, m_overlay.size() - m_front};
+  }
 
-  std::vector<double> m_values;  // rows from m_front on; those before it have left
+  std::vector<double> m_values;   // rows from m_front on; those before it have left
+  std::vector<double> m_overlay;  // the second series alongside, or empty
+  QString m_seriesName;
+  QString m_overlayName;
   std::size_t m_front = 0;
   QStringList m_labels;      // empty for numbered rows
   qint64 m_firstNumber = 0;  // the number of row 1 of numbered rows, 0 when labelled

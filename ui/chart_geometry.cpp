@@ -112,6 +112,10 @@ double ChartGeometry::mapValueToY(double value) const {
   return top + (axis.max - value) / (axis.max - axis.min) * height;
 }
 
+double ChartGeometry::mapOverlayToY(double value) const {
+  return top + (overlayAxis.max - value) / (overlayAxis.max - overlayAxis.min) * height;
+}
+
 int ChartGeometry::rowAt(double x) const {
   if (shown.count <= 0 || x < left || x >= left + width) return -1;
   // The inverse of the pixel columns compute() gives the rows.
@@ -163,58 +167,71 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted);
 
   const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
-  const auto finish = [&](Column& c) {
-    // A fitted chart draws no bars: its columns cover the values' band only.
-    c.top = pixelY(g.fitted ? c.high : std::max(c.high, 0.0));
-    c.bottom = pixelY(g.fitted ? c.low : std::min(c.low, 0.0));
-    c.spanTop = pixelY(c.high);
-    c.spanBottom = pixelY(c.low);
-    // A bar of zero height still shows where its packet is.
-    if (c.bottom <= c.top) c.bottom = c.top + 1;
-    if (c.spanBottom <= c.spanTop) c.spanBottom = c.spanTop + 1;
-    g.columns.push_back(c);
-  };
-
-  const std::span<const double> rows = values.subspan(static_cast<std::size_t>(g.shown.first),
-                                                      static_cast<std::size_t>(g.shown.count));
   const std::int64_t n = g.shown.count;
   const std::int64_t w = g.width;
-  if (n <= w) {
-    // Every row gets its own bar with a gap to its neighbours once there is room for one. The
-    // gap is the same for all bars: where only some had one, bars would seem to merge in groups.
-    g.columns.reserve(rows.size());
-    const int gap = static_cast<int>(w / n / 5);
-    for (std::int64_t i = 0; i < n; ++i) {
-      const int x0 = g.left + static_cast<int>(i * w / n);
-      const int x1 = g.left + static_cast<int>((i + 1) * w / n);
-      Column c;
-      c.x = x0 + gap / 2;
-      c.width = std::max(x1 - x0 - gap, 1);
-      c.firstRow = c.lastRow = g.shown.first + static_cast<int>(i);
-      c.low = c.high = rows[static_cast<std::size_t>(i)];
-      finish(c);
+  // The columns of a series in the pixel columns of the rows shown; toY maps its values, and a
+  // fitted series covers its values' band only, where bars reach from zero.
+  const auto columnsOf = [&](std::span<const double> series, bool fitted, auto toY) {
+    std::vector<Column> columns;
+    const auto finish = [&](Column& c) {
+      c.top = toY(fitted ? c.high : std::max(c.high, 0.0));
+      c.bottom = toY(fitted ? c.low : std::min(c.low, 0.0));
+      c.spanTop = toY(c.high);
+      c.spanBottom = toY(c.low);
+      // A bar of zero height still shows where its packet is.
+      if (c.bottom <= c.top) c.bottom = c.top + 1;
+      if (c.spanBottom <= c.spanTop) c.spanBottom = c.spanTop + 1;
+      columns.push_back(c);
+    };
+    const std::span<const double> rows = series.subspan(static_cast<std::size_t>(g.shown.first),
+                                                        static_cast<std::size_t>(g.shown.count));
+    if (n <= w) {
+      // Every row gets its own bar with a gap to its neighbours once there is room for one. The
+      // gap is the same for all bars: where only some had one, bars would seem to merge.
+      columns.reserve(rows.size());
+      const int gap = static_cast<int>(w / n / 5);
+      for (std::int64_t i = 0; i < n; ++i) {
+        const int x0 = g.left + static_cast<int>(i * w / n);
+        const int x1 = g.left + static_cast<int>((i + 1) * w / n);
+        Column c;
+        c.x = x0 + gap / 2;
+        c.width = std::max(x1 - x0 - gap, 1);
+        c.firstRow = c.lastRow = g.shown.first + static_cast<int>(i);
+        c.low = c.high = rows[static_cast<std::size_t>(i)];
+        finish(c);
+      }
+    } else {
+      // More rows than pixels: row i lies in pixel column i * w / n, so every column holds at
+      // least one row and each row exactly one column.
+      columns.reserve(static_cast<std::size_t>(w));
+      std::int64_t row = 0;
+      for (std::int64_t x = 0; x < w; ++x) {
+        Column c;
+        c.x = g.left + static_cast<int>(x);
+        c.firstRow = g.shown.first + static_cast<int>(row);
+        // The rows with row * w / n == x, found without a division per row: a million rows
+        // are charted on each paint of a followed log.
+        const std::int64_t end = std::min(n, ((x + 1) * n + w - 1) / w);
+        c.low = c.high = rows[static_cast<std::size_t>(row)];
+        const auto [low, high] = lowAndHigh(
+            rows.subspan(static_cast<std::size_t>(row), static_cast<std::size_t>(end - row)));
+        c.low = std::min(c.low, low);
+        c.high = std::max(c.high, high);
+        row = end;
+        c.lastRow = g.shown.first + static_cast<int>(row - 1);
+        finish(c);
+      }
     }
-  } else {
-    // More rows than pixels: row i lies in pixel column i * w / n, so every column holds at
-    // least one row and each row exactly one column.
-    g.columns.reserve(static_cast<std::size_t>(w));
-    std::int64_t row = 0;
-    for (std::int64_t x = 0; x < w; ++x) {
-      Column c;
-      c.x = g.left + static_cast<int>(x);
-      c.firstRow = g.shown.first + static_cast<int>(row);
-      c.low = c.high = rows[static_cast<std::size_t>(row)];
-      // The rows with row * w / n == x, found without a division per row: a million rows are
-      // charted on each paint of a followed log.
-      const std::int64_t end = std::min(n, ((x + 1) * n + w - 1) / w);
-      const auto [low, high] = lowAndHigh(
-          rows.subspan(static_cast<std::size_t>(row), static_cast<std::size_t>(end - row)));
-      c.low = std::min(c.low, low);
-      c.high = std::max(c.high, high);
-      row = end;
-      c.lastRow = g.shown.first + static_cast<int>(row - 1);
-      finish(c);
-    }
+    return columns;
+  };
+  g.columns = columnsOf(values, g.fitted, pixelY);
+  if (input.overlay.size() == values.size()) {
+    g.overlayAxis = valueAxis(input.overlay, g.shown, g.fitted);
+    // Drawn as a line whatever the first series is drawn as: bars of two series would hide
+    // each other.
+    g.overlayColumns = columnsOf(input.overlay, true, [&g](double v) {
+      return static_cast<int>(std::lround(g.mapOverlayToY(v)));
+    });
   }
 
   // What lies beyond a limit: above a high one from the limit up, below a low one down. A bar

@@ -72,6 +72,9 @@ struct ChartGeometry {
     // The value axis where the caller has worked it out already: it is a scan of every value
     // shown, a million on each paint of a followed log.
     std::optional<Axis> axis = {};
+    // A second series over the same rows, drawn as a line on its own value axis at the right;
+    // empty for none.
+    std::span<const double> overlay = {};
   };
 
   // The part of a column's bar (or band) beyond a limit, drawn in the limit's colour; a red
@@ -99,6 +102,10 @@ struct ChartGeometry {
   std::vector<Mark> labels;
   std::vector<Mark> ticks;
   std::vector<Strip> beyond;  // yellow strips first, then red
+  // The second series: its axis follows the same rule as the first one's, and its columns
+  // (in the same pixel columns) cover the band of its values on that axis. No columns: none.
+  Axis overlayAxis;
+  std::vector<Column> overlayColumns;
 
   static Axis niceAxis(double low, double high);
   // About five round steps (1, 2 or 5 times a power of ten) from low to high, both included.
@@ -130,6 +137,7 @@ struct ChartGeometry {
   static Range revealing(Range shown, int rowCount, int row);
 
   double mapValueToY(double value) const;
+  double mapOverlayToY(double value) const;
   // The row under pixel column x, -1 outside the plot or without rows.
   int rowAt(double x) const;
   // The middle of the pixel column that draws row, for the marker; -1 when row is not shown.

@@ -182,6 +182,7 @@ void Form1::buildLayout() {
     m_text[n]->setObjectName(arrayName("Text1", n));
     m_text[n]->setReadOnly(true);
     connect(m_option[n], &OptionButton::selected, this, &Form1::Option1_Click);
+    connect(m_option[n], &OptionButton::selectedAlongside, this, &Form1::toggleSecondChannel);
 
     // What lies outside the window takes no keyboard focus: a user could not see it.
     if (n == 0) m_option[n]->setFocusPolicy(Qt::NoFocus);
@@ -515,6 +516,12 @@ void Form1::showChannels() {
   }
   Option1_Click(1);
   m_chart->setMarkerRow(m_scroll->value());
+  showPacketLine();
+}
+
+void Form1::showPacketLine() {
+  const int row = m_scroll->value();
+  m_log->showPacket(row >= 1 && row <= m_packets.Packet_Count ? m_packets.numberOf(row) : 0);
 }
 
 void Form1::setFieldText(int n, const QString& text) {
@@ -553,24 +560,45 @@ void Form1::HScroll1_Change() {
   m_packetLabel->setText(packetLabelText());
   Show_Data(m_scroll->value());
   m_chart->setMarkerRow(m_scroll->value());
+  showPacketLine();
 }
 
 void Form1::Option1_Click(int index) {
   if (index < 0 || index >= kRowCount) throw std::out_of_range("channel number out of range");
-  const QColor normal = QGuiApplication::palette().color(QPalette::Base);
-  const auto setBase = [](QLineEdit* field, const QColor& colour) {
-    if (field->palette().color(QPalette::Base) == colour) return;
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, colour);
-    field->setPalette(palette);
-  };
   for (int a = 0; a <= 30; ++a) {
-    if (a != index) setBase(m_text[a], normal);
     if (a != index) m_option[a]->setChecked(false);
   }
   m_option[index]->setChecked(true);
-  setBase(m_text[index], QColor::fromRgba(kHighlight));
+  m_chartChannel = index;
+  m_secondChannel = -1;
+  markChartedFields();
   Draw_Chart(index);
+}
+
+void Form1::toggleSecondChannel(int index) {
+  if (index < 0 || index >= kChannelCount || index == m_chartChannel) return;
+  m_secondChannel = index == m_secondChannel ? -1 : index;
+  markChartedFields();
+  Draw_Chart(m_chartChannel);
+}
+
+void Form1::markChartedFields() {
+  for (int a = 0; a <= 30; ++a) {
+    const QColor colour = a == m_chartChannel    ? QColor::fromRgba(kHighlight)
+                          : a == m_secondChannel ? QColor::fromRgba(kSecondHighlight)
+                                                 : QGuiApplication::palette().color(QPalette::Base);
+    if (m_text[a]->palette().color(QPalette::Base) == colour) continue;
+    QPalette palette = m_text[a]->palette();
+    palette.setColor(QPalette::Base, colour);
+    m_text[a]->setPalette(palette);
+  }
+}
+
+QString Form1::seriesName(int channel) const {
+  const QLabel* unit = m_unit[static_cast<std::size_t>(channel)];
+  QString name = m_name[static_cast<std::size_t>(channel)]->text();
+  if (unit != nullptr && !unit->text().isEmpty()) name += QStringLiteral(" [") + unit->text() + ']';
+  return name;
 }
 
 void Form1::Draw_Chart(int channel) {
@@ -582,8 +610,10 @@ void Form1::Draw_Chart(int channel) {
   m_chartFrame->setTitle(m_name[channel]->text() + QStringLiteral("  [ ") + m_chartUnit +
                          QStringLiteral(" ]"));
   m_chart->setLimits(chartLimits(channel));
+  m_chart->setLegend(seriesName(channel),
+                     m_secondChannel >= 0 ? seriesName(m_secondChannel) : QString());
   // A zoomed chart keeps its range for the next channel; the spacing follows the rows shown.
-  m_chart->setNumberedRows(chartValues(1), m_packets.firstNumber());
+  m_chart->setNumberedRows(chartValues(channel, 1), m_packets.firstNumber(), secondValues(1));
   m_chart->setPassStarts(m_packets.passStartRows());
   setChartSpacing(m_chart->lastVisibleRow() - m_chart->firstVisibleRow() + 1);
   // A saved picture is suggested in the folder of the last log read, named after the channel.
@@ -593,14 +623,18 @@ void Form1::Draw_Chart(int channel) {
       BarChart::fileNameFor(m_name[channel]->text()) + QStringLiteral(".png")));
 }
 
-std::vector<double> Form1::chartValues(int first) const {
+std::vector<double> Form1::chartValues(int channel, int first) const {
   std::vector<double> values;
-  channelOverPackets(m_packets, m_chartChannel, first, values);
+  channelOverPackets(m_packets, channel, first, values);
   // The two temperatures read -50 C and below where their sensor fails: those are charted as 0.
-  if (m_chartChannel == 23 || m_chartChannel == 24) {
+  if (channel == 23 || channel == 24) {
     for (double& v : values) v = v <= -50.0 ? 0.0 : v;
   }
   return values;
+}
+
+std::vector<double> Form1::secondValues(int first) const {
+  return m_secondChannel >= 0 ? chartValues(m_secondChannel, first) : std::vector<double>{};
 }
 
 void Form1::appendPackets(std::int64_t first) {
@@ -618,7 +652,8 @@ void Form1::appendPackets(std::int64_t first) {
       m_chart->rowLabel(1).toLongLong() != m_packets.firstNumber() - dropped) {
     Draw_Chart(m_chartChannel);
   } else {
-    m_chart->appendNumberedRows(chartValues(count - added + 1), dropped);
+    m_chart->appendNumberedRows(chartValues(m_chartChannel, count - added + 1), dropped,
+                                secondValues(count - added + 1));
     m_chart->setPassStarts(m_packets.passStartRows());
   }
   // A panel on the newest packet moves on to the new newest; one the user moved back stays on
@@ -658,6 +693,13 @@ QString Form1::chartToolTip(int row) const {
   const std::string_view crossed =
       limitText(crossedLimit(chartLimits(m_chartChannel), m_chart->value(row)));
   if (!crossed.empty()) text += QStringLiteral(", ") + QString::fromUtf8(crossed);
+  if (m_chart->hasOverlay()) {
+    const QLabel* unit = m_unit[static_cast<std::size_t>(m_secondChannel)];
+    text += QLatin1Char('\n') + m_name[static_cast<std::size_t>(m_secondChannel)]->text() +
+            QStringLiteral(": ") +
+            QString::fromStdString(generalText(m_chart->overlayValue(row), separator));
+    if (unit != nullptr && !unit->text().isEmpty()) text += QLatin1Char(' ') + unit->text();
+  }
   if (packet >= 1) {
     ChannelRow values{};
     convertPacket(m_packets.Packet_Bytes(packet), values);
@@ -679,8 +721,8 @@ QString Form1::chartTitle() const {
     return QString::fromStdString(shortTimeText(values[0]));
   };
   const QString dot = QStringLiteral(" \u00b7 ");
-  QString title = m_name[m_chartChannel]->text();
-  if (!m_chartUnit.isEmpty()) title += QStringLiteral(" [") + m_chartUnit + QLatin1Char(']');
+  QString title = seriesName(m_chartChannel);
+  if (m_secondChannel >= 0) title += QStringLiteral(" and ") + seriesName(m_secondChannel);
   if (!Log_FileName.isEmpty()) title += dot + QFileInfo(Log_FileName).fileName();
   title += dot + QStringLiteral("packets ") + m_chart->rowLabel(first) + QStringLiteral("\u2013") +
            m_chart->rowLabel(last);

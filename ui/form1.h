@@ -43,6 +43,8 @@ class Form1 : public QMainWindow {
   // The text of a value outside its limits: red, or amber for a yellow limit.
   static constexpr QRgb kRedLimit = 0xFFC00000;
   static constexpr QRgb kYellowLimit = 0xFFB86E00;
+  // The value field of a second channel on the chart: a pale tint of its line's teal.
+  static constexpr QRgb kSecondHighlight = 0xFFD2EEEA;
 
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
@@ -93,8 +95,13 @@ class Form1 : public QMainWindow {
   // Fills the 31 value fields from a packet row (0 to the capacity, a row not held reading as
   // zero bytes); throws std::out_of_range otherwise.
   void Show_Data(int packet);
-  // Marks channel index as the charted one and charts it.
+  // Marks channel index as the charted one and charts it alone.
   void Option1_Click(int index);
+  // Ctrl+click on an option button: adds channel index to the chart as a second channel, on an
+  // axis of its own, in place of another second one; a second click takes it off again.
+  void toggleSecondChannel(int index);
+  // The second channel on the chart, -1 for none.
+  int secondChannel() const { return m_secondChannel; }
   void Draw_Chart(int channel);
   void HScroll1_Change();
 
@@ -118,9 +125,16 @@ class Form1 : public QMainWindow {
   void setFieldText(int n, const QString& text);
   // The chart's label and tick spacing for the number of packets it shows.
   void setChartSpacing(int rowsShown);
-  // The charted channel's values of rows first..Packet_Count, as the chart shows them.
-  std::vector<double> chartValues(int first) const;
-  double chartValue(int packet) const;
+  // A channel's values of rows first..Packet_Count, as the chart shows them.
+  std::vector<double> chartValues(int channel, int first) const;
+  // The second channel's values of rows first..Packet_Count, empty without one.
+  std::vector<double> secondValues(int first) const;
+  // "Volts [V]": a channel's name and unit as the legend and the picture's title give them.
+  QString seriesName(int channel) const;
+  // Tints the value fields of the charted channels: light yellow, and teal for a second one.
+  void markChartedFields();
+  // Highlights the shown packet's line in the log view.
+  void showPacketLine();
   // Reads the limits file of the user's configuration folder; tells of lines it skipped.
   void readLimits();
   ChannelLimits chartLimits(int channel) const;
@@ -149,6 +163,7 @@ class Form1 : public QMainWindow {
   QListWidget* m_fileList = nullptr;
   QString m_chartUnit;
   int m_chartChannel = 1;
+  int m_secondChannel = -1;
 };
 
 }  // namespace twk

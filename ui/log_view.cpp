@@ -5,10 +5,18 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace twk {
+namespace {
+
+// The shown packet's line: a pale tint of the chart's marker, which stands on the same packet.
+const QColor kShownLineColour(0xff, 0xe0, 0xd0);
+
+}  // namespace
 
 LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
   setReadOnly(true);
@@ -77,6 +85,32 @@ void LogView::appendText(const QString& text) {
   insertLines(end, text);
   if (caretAtEnd) setTextCursor(end);
   if (showsEnd) bar->setValue(bar->maximum());
+}
+
+}  // namespace twk
+
+namespace twk {
+
+void LogView::showPacket(std::int64_t number) {
+  const std::int64_t line = m_packetLines.lineOf(number);
+  QList<QTextEdit::ExtraSelection> marks;
+  if (line >= 0 && line < document()->blockCount()) {
+    const int shown = static_cast<int>(line);
+    const QTextBlock block = document()->findBlockByNumber(shown);
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(block);
+    mark.format.setBackground(kShownLineColour);
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    marks.append(mark);
+    // Lines do not wrap, so the scroll bar counts lines: the line is brought just into view,
+    // and a view that shows it already stays still.
+    QScrollBar* bar = verticalScrollBar();
+    const int lineHeight = std::max(static_cast<int>(blockBoundingRect(block).height()), 1);
+    const int lines = std::max(viewport()->height() / lineHeight, 1);
+    if (shown < bar->value()) bar->setValue(shown);
+    if (shown >= bar->value() + lines) bar->setValue(shown - lines + 1);
+  }
+  setExtraSelections(marks);
 }
 
 }  // namespace twk

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <cstdint>
+
+#include "ui/packet_lines.h"
 
 class QMimeData;
 
@@ -23,6 +26,12 @@ class LogView : public QPlainTextEdit {
   // they were; a view that showed its end, or whose caret was at the end, moves on with it.
   void appendText(const QString& text);
 
+  // Where the packets' lines stand; whoever fills the view keeps it up to date.
+  PacketLines& packetLines() { return m_packetLines; }
+  // Highlights the line of packet number (its number in the load) and scrolls it into view;
+  // without its line in the view, no line is highlighted.
+  void showPacket(std::int64_t number);
+
  signals:
   // Something carrying file URLs was dropped on the view; its text is left alone.
   void filesDropped(const QMimeData& data);
@@ -31,6 +40,9 @@ class LogView : public QPlainTextEdit {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+
+ private:
+  PacketLines m_packetLines;
 };
 
 }  // namespace twk

@@ -11,7 +11,13 @@ namespace twk {
 
 LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
                          std::vector<Error>* skipped)
-    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_show(show), m_skipped(skipped) {}
+    : StoreSink(store),
+      m_fileLabel(fileLabel),
+      m_view(view),
+      m_show(show),
+      m_skipped(skipped),
+      // Taken before anything is read: the chunked load stores all packets before their lines.
+      m_firstNumber(store.lastNumber() + 1) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
   m_path = QFile::decodeName(path.c_str());
@@ -22,12 +28,14 @@ void LogViewSink::show() {
   m_shown = true;
   m_fileLabel.setText(m_path);
   m_view.clear();
+  m_view.packetLines().restart(m_firstNumber);
 }
 
 void LogViewSink::lineShown(std::string_view text) {
   if (!m_shown && m_show == Show::AtFirstLine) show();
   if (m_lines == kMostLinesShown) return;
   ++m_lines;
+  m_view.packetLines().addPacketLine();
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
   m_pending.append(QLatin1Char('\r'));
 }
@@ -37,6 +45,7 @@ void LogViewSink::lineSkipped(const Error& error) {
   m_skipped->push_back(error);
   if (!m_shown && m_show == Show::AtFirstLine) show();
   flush();
+  m_view.packetLines().addOtherLine();
   // Red, after the lines before it; the next lines go on after it.
   QTextCharFormat red;
   red.setForeground(Qt::red);

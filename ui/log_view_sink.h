@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 #include "intake/log_decoder.h"
@@ -15,7 +16,7 @@ class LogView;
 // its telemetry lines in the log view. The lines of one file are collected and inserted with
 // one AddText, which leaves the same text and caret as one call per line. A line that cannot
 // be stored is read past: the view shows its number and reason in red, and it joins the list
-// of skipped lines.
+// of skipped lines. The view learns which of its lines holds which packet.
 class LogViewSink : public StoreSink {
  public:
   // When the file is shown, its path in the label and the view emptied for its lines.
@@ -51,6 +52,7 @@ class LogViewSink : public StoreSink {
   QString m_pending;
   std::size_t m_lines = 0;
   bool m_shown = false;
+  std::int64_t m_firstNumber;  // the number the file's first packet gets
 };
 
 }  // namespace twk

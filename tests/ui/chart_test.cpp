@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -24,24 +23,6 @@ ChartGeometry::Input plot(int width, int labelsEvery = 0, int labelWidth = 0) {
           .divisionsPerTick = labelsEvery,
           .labelWidth = labelWidth,
           .shown = {}};
-}
-
-TEST(ChartGeometry, EveryPacketOfFiveThousandStaysVisibleIn625Pixels) {
-  std::mt19937 random(5);
-  std::vector<double> values(5000);
-  for (double& v : values) v = 1200 + random() % 100;
-  values[1234] = 4000;  // one-packet spikes up and down
-  values[3210] = 10;
-  const ChartGeometry g = ChartGeometry::compute(values, plot(625));
-  ASSERT_EQ(g.columns.size(), 625u);
-  for (const ChartGeometry::Column& c : g.columns) {
-    for (int row = c.firstRow; row <= c.lastRow; ++row) {
-      const double y = g.mapValueToY(values[std::size_t(row)]);  // inside its bar and its span
-      EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5 && y >= c.spanTop - 0.5 &&
-                  y <= c.spanBottom + 0.5)
-          << row;
-    }
-  }
 }
 
 TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
@@ -191,14 +172,9 @@ TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
   const ChartGeometry all = ChartGeometry::compute(values, input);
   EXPECT_NEAR(all.axis.min, 3.4, 1e-9);
   EXPECT_NEAR(all.axis.max, 4.2, 1e-9);
-  for (const ChartGeometry::Column& c : all.columns) {
-    // No bar from zero: a column covers the band of its values only.
+  // No bar from zero: a column covers the band of its values only.
+  for (const ChartGeometry::Column& c : all.columns)
     EXPECT_LE(c.bottom, std::lround(all.mapValueToY(c.low)) + 1) << c.firstRow;
-    for (int row = c.firstRow; row <= c.lastRow; ++row) {
-      const double y = all.mapValueToY(values[std::size_t(row)]);
-      EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
-    }
-  }
   // Below a low limit: the band from the lowest value up to the limit.
   input.limits.redLow = 3.6;
   const ChartGeometry limited = ChartGeometry::compute(values, input);
@@ -210,6 +186,45 @@ TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
   const ChartGeometry zoomed = ChartGeometry::compute(values, input);
   EXPECT_NEAR(zoomed.axis.min, 3.848, 1e-9);
   EXPECT_NEAR(zoomed.axis.max, 3.858, 1e-9);
+}
+
+// A second series gets an axis of its own values (those shown where fitted, all for bars) and a
+// band in the first series' pixel columns; every value of 5000 in 625 pixels, one-packet spikes
+// included, lies inside its column's band. One of another length is left out.
+TEST(ChartGeometry, OverlayHasItsOwnAxisInTheSameColumns) {
+  std::vector<double> volts(5000), celsius(5000);
+  for (std::size_t i = 0; i < volts.size(); ++i) {
+    volts[i] = 3.8 + double(i % 11) * 0.01;
+    celsius[i] = -10.0 + double(i % 400) / 8;
+  }
+  celsius[1234] = 39;  // one-packet spikes up and down
+  celsius[3210] = -9;
+  // fitted, rows shown -> the second axis's min and max
+  const std::tuple<bool, Range, double, double> cases[] = {{false, {0, 0}, -10, 40},
+                                                           {true, {0, 0}, -20, 60},
+                                                           {true, {100, 50}, 2, 10},
+                                                           {false, {100, 50}, -10, 40}};
+  for (const auto& [fitted, shown, min, max] : cases) {
+    ChartGeometry::Input input = plot(625);
+    input.fitted = fitted;
+    input.shown = shown;
+    input.overlay = celsius;
+    const ChartGeometry g = ChartGeometry::compute(volts, input);
+    EXPECT_NEAR(g.overlayAxis.min, min, 1e-9) << fitted << " " << shown.count;
+    EXPECT_NEAR(g.overlayAxis.max, max, 1e-9) << fitted << " " << shown.count;
+    ASSERT_EQ(g.overlayColumns.size(), g.columns.size());
+    for (std::size_t i = 0; i < g.columns.size(); ++i) {
+      const ChartGeometry::Column& c = g.overlayColumns[i];
+      EXPECT_EQ(c.x, g.columns[i].x);
+      for (int row = c.firstRow; row <= c.lastRow; ++row) {
+        const double y = g.mapOverlayToY(celsius[std::size_t(row)]);
+        EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
+      }
+    }
+  }
+  ChartGeometry::Input input = plot(625);
+  input.overlay = std::span(celsius).first(4999);
+  EXPECT_TRUE(ChartGeometry::compute(volts, input).overlayColumns.empty());
 }
 
 }  // namespace

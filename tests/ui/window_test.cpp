@@ -219,6 +219,52 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   }
 }
 
+// Ctrl+click charts a second channel beside the first, on its own axis at the right with its
+// own colour and legend entry; Ctrl+click takes it off again, a plain click charts one channel.
+TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
+  open({generatedLog(300, 4)});
+  const auto ctrl = Qt::ControlModifier;
+  // the button clicked, with Ctrl or not -> the channels charted (-1: none second)
+  const std::tuple<int, Qt::KeyboardModifiers, int, int> steps[] = {
+      {3, {}, 3, -1},    {4, ctrl, 3, 4}, {3, ctrl, 3, 4}, {12, ctrl, 3, 12}, {12, ctrl, 3, -1},
+      {12, ctrl, 3, 12}, {7, {}, 7, -1},  {3, {}, 3, -1},  {4, ctrl, 3, 4}};
+  for (const auto& [n, modifiers, first, second] : steps) {
+    auto* button = control<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
+    QTest::mouseClick(button, Qt::LeftButton, modifiers, button->rect().center());
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1(%1)").arg(first))->isChecked());
+    EXPECT_EQ(chart()->value(9), valuesOf(9)[std::size_t(first)]) << n;
+    ASSERT_EQ(chart()->hasOverlay(), second >= 0) << n;
+    if (second < 0) continue;
+    EXPECT_EQ(chart()->overlayValue(9), valuesOf(9)[std::size_t(second)]) << n;
+    EXPECT_EQ(control<QLineEdit>(QStringLiteral("Text1(%1)").arg(second))
+                  ->palette()
+                  .color(QPalette::Base)
+                  .rgba(),
+              Form1::kSecondHighlight);
+  }
+  // Battery A's temperature with its volts: legend, read-out, title and picture name both.
+  EXPECT_EQ(chart()->legend(), QStringList({"Temp [C]", "Volts [V]"}));
+  const ChartGeometry& g = chart()->geometry();
+  const QString readOut = chart()->toolTipAt(QPoint(g.columns[8].x, g.top + 1));
+  const QString volts = QString::fromStdString(generalText(valuesOf(9)[4], "."));
+  EXPECT_TRUE(readOut.startsWith("Packet 9: ") && readOut.contains("\nVolts: " + volts + " V"))
+      << readOut.toStdString();
+  EXPECT_TRUE(chart()->pictureTitle().startsWith("Temp [C] and Volts [V] \u00b7 300_4.log"))
+      << chart()->pictureTitle().toStdString();
+  const auto teal = [](const QImage& image) {
+    int pixels = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x)
+        pixels += image.pixelColor(x, y) == BarChart::overlayColour();
+    }
+    return pixels;
+  };
+  EXPECT_GT(teal(chart()->picture()), g.width);  // the line, its axis and the legend
+  open({generatedLog(12, 1)});                   // a load charts channel 1 alone
+  EXPECT_FALSE(chart()->hasOverlay());
+  EXPECT_EQ(teal(chart()->picture()), 0);
+}
+
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
 // the one before, which was left at packet 5.
 TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
@@ -390,6 +436,10 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
     EXPECT_EQ(label("Label2"), label2);
     EXPECT_EQ(scroll()->maximum(), maximum);
     EXPECT_EQ(text1(1), raac);
+    // The view holds both passes' lines: the packet's number in the load is its line.
+    const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0].cursor.blockNumber(), label2.section('/', 0, 0).toInt() - 1);
     EXPECT_EQ(chart()->rowCount(), maximum);
     EXPECT_EQ(chart()->rowLabel(1), firstCharted);
     EXPECT_EQ(chart()->value(maximum), m_window.packets().Packet_Bytes(maximum)[36]) << to;
@@ -540,7 +590,9 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
 }
 
 // A load reads on past lines that cannot be stored: every other packet is loaded, the view
-// shows each skipped line in red, and one message at the end names them, ten at most.
+// shows each skipped line in red, and one message at the end names them, ten at most. The view
+// holds the last file's lines and highlights the shown packet's line, scrolled into view; a
+// packet of an earlier file has none.
 TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   const std::string good = test::telemetryLine({{35, 4}});
   const std::string tooLong = test::telemetryLine({}, 170);
@@ -552,18 +604,21 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   struct Case {
     std::vector<std::string> paths;
     int stored;
-    QStringList named;  // in the message, in this order
-    const char* last;   // the message's last line about lines
+    QStringList named;                             // in the message, in this order
+    const char* last;                              // the message's last line about lines
+    std::vector<std::pair<int, int>> highlighted;  // the packet shown -> its line, -1 for none
   };
   const Case cases[] = {
-      {{generatedLog(12, 1), one, generatedLog(9, 3)},
+      {{generatedLog(12, 1), generatedLog(9, 3), one},
        23,
        {QString::fromStdString(one) + ", line 3: line too long: 342 hex digits"},
-       "line 3: line too long"},
+       "line 3: line too long",
+       {{1, -1}, {22, 0}, {23, 2}}},
       {{twelve},
        12,
        {"twelve.log, line 1: line too long: 66026 characters besides blanks", "line 19:"},
-       "… and 2 more."},
+       "… and 2 more.",
+       {{12, 23}, {2, 3}, {11, 21}}},
   };
   for (const Case& c : cases) {
     const QStringList boxes = open(c.paths);
@@ -576,6 +631,15 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
     EXPECT_FALSE(boxes[0].contains("line 21:")) << boxes[0].toStdString();
     EXPECT_TRUE(boxes[0].contains(c.last)) << boxes[0].toStdString();
     EXPECT_EQ(count(), c.stored);
+    for (const auto& [packet, line] : c.highlighted) {
+      scroll()->setValue(packet);
+      const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+      ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
+      if (line < 0) continue;
+      EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
+      const QRect at = m_window.RichTextBox1()->cursorRect(marks[0].cursor);
+      EXPECT_TRUE(m_window.RichTextBox1()->viewport()->rect().contains(at.center())) << packet;
+    }
   }
   // The last load's view: each skipped line in red between the packets' lines.
   const QTextBlock first = m_window.RichTextBox1()->document()->firstBlock();

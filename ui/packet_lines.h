@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace twk {
+
+// Which line of the log view holds a packet's line. The view holds the lines of the last file
+// read, in order: a line per packet from the file's first packet on, and between them a line
+// for each line that never became a packet (one that could not be stored). It is kept as the
+// number of the first packet and the places of the other lines, so a packet added costs nothing
+// however many the view holds, and a look-up one binary search over the other lines.
+class PacketLines {
+ public:
+  // The view was emptied for a file whose first packet has number firstNumber.
+  void restart(std::int64_t firstNumber);
+  // The next packet's line was added after the last line.
+  void addPacketLine() { ++m_packetLines; }
+  // A line of no packet was added after the last line.
+  void addOtherLine() { m_others.push_back(m_packetLines); }
+  // The view's line (from 0) of packet number, -1 when the view does not hold it.
+  std::int64_t lineOf(std::int64_t number) const;
+
+ private:
+  std::int64_t m_firstNumber = 1;
+  std::int64_t m_packetLines = 0;
+  // For each other line, how many packets' lines come before it; ascending.
+  std::vector<std::int64_t> m_others;
+};
+
+}  // namespace twk
