@@ -92,7 +92,12 @@ void LogView::appendText(const QString& text) {
 namespace twk {
 
 void LogView::showPacket(std::int64_t number) {
-  const std::int64_t line = m_packetLines.lineOf(number);
+  // A followed log's oldest lines leave the view (its last block is the empty one after the
+  // last line end), and the lines after them move up by as many.
+  const std::int64_t dropped =
+      std::max<std::int64_t>(m_packetLines.lines() + 1 - document()->blockCount(), 0);
+  const std::int64_t added = m_packetLines.lineOf(number);
+  const std::int64_t line = added >= 0 ? added - dropped : -1;
   QList<QTextEdit::ExtraSelection> marks;
   if (line >= 0 && line < document()->blockCount()) {
     const int shown = static_cast<int>(line);

@@ -18,8 +18,11 @@ class PacketLines {
   void addPacketLine() { ++m_packetLines; }
   // A line of no packet was added after the last line.
   void addOtherLine() { m_others.push_back(m_packetLines); }
-  // The view's line (from 0) of packet number, -1 when the view does not hold it.
+  // The line (from 0, counting all lines added since restart()) of packet number, -1 when it
+  // was not added.
   std::int64_t lineOf(std::int64_t number) const;
+  // The lines added since restart(); a followed log's view drops its oldest ones.
+  std::int64_t lines() const { return m_packetLines + static_cast<std::int64_t>(m_others.size()); }
 
  private:
   std::int64_t m_firstNumber = 1;

@@ -455,8 +455,9 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 10190; }, 9000));
   const QTextDocument& view = *m_window.RichTextBox1()->document();
   EXPECT_EQ(view.blockCount(), static_cast<int>(LogViewSink::kMostLinesShown));
-  EXPECT_EQ(view.lastBlock().previous().text(),
-            QString::fromStdString(packet(10005)).remove(QLatin1Char(' ')).trimmed());
+  const QString newest = QString::fromStdString(packet(10005)).remove(QLatin1Char(' ')).trimmed();
+  EXPECT_EQ(view.lastBlock().previous().text(), newest);
+  EXPECT_EQ(m_window.RichTextBox1()->extraSelections().value(0).cursor.block().text(), newest);
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
