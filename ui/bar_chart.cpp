@@ -171,6 +171,7 @@ void BarChart::setRowCount(int rowCount) {
   m_values.erase(m_values.begin(), m_values.begin() + static_cast<std::ptrdiff_t>(m_front));
   m_front = 0;
   m_values.resize(count, 0.0);
+  valuesChangedFrom(0);
   m_overlay.clear();
   m_labels.resize(static_cast<qsizetype>(count));
   m_firstNumber = 0;
@@ -188,6 +189,7 @@ void BarChart::appendRows(const QStringList& labels, std::span<const double> val
     throw std::invalid_argument("a label for every value");
   }
   const bool showsEnd = m_shown.count > 0 && m_shown.last() == rowCount() - 1;
+  valuesChangedFrom(m_values.size());
   m_values.insert(m_values.end(), values.begin(), values.end());
   if (!m_overlay.empty()) m_overlay.resize(m_values.size(), 0.0);
   m_labels += labels;
@@ -207,6 +209,7 @@ void BarChart::setNumberedRows(std::vector<double> values, qint64 firstNumber,
   m_values = std::move(values);
   m_overlay = std::move(overlay);
   m_front = 0;
+  valuesChangedFrom(0);
   m_labels.clear();
   m_firstNumber = firstNumber;
   if (m_marker > rowCount()) m_marker = 0;
@@ -230,7 +233,9 @@ void BarChart::appendNumberedRows(std::span<const double> values, int dropped,
     m_values.erase(m_values.begin(), m_values.begin() + gone);
     if (hasOverlay()) m_overlay.erase(m_overlay.begin(), m_overlay.begin() + gone);
     m_front = 0;
+    valuesChangedFrom(0);
   }
+  valuesChangedFrom(m_values.size());
   if (hasOverlay()) m_overlay.insert(m_overlay.end(), overlay.begin(), overlay.end());
   if (dropped > 0 && m_shown.count > 0) {
     m_shown.first = std::max(m_shown.first - dropped, 0);
@@ -255,6 +260,7 @@ void BarChart::setPassStarts(std::vector<int> rows) {
 void BarChart::setRow(int row, const QString& label, double value) {
   if (row < 1 || row > rowCount()) throw std::out_of_range("chart row out of range");
   m_values[m_front + static_cast<std::size_t>(row - 1)] = value;
+  valuesChangedFrom(m_front + static_cast<std::size_t>(row - 1));
   m_labels[row - 1] = label;
   changed();
 }
@@ -335,22 +341,31 @@ void BarChart::changed() {
   update();
 }
 
+ChartBlocks BarChart::blocksOf(const std::vector<std::pair<double, double>>& blocks) const {
+  const auto size = static_cast<std::size_t>(ChartBlocks::kSize);
+  return {std::span(blocks).subspan(std::min(m_front / size, blocks.size())),
+          static_cast<int>(m_front % size)};
+}
+
 ChartGeometry::Input BarChart::layoutInput() const {
+  ChartBlocks::fill(m_values, m_blocksFrom, m_blocks);
+  ChartBlocks::fill(m_overlay, m_blocksFrom, m_overlayBlocks);
+  m_blocksFrom = m_values.size();
   const QFontMetrics metrics(font());
   // The value axis labels decide the left margin, so its steps are known before the layout.
   const ChartGeometry::Range shown = ChartGeometry::shownRows(m_shown, rowCount());
   const auto widestLabel = [&metrics, locale = axisLocale()](const ChartGeometry::Axis& axis) {
     int widest = 0;
     for (const double tick : axis.ticks()) {
-      widest = std::max(widest,
-                        metrics.horizontalAdvance(locale.toString(tick, 'f', axis.decimals)));
+      widest =
+          std::max(widest, metrics.horizontalAdvance(locale.toString(tick, 'f', axis.decimals)));
     }
     return widest;
   };
   int valueLabelWidth = 0;
   std::optional<ChartGeometry::Axis> valueAxis;
   if (rowCount() > 0) {
-    valueAxis = ChartGeometry::valueAxis(values(), shown, m_fitted);
+    valueAxis = ChartGeometry::valueAxis(values(), shown, m_fitted, blocksOf(m_blocks));
     valueLabelWidth = widestLabel(*valueAxis);
   }
   ChartGeometry::Input in;
@@ -359,10 +374,13 @@ ChartGeometry::Input BarChart::layoutInput() const {
   int right = kMargin + metrics.height() / 2;
   if (hasOverlay() && rowCount() > 0) {
     // The second series' axis labels at the right, and the legend's line above the plot.
-    right = kMargin + widestLabel(ChartGeometry::valueAxis(overlayValues(), shown, m_fitted)) +
+    right = kMargin +
+            widestLabel(ChartGeometry::valueAxis(overlayValues(), shown, m_fitted,
+                                                 blocksOf(m_overlayBlocks))) +
             kTickLength + 2;
     in.top += metrics.height();
     in.overlay = overlayValues();
+    in.overlayBlocks = blocksOf(m_overlayBlocks);
   }
   in.width = std::max(width() - in.left - right, 1);
   in.height = std::max(height() - in.top - kMargin - kTickLength - metrics.height(), 1);
@@ -393,6 +411,7 @@ ChartGeometry::Input BarChart::layoutInput() const {
   in.fitted = m_fitted;
   in.limits = m_limits;
   in.axis = valueAxis;
+  in.blocks = blocksOf(m_blocks);
   return in;
 }
 

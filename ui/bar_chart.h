@@ -182,6 +182,13 @@ class BarChart : public QWidget {
   QString m_seriesName;
   QString m_overlayName;
   std::size_t m_front = 0;
+  // Each series' blocks over the whole storage, brought up to date from m_blocksFrom on before
+  // a layout: a followed packet changes the last block only.
+  ChartBlocks blocksOf(const std::vector<std::pair<double, double>>& blocks) const;
+  void valuesChangedFrom(std::size_t index) { m_blocksFrom = std::min(m_blocksFrom, index); }
+  mutable std::vector<std::pair<double, double>> m_blocks;
+  mutable std::vector<std::pair<double, double>> m_overlayBlocks;
+  mutable std::size_t m_blocksFrom = 0;
   QStringList m_labels;      // empty for numbered rows
   qint64 m_firstNumber = 0;  // the number of row 1 of numbered rows, 0 when labelled
   std::vector<int> m_passStarts;

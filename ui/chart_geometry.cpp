@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 
 namespace twk {
 namespace {
@@ -39,14 +40,48 @@ ChartGeometry::Axis ChartGeometry::fittedAxis(double low, double high) {
 }
 
 ChartGeometry::Axis ChartGeometry::valueAxis(std::span<const double> values, Range shown,
-                                             bool fitted) {
+                                             bool fitted, const ChartBlocks& blocks) {
   if (values.empty()) return {};
-  if (fitted && shown.count > 0 && shown.last() < static_cast<int>(values.size())) {
-    values = values.subspan(static_cast<std::size_t>(shown.first),
-                            static_cast<std::size_t>(shown.count));
-  }
-  const auto [lowest, highest] = lowAndHigh(values);
+  Range rows{0, static_cast<int>(values.size())};
+  if (fitted && shown.count > 0 && shown.last() < rows.count) rows = shown;
+  const auto [lowest, highest] = lowAndHigh(values, blocks, rows.first, rows.first + rows.count);
   return fitted ? fittedAxis(lowest, highest) : niceAxis(lowest, highest);
+}
+
+void ChartBlocks::fill(std::span<const double> storage, std::size_t from,
+                       std::vector<std::pair<double, double>>& blocks) {
+  const std::size_t size = kSize;
+  blocks.resize((storage.size() + size - 1) / size);
+  for (std::size_t b = std::min(from / size, blocks.size()); b < blocks.size(); ++b) {
+    blocks[b] = ChartGeometry::lowAndHigh(
+        storage.subspan(b * size, std::min(size, storage.size() - b * size)));
+  }
+}
+
+std::pair<double, double> ChartGeometry::lowAndHigh(std::span<const double> values,
+                                                    const ChartBlocks& blocks, std::int64_t first,
+                                                    std::int64_t end) {
+  const std::int64_t size = ChartBlocks::kSize;
+  const auto rows = [&values](std::int64_t from, std::int64_t to) {
+    return lowAndHigh(
+        values.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+  };
+  // The whole blocks inside the rows, and the rows before and after them.
+  const std::int64_t firstBlock = (first + blocks.front + size - 1) / size;
+  const std::int64_t endBlock = (end + blocks.front) / size;
+  if (blocks.ranges.empty() || endBlock - firstBlock < 2) return rows(first, end);
+  auto [low, high] = rows(first, firstBlock * size - blocks.front);
+  if (firstBlock * size - blocks.front == first) low = high = values[first];
+  for (std::int64_t b = firstBlock; b < endBlock; ++b) {
+    low = std::min(low, blocks.ranges[static_cast<std::size_t>(b)].first);
+    high = std::max(high, blocks.ranges[static_cast<std::size_t>(b)].second);
+  }
+  if (endBlock * size - blocks.front < end) {
+    const auto [l, h] = rows(endBlock * size - blocks.front, end);
+    low = std::min(low, l);
+    high = std::max(high, h);
+  }
+  return {low, high};
 }
 
 ChartGeometry::Axis ChartGeometry::roundAxis(double low, double high) {
@@ -164,14 +199,15 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   g.shown = shownRows(input.shown, g.rowCount);
   g.fitted = input.fitted;
   g.limits = input.limits;
-  g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted);
+  g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted, input.blocks);
 
   const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
   const std::int64_t n = g.shown.count;
   const std::int64_t w = g.width;
   // The columns of a series in the pixel columns of the rows shown; toY maps its values, and a
   // fitted series covers its values' band only, where bars reach from zero.
-  const auto columnsOf = [&](std::span<const double> series, bool fitted, auto toY) {
+  const auto columnsOf = [&](std::span<const double> series, const ChartBlocks& blocks, bool fitted,
+                             auto toY) {
     std::vector<Column> columns;
     const auto finish = [&](Column& c) {
       c.top = toY(fitted ? c.high : std::max(c.high, 0.0));
@@ -212,11 +248,8 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
         // The rows with row * w / n == x, found without a division per row: a million rows
         // are charted on each paint of a followed log.
         const std::int64_t end = std::min(n, ((x + 1) * n + w - 1) / w);
-        c.low = c.high = rows[static_cast<std::size_t>(row)];
-        const auto [low, high] = lowAndHigh(
-            rows.subspan(static_cast<std::size_t>(row), static_cast<std::size_t>(end - row)));
-        c.low = std::min(c.low, low);
-        c.high = std::max(c.high, high);
+        std::tie(c.low, c.high) =
+            lowAndHigh(series, blocks, g.shown.first + row, g.shown.first + end);
         row = end;
         c.lastRow = g.shown.first + static_cast<int>(row - 1);
         finish(c);
@@ -224,12 +257,12 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
     }
     return columns;
   };
-  g.columns = columnsOf(values, g.fitted, pixelY);
+  g.columns = columnsOf(values, input.blocks, g.fitted, pixelY);
   if (input.overlay.size() == values.size()) {
-    g.overlayAxis = valueAxis(input.overlay, g.shown, g.fitted);
+    g.overlayAxis = valueAxis(input.overlay, g.shown, g.fitted, input.overlayBlocks);
     // Drawn as a line whatever the first series is drawn as: bars of two series would hide
     // each other.
-    g.overlayColumns = columnsOf(input.overlay, true, [&g](double v) {
+    g.overlayColumns = columnsOf(input.overlay, input.overlayBlocks, true, [&g](double v) {
       return static_cast<int>(std::lround(g.mapOverlayToY(v)));
     });
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <utility>
@@ -8,6 +10,19 @@
 #include "telemetry/channel_limits.h"
 
 namespace twk {
+
+// The lowest and highest value of each kSize consecutive rows of a series, so that a chart
+// column of many rows costs a few blocks instead of every row: a million rows are charted on
+// each paint of a followed log. Block 0 starts front rows before the series' first row.
+struct ChartBlocks {
+  static constexpr int kSize = 64;
+  std::span<const std::pair<double, double>> ranges;
+  int front = 0;
+
+  // Brings blocks up to date with storage from its value from on (those before are kept).
+  static void fill(std::span<const double> storage, std::size_t from,
+                   std::vector<std::pair<double, double>>& blocks);
+};
 
 // Where the bar chart draws what: pixel positions of the bars, the category labels and ticks
 // and the value axis, computed from the values alone so that it can be checked without a
@@ -75,6 +90,9 @@ struct ChartGeometry {
     // A second series over the same rows, drawn as a line on its own value axis at the right;
     // empty for none.
     std::span<const double> overlay = {};
+    // The blocks of each series, where the caller keeps them; none: every row is looked at.
+    ChartBlocks blocks = {};
+    ChartBlocks overlayBlocks = {};
   };
 
   // The part of a column's bar (or band) beyond a limit, drawn in the limit's colour; a red
@@ -114,11 +132,16 @@ struct ChartGeometry {
   // series gets an axis around its value.
   static Axis fittedAxis(double low, double high);
   // The axis compute() gives these values for the rows shown.
-  static Axis valueAxis(std::span<const double> values, Range shown, bool fitted);
+  static Axis valueAxis(std::span<const double> values, Range shown, bool fitted,
+                        const ChartBlocks& blocks = {});
   // The rows a chart of rowCount rows shows for a zoom of shown (none: all of them).
   static Range shownRows(Range shown, int rowCount);
   // The lowest and the highest value, (0, 0) for none.
   static std::pair<double, double> lowAndHigh(std::span<const double> values);
+  // The same of rows first to end (excluded, first < end), with the blocks where given.
+  static std::pair<double, double> lowAndHigh(std::span<const double> values,
+                                              const ChartBlocks& blocks, std::int64_t first,
+                                              std::int64_t end);
   static ChartGeometry compute(std::span<const double> values, const Input& input);
   // The automatic spacing: the smallest of 1, 2, 5, 10, 20, 50, ... categories that leaves
   // room for a label of labelWidth pixels.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -191,6 +193,44 @@ TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
 // A second series gets an axis of its own values (those shown where fitted, all for bars) and a
 // band in the first series' pixel columns; every value of 5000 in 625 pixels, one-packet spikes
 // included, lies inside its column's band. One of another length is left out.
+// The blocks kept for a followed log of many rows give the columns and axes that looking at
+// every row gives, wherever the rows start in a block and whichever rows are shown. The rows
+// before the series in its storage are far off, so that using them would show.
+TEST(ChartGeometry, BlocksGiveTheColumnsOfEveryRow) {
+  std::mt19937 random(9);
+  std::vector<double> storage(200'003);
+  for (double& v : storage) v = std::uniform_real_distribution<>(-5, 20)(random);
+  for (const int row : {0, 1, 63, 64, 127, 150'000, 199'999}) storage[row] = row % 2 ? 70 : -40;
+  std::vector<std::pair<double, double>> blocks;
+  const ChartGeometry::Range ranges[] = {{}, {1234, 150'000}, {70'000, 129}, {100, 199'000}};
+  for (const int front : {0, 1, 63, 64, 100}) {
+    std::vector<double> far(storage);
+    std::fill_n(far.begin(), front, 1e9);
+    ChartBlocks::fill(far, 0, blocks);
+    const std::span<const double> values = std::span(far).subspan(front);
+    for (const auto& shown : ranges) {
+      for (const bool fitted : {false, true}) {
+        ChartGeometry::Input in = plot(600);
+        in.shown = shown;
+        in.fitted = fitted;
+        in.overlay = values;
+        const ChartGeometry plain = ChartGeometry::compute(values, in);
+        in.blocks = in.overlayBlocks = {std::span(blocks).subspan(front / 64), front % 64};
+        const ChartGeometry quick = ChartGeometry::compute(values, in);
+        EXPECT_EQ(quick.axis.min, plain.axis.min);
+        EXPECT_EQ(quick.axis.max, plain.axis.max);
+        EXPECT_EQ(quick.overlayAxis.max, plain.overlayAxis.max);
+        ASSERT_EQ(quick.columns.size(), plain.columns.size());
+        for (std::size_t c = 0; c < plain.columns.size(); ++c) {
+          EXPECT_EQ(quick.columns[c].low, plain.columns[c].low) << front << " " << c;
+          EXPECT_EQ(quick.columns[c].high, plain.columns[c].high) << front << " " << c;
+          EXPECT_EQ(quick.overlayColumns[c].spanTop, plain.overlayColumns[c].spanTop);
+        }
+      }
+    }
+  }
+}
+
 TEST(ChartGeometry, OverlayHasItsOwnAxisInTheSameColumns) {
   std::vector<double> volts(5000), celsius(5000);
   for (std::size_t i = 0; i < volts.size(); ++i) {
