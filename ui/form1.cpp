@@ -399,10 +399,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
       &m_skippedLines);
   try {
     const std::string path = QFile::encodeName(Log_FileName).toStdString();
-    // The chunked path takes the usual logs; the line decoder stops at what it does not take.
-    if (!loadLogInChunks(path, sink, m_packets, LogViewSink::kMostLinesShown)) {
-      decodeLog(path, sink);
-    }
+    loadLog(path, sink, m_packets, LogViewSink::kMostLinesShown);
   } catch (const Error&) {
     sink.flush();
     // The packets stored before the failure are shown as after a whole file. A file that never

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "core/error.h"
+#include "export/store_loader.h"
 #include "intake/log_follower.h"
 #include "ui/decode_failure_text.h"
 #include "ui/form1.h"
@@ -65,7 +66,8 @@ void LogFollowCommand::follow(const QString& path) {
   try {
     m_follower = std::make_unique<LogFollower>(name);
     sink.fileStarted(name);
-    m_follower->read(sink);
+    StoreLoader loader(m_window.packets(), sink, LogViewSink::kMostLinesShown);
+    m_follower->read(loader);
   } catch (const Error& error) {
     sink.flush();
     m_follower.reset();
@@ -131,7 +133,8 @@ void LogFollowCommand::readAppended() {
                    &skipped);
   LogFollower::Change change = LogFollower::Change::None;
   try {
-    change = m_follower->read(sink);
+    StoreLoader loader(store, sink, LogViewSink::kMostLinesShown);
+    change = m_follower->read(loader);
   } catch (const Error& error) {
     sink.flush();
     m_window.appendPackets(before + 1);

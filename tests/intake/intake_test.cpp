@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "core/error.h"
+#include "export/store_loader.h"
 #include "intake/line_decoder.h"
 #include "intake/line_reader.h"
 #include "intake/log_follower.h"
@@ -213,6 +214,7 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
   };
   PacketStore store;
   Sink sink(store);
+  StoreLoader loader(store, sink, 0);
   LogFollower follower(path);
   for (const Step& step : steps) {
     const auto append = [&path](const std::string& text) {
@@ -225,7 +227,7 @@ TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRota
     if (step.action == AppendThenReplace) {
       std::rename(dir.write("next.log", step.replacement).c_str(), path.c_str());
     }
-    EXPECT_EQ(follower.read(sink), step.change) << step.last;
+    EXPECT_EQ(follower.read(loader), step.change) << step.last;
     EXPECT_EQ(sink.skipped, step.skipped) << step.last;
     ASSERT_EQ(store.Packet_Count, step.last);
     EXPECT_EQ(store.passStartRows(), step.passes) << step.last;
