@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/error.h"
-#include "intake/line_decoder.h"
 #include "intake/log_file.h"
+#include "intake/telemetry_line.h"
 
 namespace twk {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "intake/chunk_pipeline.h"
-#include "intake/log_decoder.h"
+#include "intake/packet_sink.h"
 #include "intake/packet_store.h"
 
 namespace twk {

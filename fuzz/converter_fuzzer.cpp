@@ -70,19 +70,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const twk::test::CsvRows converted = convertedRows(path, separator, chunkSize, threads);
   TWK_FUZZ_CHECK(converted == expected);
   // The window's load takes the same path, reading on past lines that cannot be stored: the same
-  // packet bytes and skipped lines as the line decoder reading on.
-  struct Sink : twk::StoreSink {
+  // packet bytes and skipped lines as the reference decoder reading on.
+  struct LineSink : twk::reference::StoreSink {
     using StoreSink::StoreSink;
-    void lineSkipped(const twk::Error& e) override { skipped += e.what() + std::string("\n"); }
-    std::string skipped;
+    void lineSkipped(const twk::Error& e) override { lines.push_back("!" + std::string(e.what())); }
+    std::vector<std::string> lines;
   };
   twk::PacketStore line(twk::kMostPacketsHeld);
   twk::PacketStore chunked(twk::kMostPacketsHeld);
-  Sink lineSink(line);
-  Sink chunkedSink(chunked);
-  twk::decodeLog(path, lineSink);
+  LineSink lineSink(line);
+  twk::test::LoadSink chunkedSink;
+  twk::reference::decodeLog(path, lineSink);
   twk::loadLog(path, chunkedSink, chunked, 0, chunkSize);
-  TWK_FUZZ_CHECK(chunkedSink.skipped == lineSink.skipped);
+  TWK_FUZZ_CHECK(chunkedSink.lines == lineSink.lines);
   TWK_FUZZ_CHECK(chunked.Packet_Count == line.Packet_Count);
   for (int row = 1; row <= chunked.Packet_Count; ++row) {
     TWK_FUZZ_CHECK(chunked.Packet_Bytes(row) == line.Packet_Bytes(row));

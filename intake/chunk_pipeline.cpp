@@ -4,8 +4,7 @@
 #include <system_error>
 
 #include "core/error.h"
-#include "intake/line_decoder.h"
-#include "intake/log_decoder.h"
+#include "intake/telemetry_line.h"
 
 namespace twk {
 namespace {

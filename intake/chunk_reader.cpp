@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "intake/line_decoder.h"
+#include "intake/telemetry_line.h"
 
 namespace twk {
 namespace {

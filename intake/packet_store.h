@@ -13,7 +13,7 @@ namespace twk {
 
 inline constexpr int kBytePositions = 151;  // byte positions 0..150 of a packet as a line holds it
 
-// A packet as the line decoder fills it: one value 0..255 per byte position.
+// A packet's byte positions as numbers, one value 0..255 each, as channel formulas read them.
 using PacketRow = std::array<double, kBytePositions>;
 
 // Positions 0..82 of a packet as bytes: every byte a channel reads (the later positions feed none).

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "intake/log_decoder.h"
 #include "intake/packet_store.h"
 #include "telemetry/channel_table.h"
 

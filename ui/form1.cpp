@@ -19,7 +19,6 @@
 
 #include "core/error.h"
 #include "export/store_loader.h"
-#include "intake/log_decoder.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
@@ -394,7 +393,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   const int before = m_packets.Packet_Count;
   // A file added to the load shows its path and lines only once it has a line to show.
   LogViewSink sink(
-      m_packets, *m_fileLabel, *m_log,
+      *m_fileLabel, *m_log,
       whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart,
       &m_skippedLines);
   try {

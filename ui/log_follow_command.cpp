@@ -61,8 +61,8 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.packets().setWhenFull(PacketStore::WhenFull::DropOldest);
   const std::string name = QFile::encodeName(path).toStdString();
   std::vector<Error> skipped;
-  LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1(),
-                   LogViewSink::Show::AtStart, &skipped);
+  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::AtStart,
+                   &skipped);
   try {
     m_follower = std::make_unique<LogFollower>(name);
     sink.fileStarted(name);
@@ -129,7 +129,7 @@ void LogFollowCommand::readAppended() {
   PacketStore& store = m_window.packets();
   const std::int64_t before = store.lastNumber();
   std::vector<Error> skipped;
-  LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
+  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
                    &skipped);
   LogFollower::Change change = LogFollower::Change::None;
   try {

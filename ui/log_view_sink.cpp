@@ -9,9 +9,8 @@
 
 namespace twk {
 
-LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
-                         std::vector<Error>* skipped)
-    : StoreSink(store), m_fileLabel(fileLabel), m_view(view), m_show(show), m_skipped(skipped) {}
+LogViewSink::LogViewSink(QLabel& fileLabel, LogView& view, Show show, std::vector<Error>* skipped)
+    : m_fileLabel(fileLabel), m_view(view), m_show(show), m_skipped(skipped) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
   m_path = QFile::decodeName(path.c_str());

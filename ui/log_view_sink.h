@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "intake/log_decoder.h"
+#include "intake/packet_sink.h"
 
 class QLabel;
 
@@ -11,12 +11,12 @@ namespace twk {
 
 class LogView;
 
-// Decodes into the window's packet store and shows the file: its path in the file label and
-// its telemetry lines in the log view. The lines of one file are collected and inserted with
+// Shows the file of a load or a followed log: its path in the file label and its telemetry
+// lines in the log view. The lines of one file are collected and inserted with
 // one AddText, which leaves the same text and caret as one call per line. A line that cannot
 // be stored is read past: the view shows its number and reason in red, and it joins the list
 // of skipped lines.
-class LogViewSink : public StoreSink {
+class LogViewSink : public PacketSink {
  public:
   // When the file is shown, its path in the label and the view emptied for its lines.
   enum class Show {
@@ -28,8 +28,7 @@ class LogViewSink : public StoreSink {
   // The lines of one file shown at most: a view of more would take long to fill and scroll.
   static constexpr std::size_t kMostLinesShown = 10000;
 
-  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
-              std::vector<Error>* skipped);
+  LogViewSink(QLabel& fileLabel, LogView& view, Show show, std::vector<Error>* skipped);
 
   void fileStarted(const std::string& path) override;
   void lineShown(std::string_view text) override;

@@ -187,8 +187,8 @@ TEST(CsvConverter, GivesTheRowsAndTheErrorOfTheSimplePath) {
       }
     }
     // The window's load on the same path: the same packet bytes, lines shown and lines skipped
-    // as the line decoder reading on; only the first lines are shown where fewer are asked for.
-    struct LinesSink : StoreSink {
+    // as the reference decoder reading on; only the first lines are shown where fewer are asked for.
+    struct LinesSink : reference::StoreSink {
       using StoreSink::StoreSink;
       void lineShown(std::string_view text) override { lines.emplace_back(text); }
       void lineSkipped(const Error& e) override { lines.push_back(std::string("!") + e.what()); }
@@ -196,10 +196,10 @@ TEST(CsvConverter, GivesTheRowsAndTheErrorOfTheSimplePath) {
     };
     PacketStore line(kMostPacketsHeld);
     LinesSink lineSink(line);
-    decodeLog(path, lineSink);
+    reference::decodeLog(path, lineSink);
     for (const auto& [chunkSize, threads] : c.runs) {
       PacketStore chunked(kMostPacketsHeld);
-      LinesSink chunkedSink(chunked);
+      test::LoadSink chunkedSink;
       const std::size_t shown = chunkSize % 7 == 0 ? 5 : lineSink.lines.size();
       loadLog(path, chunkedSink, chunked, shown, chunkSize);
       ASSERT_EQ(chunked.Packet_Count, line.Packet_Count) << c.seed;
@@ -229,7 +229,7 @@ TEST(StoreLoader, StopsAtTheLineThatDoesNotFit) {
   for (const int before : {0, 30}) {
     PacketStore store(100);
     for (int i = 0; i < before; ++i) store.append();
-    StoreSink sink(store);
+    test::LoadSink sink;
     try {
       loadLog(path, sink, store, 0, 4096);
       ADD_FAILURE() << "no TableFull";
