@@ -30,8 +30,10 @@ struct CsvRowsSink : reference::PacketSink {
 
   CsvRowsSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
   void packetStored() override {
+    PacketBytes bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(row[i]);
     ChannelRow values;
-    convertPacket(row, values);
+    convertPacket(bytes, values);
     appendCsvRow(result.rows, values, separator);
   }
   void lineSkipped(const Error& error) override {
