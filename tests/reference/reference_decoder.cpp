@@ -57,6 +57,29 @@ std::string unescaped(std::string_view line) {
   return text;
 }
 
+// The value of a byte's hex text: its leading hex digits, else 0.
+std::int32_t HexToDec(std::string_view pair) {
+  const auto digit = [](char c) {
+    const std::size_t at = std::string_view("0123456789ABCDEFabcdef").find(c);
+    return at == std::string_view::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
+  };
+  if (pair.empty() || digit(pair[0]) < 0) return 0;
+  if (pair.size() < 2 || digit(pair[1]) < 0) return digit(pair[0]);
+  return digit(pair[0]) * 16 + digit(pair[1]);
+}
+
+// The byte loop: positions 0 to L / 2 rounded half to even for a line of L characters, those
+// past 150 not written, the rest 0; true where the line reaches past position 150.
+bool storeLineBytes(std::string_view shown, PacketRow& row) {
+  std::size_t last = shown.size() / 2;
+  if (shown.size() % 2 == 1 && last % 2 == 1) ++last;  // half to even
+  row.fill(0);
+  for (std::size_t i = 0; i <= last && i < row.size(); ++i) {
+    row[i] = 2 * i < shown.size() ? HexToDec(shown.substr(2 * i, 2)) : 0;
+  }
+  return last >= row.size();
+}
+
 void decodeLine(std::string_view line, const std::string& name, std::uint64_t number,
                 PacketSink& sink) {
   if (line.substr(std::min<std::size_t>(12, line.size()), 20) != "58 30 54 57 4B 2D 31") return;
@@ -90,26 +113,6 @@ void decodeLine(std::string_view line, const std::string& name, std::uint64_t nu
 void StoreSink::packetStored() {
   PacketBytes& bytes = m_store.append();
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(row[i]);
-}
-
-std::int32_t HexToDec(std::string_view pair) {
-  const auto digit = [](char c) {
-    const std::size_t at = std::string_view("0123456789ABCDEFabcdef").find(c);
-    return at == std::string_view::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
-  };
-  if (pair.empty() || digit(pair[0]) < 0) return 0;
-  if (pair.size() < 2 || digit(pair[1]) < 0) return digit(pair[0]);
-  return digit(pair[0]) * 16 + digit(pair[1]);
-}
-
-bool storeLineBytes(std::string_view shown, PacketRow& row) {
-  std::size_t last = shown.size() / 2;
-  if (shown.size() % 2 == 1 && last % 2 == 1) ++last;  // half to even
-  row.fill(0);
-  for (std::size_t i = 0; i <= last && i < row.size(); ++i) {
-    row[i] = 2 * i < shown.size() ? HexToDec(shown.substr(2 * i, 2)) : 0;
-  }
-  return last >= row.size();
 }
 
 void decodeLog(const std::string& path, PacketSink& sink) {

@@ -49,12 +49,4 @@ class StoreSink : public PacketSink {
 // ReadFailed, TableFull, or what the sink's lineSkipped throws.
 void decodeLog(const std::string& path, PacketSink& sink);
 
-// The value of a byte's hex text (at most two characters): its leading hex digits, else 0.
-std::int32_t HexToDec(std::string_view pair);
-
-// The byte loop: one hex pair per position from 0 on, L / 2 rounded half to even, plus one,
-// positions for a line of L characters, those past 150 not written, the rest set to 0. True
-// where the line reaches past position 150.
-bool storeLineBytes(std::string_view shown, PacketRow& row);
-
 }  // namespace twk::reference
