@@ -21,7 +21,7 @@
 #include "export/csv_follow.h"
 #include "export/csv_limit_scan.h"
 #include "export/csv_writer.h"
-#include "intake/log_decoder.h"
+#include "intake/log_file.h"
 
 namespace {
 

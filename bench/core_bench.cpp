@@ -13,7 +13,7 @@
 #include "export/csv_row_formatter.h"
 #include "export/csv_writer.h"
 #include "intake/channel_bytes.h"
-#include "intake/line_decoder.h"
+#include "intake/telemetry_line.h"
 #include "telemetry/channel_conversion.h"
 
 namespace {
@@ -64,12 +64,10 @@ std::int64_t totalLength(const std::vector<std::string_view>& lines) {
   return total;
 }
 
-twk::PacketRow decodedRow(std::string_view line) {
-  std::string shown;
-  twk::unescapeLine(line, shown);
-  twk::PacketRow row{};
-  twk::storeLineBytes(shown, row);
-  return row;
+twk::PacketBytes decodedRow(std::string_view line) {
+  twk::ChannelBytes bytes;
+  twk::readChannelBytes(line, bytes);
+  return bytes.at;
 }
 
 void BM_IsTelemetryLine(benchmark::State& state) {
@@ -93,42 +91,12 @@ void BM_UnescapeLine(benchmark::State& state) {
 }
 BENCHMARK(BM_UnescapeLine)->DenseRange(0, kBeacons.size() - 1);
 
-void BM_StoreLineBytes(benchmark::State& state) {
-  std::string shown;
-  twk::unescapeLine(kBeacons[static_cast<std::size_t>(state.range(0))], shown);
-  twk::PacketRow row{};
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(twk::storeLineBytes(shown, row));
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(shown.size()));
-}
-BENCHMARK(BM_StoreLineBytes)->DenseRange(0, kBeacons.size() - 1);
-
-// The whole per-line path of the decoder over a log's mix of lines, in log text per second.
-void BM_DecodeLines(benchmark::State& state) {
-  const std::vector<std::string_view> lines = mixedLines();
-  std::string shown;
-  twk::PacketRow row{};
-  for (auto _ : state) {
-    for (const std::string_view line : lines) {
-      if (!twk::isTelemetryLine(line)) continue;
-      twk::unescapeLine(line, shown);
-      benchmark::DoNotOptimize(twk::storeLineBytes(shown, row));
-    }
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * totalLength(lines));
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
-}
-BENCHMARK(BM_DecodeLines);
-
 void BM_ConvertPacket(benchmark::State& state) {
-  std::vector<twk::PacketRow> rows;
+  std::vector<twk::PacketBytes> rows;
   for (const std::string_view beacon : kBeacons) rows.push_back(decodedRow(beacon));
   twk::ChannelRow values{};
   for (auto _ : state) {
-    for (const twk::PacketRow& row : rows) {
+    for (const twk::PacketBytes& row : rows) {
       twk::convertPacket(row, values);
       benchmark::DoNotOptimize(values.data());
       benchmark::ClobberMemory();
@@ -157,7 +125,7 @@ void BM_AppendCsvRow(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendCsvRow);
 
-// The converter's one-pass step over the same mix, comparable with BM_DecodeLines.
+// The converter's one-pass step over a log's mix of lines, in log text per second.
 void BM_ReadChannelBytes(benchmark::State& state) {
   const std::vector<std::string_view> lines = mixedLines();
   twk::ChannelBytes bytes;

@@ -1,22 +1,16 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "intake/chunk_reader.h"
+#include "intake/chunk_pipeline.h"
 
 namespace twk {
-
-class CsvRowFormatter;
 
 class Error;
 
@@ -28,68 +22,41 @@ struct CsvConverterOptions {
   std::function<void(const Error&)> skipped;
 };
 
-// Converts logs into CSV rows, the same bytes as decoding each packet with decodeLog, converting
-// it with convertPacket and writing it with appendCsvRow. The log is read in chunks cut at line
-// ends; a pool of threads decodes and formats the chunks, and the rows are written strictly in
-// the order of the log. Only a few chunks are in flight, so memory stays bounded on any input.
-// With one thread the chunks are decoded on the caller's, without handing them over. One
-// converter may convert any number of logs, one after the other.
-class CsvConverter {
+// Converts logs into CSV rows on the chunked path (ChunkPipeline): the pool's threads write
+// each chunk's rows straight from the packets' channel bytes (CsvRowFormatter), and the rows
+// are written strictly in the order of the log. One converter may convert any number of logs,
+// one after the other; as a ChunkSink it also takes the chunks of a followed log.
+class CsvConverter : public ChunkSink {
  public:
   using Writer = std::function<void(std::string_view text)>;
 
   CsvConverter(Writer write, std::string separator, CsvConverterOptions options = {});
-  ~CsvConverter();
+  ~CsvConverter() override;
   CsvConverter(const CsvConverter&) = delete;
   CsvConverter& operator=(const CsvConverter&) = delete;
 
   // Converts the log at path ("-" reads standard input) and writes one row per packet; returns
-  // the number of packets. Throws Error as decodeLog does (OpenFailed, ReadFailed, and
-  // LineTooLong unless options.skipped takes it), after writing the rows of every line before
-  // the failing one. What write and skipped throw passes through.
+  // the number of packets. Throws Error (OpenFailed, ReadFailed, and LineTooLong unless
+  // options.skipped takes it), after writing the rows of every line before the failing one.
+  // What write and skipped throw passes through.
   std::uint64_t convertLog(const std::string& path);
 
+  // The packets written so far, of all logs.
+  std::uint64_t packets() const { return m_packets; }
+
+  ChunkDecoder& decoder(unsigned n) override;
+  bool readsOn() const override { return static_cast<bool>(m_skipped); }
+  void take(const DecodedChunk& chunk, const std::string& name, std::uint64_t linesBefore) override;
+
  private:
-  struct Job {
-    LogChunk input;
-    std::vector<char> output;
-    std::size_t outputSize = 0;
-    std::uint64_t lines = 0;
-    std::uint64_t packets = 0;
-    // The lines of the chunk, from 1, that cannot be stored, with their reasons; with no one to
-    // take them, the chunk's rows end before the first.
-    std::vector<std::pair<std::uint64_t, std::string>> skipped;
-    std::exception_ptr failure;
-    bool done = false;
-  };
-
-  struct Progress {
-    std::string name;
-    std::uint64_t lines = 0;
-    std::uint64_t packets = 0;
-  };
-
-  static void convertChunk(Job& job, CsvRowFormatter& formatter, bool readOn);
-  void startThreads(unsigned threads, std::size_t keptTextBytes);
-  void work(CsvRowFormatter& formatter);
-  void collect(Progress& progress);
-  void abandon();
-
   Writer m_write;
   std::string m_separator;
   std::function<void(const Error&)> m_skipped;
   std::size_t m_chunkSize = 0;
-  std::vector<Job> m_jobs;                                     // a ring: job n lives at n % size
-  std::vector<std::unique_ptr<CsvRowFormatter>> m_formatters;  // one for each thread
-  std::vector<std::thread> m_threads;         // none where the caller's thread decodes
-  std::unique_ptr<CsvRowFormatter> m_inline;  // the caller's formatter, then
-  std::mutex m_mutex;
-  std::condition_variable m_queued;
-  std::condition_variable m_finished;
-  std::uint64_t m_submitted = 0;  // jobs handed to the threads
-  std::uint64_t m_taken = 0;      // jobs a thread has started
-  std::uint64_t m_collected = 0;  // jobs written out
-  bool m_stopping = false;
+  unsigned m_threads = 1;
+  std::vector<std::unique_ptr<ChunkDecoder>> m_decoders;  // one per thread
+  std::unique_ptr<ChunkPipeline> m_pipeline;              // made at the first log
+  std::uint64_t m_packets = 0;
 };
 
 }  // namespace twk

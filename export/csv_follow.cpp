@@ -9,7 +9,7 @@
 
 #include "core/error.h"
 #include "export/atomic_file.h"
-#include "export/csv_row_sink.h"
+#include "export/csv_converter.h"
 #include "export/csv_writer.h"
 #include "intake/log_follower.h"
 
@@ -71,35 +71,31 @@ std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view 
                              int stopFd, const std::function<void(const std::string&)>& note) {
   LogFollower follower(path);
   ChangeEvents events(path);
-  CsvRowSink sink{std::string(separator), [&note](const Error& error) {
-                    note(error.what() + std::string("; line skipped"));
-                  }};
-  appendCsvHeader(sink.text(), defaultCaptions());
-  const auto writeRows = [&] {
-    if (sink.text().empty()) return;
-    if (const int failure = writeAll(out, sink.text())) {
+  const auto write = [out](std::string_view text) {
+    if (const int failure = writeAll(out, text)) {
       throw Error(ErrorKind::WriteFailed, "standard output", 0, systemReason(failure));
     }
-    sink.text().clear();
   };
+  // Each chunk's rows are written as soon as it is decoded: catching up with a long log keeps
+  // little in memory.
+  CsvConverter rows(write, std::string(separator), {.skipped = [&note](const Error& error) {
+                      note(error.what() + std::string("; line skipped"));
+                    }});
+  std::string header;
+  appendCsvHeader(header, defaultCaptions());
+  write(header);
   for (bool stop = false;;) {
-    try {
-      switch (follower.read(sink)) {
-        case LogFollower::Change::None: break;
-        case LogFollower::Change::Truncated:
-          note(path + ": truncated, reading it again from its start");
-          break;
-        case LogFollower::Change::Replaced:
-          events.watchFile();
-          note(path + ": replaced, reading the new file from its start");
-          break;
-      }
-    } catch (const Error&) {
-      writeRows();  // the rows before the failing line
-      throw;
+    switch (follower.read(rows)) {
+      case LogFollower::Change::None: break;
+      case LogFollower::Change::Truncated:
+        note(path + ": truncated, reading it again from its start");
+        break;
+      case LogFollower::Change::Replaced:
+        events.watchFile();
+        note(path + ": replaced, reading the new file from its start");
+        break;
     }
-    writeRows();
-    if (stop) return sink.count();
+    if (stop) return rows.packets();
     stop = events.wait(stopFd);
   }
 }

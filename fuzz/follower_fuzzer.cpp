@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "export/csv_converter.h"
 #include "fuzz_check.h"
 #include "intake/log_follower.h"
 #include "simple_csv.h"
@@ -37,15 +38,16 @@ using namespace twk;
 
 // The rows of the packets the follower gives, as twk-csv writes them, and the lines it skips,
 // named as the model names the log.
-struct RowSink : test::CsvRowsSink {
+struct RowSink {
   test::CsvRows result;
   std::string name;
-
-  RowSink() : CsvRowsSink(result, ".", true) {}
-  void lineSkipped(const Error& e) override {
-    TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
-    result.error += Error(e.kind(), name, e.line(), e.reason()).what() + std::string("\n");
-  }
+  CsvConverter converter{[this](std::string_view rows) { result.rows += rows; },
+                         ".",
+                         {.skipped = [this](const Error& e) {
+                           TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
+                           result.error += Error(e.kind(), name, e.line(), e.reason()).what() +
+                                           std::string("\n");
+                         }}};
 };
 
 class Script {
@@ -235,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     files.read = readOn(files.read, files.looked, files.pathText);
     files.looked = files.pathText;
-    TWK_FUZZ_CHECK(follower.read(sink) == change);
+    TWK_FUZZ_CHECK(follower.read(sink.converter) == change);
   };
 
   Script script(data, size);

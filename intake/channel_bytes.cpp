@@ -4,8 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "intake/hex.h"
-#include "intake/line_decoder.h"
+#include "intake/telemetry_line.h"
 
 namespace twk {
 namespace {
@@ -23,18 +22,6 @@ constexpr auto kClasses = [] {
     if (c == ' ') value = kBlank;
     table[static_cast<std::size_t>(c)] = value;
   }
-  return table;
-}();
-
-// The byte that the escape pair "D7 Dx" stands for, by x; 0 where it is no escape pair.
-constexpr auto kEscaped = [] {
-  std::array<std::uint8_t, 256> table{};
-  table['F'] = 0xFF;
-  table['8'] = 0xF8;
-  table['9'] = 0xF9;
-  table['A'] = 0xFA;
-  table['E'] = 0xFB;
-  table['6'] = 0xD7;
   return table;
 }();
 
@@ -74,7 +61,8 @@ void readThroughShownText(std::string_view line, ChannelBytes& bytes) {
   const std::string_view text = shown;
   for (std::size_t i = 0; i < kChannelBytePositions; ++i) {
     const std::size_t at = 2 * i;
-    bytes.at[i] = at < text.size() ? static_cast<std::uint8_t>(HexToDec(text.substr(at, 2))) : 0;
+    const std::uint8_t high = at < text.size() ? classOf(text[at]) : kOther;
+    bytes.at[i] = pairValue(high, at + 1 < text.size() ? classOf(text[at + 1]) : kOther);
   }
   bytes.shownLength = text.size();
   bytes.tooLong = text.size() > kMaxShownLength;
@@ -131,8 +119,8 @@ void readChannelBytes(std::string_view line, ChannelBytes& bytes) {
     if (low == kBlank) return readThroughShownText(line, bytes);
     std::uint8_t value;
     if (p[0] == 'D' && p[1] == '7' && end - p >= 5 && p[2] == ' ' && p[3] == 'D' &&
-        kEscaped[static_cast<unsigned char>(p[4])] != 0) {
-      value = kEscaped[static_cast<unsigned char>(p[4])];
+        escapedByte(p[4]) != 0) {
+      value = escapedByte(p[4]);
       p += 5;
     } else {
       value = pairValue(high, low);

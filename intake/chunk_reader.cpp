@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "intake/line_decoder.h"
+#include "intake/telemetry_line.h"
 
 namespace twk {
 namespace {
@@ -146,6 +146,7 @@ bool ChunkReader::next(LogChunk& chunk) {
   chunk.longLineLength = 0;
   chunk.readError = 0;
   if (m_finished) return false;
+  if (m_following) m_ended = false;  // the log may have grown since its end was reached
 
   makeRoom(chunk, m_carry.size());
   std::copy(m_carry.begin(), m_carry.end(), chunk.text.begin());
@@ -153,6 +154,10 @@ bool ChunkReader::next(LogChunk& chunk) {
   std::size_t unscanned = m_carryHasEnds ? 0 : chunk.size;  // no line end before this
   m_carry.clear();
   m_carryHasEnds = false;
+  if (m_inLongLine) {
+    m_inLongLine = false;
+    return readLongLine(chunk, true);
+  }
   for (;;) {
     const std::size_t got = fill(chunk);
     // Cut after the last line end; the line it leaves open goes to the next chunk.
@@ -165,6 +170,10 @@ bool ChunkReader::next(LogChunk& chunk) {
     }
     unscanned = chunk.size;
     if (got == 0) {
+      if (m_following && m_error == 0) {
+        waitForLineEnd(chunk);
+        return false;
+      }
       m_finished = true;
       if (m_error != 0) {  // the line being read is lost with the failure, as in the line reader
         chunk.size = 0;
@@ -173,23 +182,37 @@ bool ChunkReader::next(LogChunk& chunk) {
       }
       return chunk.size != 0;  // the last line, without a line end
     }
-    if (chunk.size > kMaxLineLength) return readLongLine(chunk);
+    if (chunk.size > kMaxLineLength) return readLongLine(chunk, false);
   }
 }
 
-// The chunk holds the start of one line, longer than kMaxLineLength characters as read: reads
-// on to its end, its blank runs cut as they come, and keeps only its first characters once it
-// has more than kMaxLineLength characters besides blanks.
-bool ChunkReader::readLongLine(LogChunk& chunk) {
-  std::uint64_t nonBlanks = countNonBlanks(chunk.lines());
+// A followed log's last line has no line end yet: it waits in the carry for the next call.
+void ChunkReader::waitForLineEnd(LogChunk& chunk) {
+  m_carry.assign(chunk.text.begin(), chunk.text.begin() + static_cast<std::ptrdiff_t>(chunk.size));
+  chunk.size = 0;
+}
+
+// The chunk holds the start of one line, longer than kMaxLineLength characters as read (cut
+// already where resumed): reads on to its end, its blank runs cut as they come, and keeps only
+// its first characters once it has more than kMaxLineLength characters besides blanks.
+bool ChunkReader::readLongLine(LogChunk& chunk, bool resumed) {
+  std::uint64_t& nonBlanks = m_longNonBlanks;
   const auto cut = [&](std::size_t from, std::size_t end) {
     return nonBlanks > kMaxLineLength ? kKeptAsRead : cutBlankRuns(chunk.text.data(), from, end);
   };
-  chunk.size = cut(0, chunk.size);
+  if (!resumed) {
+    nonBlanks = countNonBlanks(chunk.lines());
+    chunk.size = cut(0, chunk.size);
+  }
   for (;;) {
     const std::size_t from = chunk.size;
     const std::size_t got = fill(chunk);
     if (got == 0) {
+      if (m_following && m_error == 0) {
+        m_inLongLine = true;
+        waitForLineEnd(chunk);
+        return false;
+      }
       m_finished = true;
       chunk.readError = m_error;
       if (m_error != 0) chunk.size = 0;  // the line is lost with the failure

@@ -22,6 +22,15 @@ struct LogChunk {
 // The first CR or LF in [p, end), or end.
 const char* findLineEnd(const char* p, const char* end);
 
+// The line that starts at p in a chunk ending at end, without its line end; p moves past the
+// line end, a CR LF being one.
+inline std::string_view takeLine(const char*& p, const char* end) {
+  const char* eol = findLineEnd(p, end);
+  const std::string_view line(p, static_cast<std::size_t>(eol - p));
+  p = eol + (eol == end ? 0 : *eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
+  return line;
+}
+
 // Reads a log in chunks of whole lines of about chunkSize characters, with the line ends the
 // line reader knows: CR LF, CR and LF, also when a CR LF is split between two reads. Only the
 // last line of the log may lack its line end. A byte-order mark is honoured as the line reader
@@ -36,9 +45,21 @@ class ChunkReader {
   // Fills chunk with the next lines; false at the end of the log.
   bool next(LogChunk& chunk);
 
+  // For a log that is still being written: next() gives whole lines only and returns false at
+  // the log's current end, keeping a last line without its line end until a later call finds
+  // its end. A later call reads on from there.
+  void follow() { m_following = true; }
+  // The log gets no more lines: next() reads it to its end, a last line without its end too.
+  void stopFollowing() {
+    m_following = false;
+    m_ended = false;
+  }
+  void setChunkSize(std::size_t chunkSize) { m_chunkSize = chunkSize == 0 ? 1 : chunkSize; }
+
  private:
   std::size_t fill(LogChunk& chunk);
-  bool readLongLine(LogChunk& chunk);
+  bool readLongLine(LogChunk& chunk, bool resumed);
+  void waitForLineEnd(LogChunk& chunk);
   void keepRest(const LogChunk& chunk, std::size_t from);
   std::size_t readChars(char* into, std::size_t size);
   std::size_t readBytes(char* into, std::size_t size);
@@ -52,6 +73,9 @@ class ChunkReader {
   bool m_started = false;
   bool m_ended = false;     // a read gave nothing more, or failed
   bool m_finished = false;  // next() has handed out everything
+  bool m_following = false;
+  bool m_inLongLine = false;          // m_carry holds the start of a long line, cut as it is read
+  std::uint64_t m_longNonBlanks = 0;  // that line's characters besides blanks so far
   int m_error = 0;
   bool m_afterCr = false;  // the last character handed out was a CR: a LF right after belongs to it
   std::vector<char> m_carry;         // what follows the last line end handed out

@@ -7,7 +7,6 @@
 #include <cerrno>
 
 #include "core/error.h"
-#include "intake/log_decoder.h"
 
 namespace twk {
 

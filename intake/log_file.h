@@ -1,8 +1,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace twk {
+
+// The name errors give standard input.
+inline constexpr std::string_view kStdinName = "(standard input)";
 
 // A log opened for reading: a file, or standard input for "-". Closes what it opened.
 class LogFile {

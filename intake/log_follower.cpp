@@ -7,6 +7,11 @@
 #include <cstring>
 
 namespace twk {
+namespace {
+
+constexpr std::size_t kChunkSize = 256 * 1024;
+
+}  // namespace
 
 LogFollower::LogFollower(std::string path) : m_path(std::move(path)) {
   open();
@@ -21,13 +26,15 @@ void LogFollower::open() {
   m_file = std::move(file);
   m_device = info.st_dev;
   m_inode = info.st_ino;
-  m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
-  m_lastByteCount = 0;
+  restart();
 }
 
 void LogFollower::restart() {
   ::lseek(m_file->fd(), 0, SEEK_SET);
-  m_reader = std::make_unique<LineReader>(m_file->fd(), m_path);
+  m_reader = std::make_unique<ChunkReader>(m_file->fd(), kChunkSize);
+  m_reader->follow();
+  m_lines = 0;
+  m_atStart = true;
   m_lastByteCount = 0;
 }
 
@@ -47,21 +54,25 @@ bool LogFollower::rewritten() const {
          std::memcmp(now.data(), m_lastBytes.data(), m_lastByteCount) != 0;
 }
 
-void LogFollower::decodeAppended(PacketSink& sink, bool toTheEnd) {
-  LogLine line;
-  // Each look reads what came since the last one ended, the drain of a replaced file too.
-  while (m_reader->nextComplete(line)) decodeLine(line, m_path, sink, m_shown);
-  if (toTheEnd && m_reader->next(line)) decodeLine(line, m_path, sink, m_shown);
+// Each look reads what came since the last one ended, the drain of a replaced file too. What a
+// file holds at the first look may be a day of passes: the pool reads it; a later look finds a
+// few lines, decoded on this thread.
+void LogFollower::readAppended(ChunkSink& sink) {
+  ChunkPipeline pipeline(sink, m_atStart ? 0 : 1, kChunkSize);
+  m_atStart = false;
+  m_reader->setChunkSize(pipeline.chunkSize());
+  pipeline.run(*m_reader, m_path, m_lines);
 }
 
-LogFollower::Change LogFollower::read(PacketSink& sink) {
+LogFollower::Change LogFollower::read(ChunkSink& sink) {
   Change change = Change::None;
   struct stat now {};
   const bool named = ::stat(m_path.c_str(), &now) == 0;
   if (named && (now.st_dev != m_device || now.st_ino != m_inode)) {
     // Rotated: what the old file got before it was replaced is read to its end, a last line
     // without its end included, since nothing more will be written to it.
-    decodeAppended(sink, true);
+    m_reader->stopFollowing();
+    readAppended(sink);
     open();
     sink.passStarted();
     change = Change::Replaced;
@@ -72,7 +83,7 @@ LogFollower::Change LogFollower::read(PacketSink& sink) {
     sink.passStarted();
     change = Change::Truncated;
   }
-  decodeAppended(sink, false);
+  readAppended(sink);
   keepLastBytes();
   return change;
 }

@@ -3,21 +3,23 @@
 #include <sys/types.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "intake/line_reader.h"
-#include "intake/log_decoder.h"
+#include "intake/chunk_pipeline.h"
+#include "intake/chunk_reader.h"
 #include "intake/log_file.h"
 
 namespace twk {
 
-// Follows a log that a station is still writing. Each read() decodes the complete lines that
-// were appended since the last one into a sink; a last line without its line end waits for its
-// end. A file that shrinks (truncated for the next pass), is rewritten in place (its last bytes
-// read are no longer there, also when it is as long as before or longer) or is replaced at its
-// path (rotated) is read again from the start of its new contents, its packets following those
-// read before.
+// Follows a log that a station is still writing. Each read() hands the complete lines that were
+// appended since the last one to a sink, on the chunked path; what the log holds when following
+// starts (or starts again) is read on the pool of threads. A last line without its line end
+// waits for its end. A file that shrinks (truncated for the next pass), is rewritten in place
+// (its last bytes read are no longer there, also when it is as long as before or longer) or is
+// replaced at its path (rotated) is read again from the start of its new contents, its packets
+// following those read before.
 class LogFollower {
  public:
   // What happened to the file before a read() went on reading it.
@@ -27,15 +29,15 @@ class LogFollower {
   explicit LogFollower(std::string path);
   ~LogFollower();
 
-  // Decodes what was appended into sink; the first call reads the file from its start. Throws
-  // Error (ReadFailed, TableFull, or what the sink's lineSkipped throws) for the line that
-  // failed, after the lines before it went to the sink; a later call goes on after that line.
-  Change read(PacketSink& sink);
+  // Hands what was appended to sink; the first call reads the file from its start. Throws Error
+  // (ReadFailed, or what the sink throws) after the lines before the failing one went to the
+  // sink.
+  Change read(ChunkSink& sink);
 
  private:
   void open();
   void restart();
-  void decodeAppended(PacketSink& sink, bool toTheEnd);
+  void readAppended(ChunkSink& sink);
   void keepLastBytes();
   bool rewritten() const;
 
@@ -43,8 +45,9 @@ class LogFollower {
   std::unique_ptr<LogFile> m_file;
   dev_t m_device = 0;
   ino_t m_inode = 0;
-  std::unique_ptr<LineReader> m_reader;
-  std::string m_shown;
+  std::unique_ptr<ChunkReader> m_reader;
+  std::uint64_t m_lines = 0;  // the lines of the file read so far
+  bool m_atStart = true;      // nothing of the file read yet: what it holds goes to the pool
   // The last bytes read and where they end: a station that writes its log anew changes them,
   // whatever the size and inode say. Several lines' worth, as frames often end alike.
   static constexpr std::size_t kLastBytes = 4096;

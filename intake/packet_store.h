@@ -13,9 +13,6 @@ namespace twk {
 
 inline constexpr int kBytePositions = 151;  // byte positions 0..150 of a packet as a line holds it
 
-// A packet as the line decoder fills it: one value 0..255 per byte position.
-using PacketRow = std::array<double, kBytePositions>;
-
 // Positions 0..82 of a packet as bytes: every byte a channel reads (the later positions feed none).
 using PacketBytes = std::array<std::uint8_t, kChannelBytePositions>;
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "intake/log_decoder.h"
 #include "intake/packet_store.h"
 #include "telemetry/channel_table.h"
 
@@ -12,8 +11,8 @@ namespace twk {
 
 using ChannelRow = std::array<double, kChannelCount>;
 
-// Computes the 31 channels of one packet from its bytes.
-void convertPacket(const PacketRow& bytes, ChannelRow& values);
+// Computes the 31 channels of one packet from its bytes, each with its formula in
+// channel_inputs.
 void convertPacket(const PacketBytes& bytes, ChannelRow& values);
 
 // The values of one channel for rows first..Packet_Count of the store, replacing out's

@@ -18,8 +18,8 @@ const std::array<ChannelInput, kChannelCount>& channelInputs() {
 
 namespace {
 
-// The same operations in the same order as the packet conversion, on the same exact operands:
-// a word or count of bytes 0..255 is the same double whether summed from bytes or converted.
+// Each formula is evaluated left to right as the channel table writes it, in double precision,
+// so that every build gives the same values to the last bit.
 double signedWord(std::uint32_t w) {
   return w > 32768 ? static_cast<double>(w) - 65536 : static_cast<double>(w);
 }

@@ -19,7 +19,7 @@ struct ChannelInput {
 // The inputs of channels 0 to 30; together they read byte positions 17 to 20 and 35 to 82.
 const std::array<ChannelInput, kChannelCount>& channelInputs();
 
-// The value convertPacket gives the channel when its input holds raw. A channel's value, and so
+// The channel's value when its input holds raw: the channel formulas. A channel's value, and so
 // its text, depends on nothing else, which lets a converter keep texts keyed by raw.
 double channelValue(int channel, std::uint32_t raw);
 

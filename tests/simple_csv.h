@@ -1,11 +1,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "export/csv_converter.h"
 #include "export/csv_writer.h"
-#include "intake/log_decoder.h"
+#include "intake/packet_sink.h"
+#include "reference/reference_decoder.h"
 #include "telemetry/channel_conversion.h"
 
 namespace twk::test {
@@ -21,20 +23,17 @@ struct CsvRows {
 
 // A sink that writes each packet's CSV row; with readOn a line that cannot be stored is noted
 // in the error text and the reading goes on, else it ends the reading.
-struct CsvRowsSink : PacketSink {
+struct CsvRowsSink : reference::PacketSink {
   CsvRows& result;
   std::string separator;
   bool readOn;
-  PacketRow row{};
 
   CsvRowsSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
-  void fileStarted(const std::string&) override {}
-  bool hasRoom() const override { return true; }
-  PacketRow& nextRow() override { return row; }
-  void lineShown(std::string_view) override {}
   void packetStored() override {
+    PacketBytes bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(row[i]);
     ChannelRow values;
-    convertPacket(row, values);
+    convertPacket(bytes, values);
     appendCsvRow(result.rows, values, separator);
   }
   void lineSkipped(const Error& error) override {
@@ -43,7 +42,7 @@ struct CsvRowsSink : PacketSink {
   }
 };
 
-// The straightforward way, one packet at a time: decodeLog, convertPacket, appendCsvRow. On an
+// The straightforward way, one packet at a time: the reference decoder, convertPacket, appendCsvRow. On an
 // error the rows of the lines before the failing one are kept; with readOn, a line that cannot
 // be stored is noted and the reading goes on.
 inline CsvRows simpleCsvRows(const std::string& path, const std::string& separator,
@@ -51,12 +50,26 @@ inline CsvRows simpleCsvRows(const std::string& path, const std::string& separat
   CsvRows result;
   CsvRowsSink sink(result, separator, readOn);
   try {
-    decodeLog(path, sink);
+    reference::decodeLog(path, sink);
   } catch (const Error& e) {
     result.error += e.what();
   }
   return result;
 }
+
+// A view of a load on the chunked path: the lines shown, and "!" and the message of each line
+// skipped; without readOn a skipped line ends the load.
+struct LoadSink : PacketSink {
+  std::vector<std::string> lines;
+  bool readOn = true;
+
+  void fileStarted(const std::string&) override {}
+  void lineShown(std::string_view text) override { lines.emplace_back(text); }
+  void lineSkipped(const Error& error) override {
+    if (!readOn) throw error;
+    lines.push_back("!" + std::string(error.what()));
+  }
+};
 
 inline CsvRows convertedCsvRows(const std::string& path, const std::string& separator,
                                 CsvConverterOptions options, bool readOn = false) {

@@ -19,7 +19,6 @@
 
 #include "core/error.h"
 #include "export/store_loader.h"
-#include "intake/log_decoder.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
@@ -395,15 +394,12 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   const int before = m_packets.Packet_Count;
   // A file added to the load shows its path and lines only once it has a line to show.
   LogViewSink sink(
-      m_packets, *m_fileLabel, *m_log,
+      *m_fileLabel, *m_log,
       whenEmpty == WhenEmpty::Keep ? LogViewSink::Show::AtFirstLine : LogViewSink::Show::AtStart,
-      &m_skippedLines);
+      &m_skippedLines, m_packets.lastNumber() + 1);
   try {
     const std::string path = QFile::encodeName(Log_FileName).toStdString();
-    // The chunked path takes the usual logs; the line decoder stops at what it does not take.
-    if (!loadLogInChunks(path, sink, m_packets, LogViewSink::kMostLinesShown)) {
-      decodeLog(path, sink);
-    }
+    loadLog(path, sink, m_packets, LogViewSink::kMostLinesShown);
   } catch (const Error&) {
     sink.flush();
     // The packets stored before the failure are shown as after a whole file. A file that never

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "core/error.h"
+#include "export/store_loader.h"
 #include "intake/log_follower.h"
 #include "ui/decode_failure_text.h"
 #include "ui/form1.h"
@@ -70,12 +71,13 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.RichTextBox1()->setMaximumBlockCount(static_cast<int>(LogViewSink::kMostLinesShown));
   const std::string name = QFile::encodeName(path).toStdString();
   std::vector<Error> skipped;
-  LogViewSink sink(m_window.packets(), *m_window.Label3(), *m_window.RichTextBox1(),
-                   LogViewSink::Show::AtStart, &skipped);
+  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::AtStart,
+                   &skipped, m_window.packets().lastNumber() + 1);
   try {
     m_follower = std::make_unique<LogFollower>(name);
     sink.fileStarted(name);
-    m_follower->read(sink);
+    StoreLoader loader(m_window.packets(), sink, LogViewSink::kMostLinesShown);
+    m_follower->read(loader);
   } catch (const Error& error) {
     sink.flush();
     m_follower.reset();
@@ -139,11 +141,12 @@ void LogFollowCommand::readAppended() {
   PacketStore& store = m_window.packets();
   const std::int64_t before = store.lastNumber();
   std::vector<Error> skipped;
-  LogViewSink sink(store, *m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
-                   &skipped);
+  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
+                   &skipped, before + 1);
   LogFollower::Change change = LogFollower::Change::None;
   try {
-    change = m_follower->read(sink);
+    StoreLoader loader(store, sink, LogViewSink::kMostLinesShown);
+    change = m_follower->read(loader);
   } catch (const Error& error) {
     sink.flush();
     m_window.appendPackets(before + 1);

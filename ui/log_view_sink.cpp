@@ -9,15 +9,13 @@
 
 namespace twk {
 
-LogViewSink::LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
-                         std::vector<Error>* skipped)
-    : StoreSink(store),
-      m_fileLabel(fileLabel),
+LogViewSink::LogViewSink(QLabel& fileLabel, LogView& view, Show show, std::vector<Error>* skipped,
+                         std::int64_t firstNumber)
+    : m_fileLabel(fileLabel),
       m_view(view),
       m_show(show),
       m_skipped(skipped),
-      // Taken before anything is read: the chunked load stores all packets before their lines.
-      m_firstNumber(store.lastNumber() + 1) {}
+      m_firstNumber(firstNumber) {}
 
 void LogViewSink::fileStarted(const std::string& path) {
   m_path = QFile::decodeName(path.c_str());
@@ -34,6 +32,8 @@ void LogViewSink::show() {
 void LogViewSink::lineShown(std::string_view text) {
   if (!m_shown && m_show == Show::AtFirstLine) show();
   if (m_lines == kMostLinesShown) return;
+  // A followed log's lines go on after those shown, which may have left out packets.
+  if (m_lines == 0 && m_show == Show::Never) m_view.packetLines().continueAt(m_firstNumber);
   ++m_lines;
   m_view.packetLines().addPacketLine();
   m_pending.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "intake/log_decoder.h"
+#include "intake/packet_sink.h"
 
 class QLabel;
 
@@ -12,12 +12,12 @@ namespace twk {
 
 class LogView;
 
-// Decodes into the window's packet store and shows the file: its path in the file label and
-// its telemetry lines in the log view. The lines of one file are collected and inserted with
+// Shows the file of a load or a followed log: its path in the file label and its telemetry
+// lines in the log view. The lines of one file are collected and inserted with
 // one AddText, which leaves the same text and caret as one call per line. A line that cannot
 // be stored is read past: the view shows its number and reason in red, and it joins the list
 // of skipped lines. The view learns which of its lines holds which packet.
-class LogViewSink : public StoreSink {
+class LogViewSink : public PacketSink {
  public:
   // When the file is shown, its path in the label and the view emptied for its lines.
   enum class Show {
@@ -29,8 +29,9 @@ class LogViewSink : public StoreSink {
   // The lines of one file shown at most: a view of more would take long to fill and scroll.
   static constexpr std::size_t kMostLinesShown = 10000;
 
-  LogViewSink(PacketStore& store, QLabel& fileLabel, LogView& view, Show show,
-              std::vector<Error>* skipped);
+  // firstNumber: the number the first packet read gets.
+  LogViewSink(QLabel& fileLabel, LogView& view, Show show, std::vector<Error>* skipped,
+              std::int64_t firstNumber);
 
   void fileStarted(const std::string& path) override;
   void lineShown(std::string_view text) override;

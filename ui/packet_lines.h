@@ -14,6 +14,9 @@ class PacketLines {
  public:
   // The view was emptied for a file whose first packet has number firstNumber.
   void restart(std::int64_t firstNumber);
+  // The next line added is packet number's: where packets came between without a line (more
+  // than a view shows came at once), the lines before it hold no packet one can look up.
+  void continueAt(std::int64_t number);
   // The next packet's line was added after the last line.
   void addPacketLine() { ++m_packetLines; }
   // A line of no packet was added after the last line.
@@ -22,9 +25,12 @@ class PacketLines {
   // was not added.
   std::int64_t lineOf(std::int64_t number) const;
   // The lines added since restart(); a followed log's view drops its oldest ones.
-  std::int64_t lines() const { return m_packetLines + static_cast<std::int64_t>(m_others.size()); }
+  std::int64_t lines() const {
+    return m_baseLine + m_packetLines + static_cast<std::int64_t>(m_others.size());
+  }
 
  private:
+  std::int64_t m_baseLine = 0;  // the lines before m_firstNumber's
   std::int64_t m_firstNumber = 1;
   std::int64_t m_packetLines = 0;
   // For each other line, how many packets' lines come before it; ascending.

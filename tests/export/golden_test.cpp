@@ -10,7 +10,8 @@
 #include <fstream>
 
 #include "export/csv_writer.h"
-#include "intake/log_decoder.h"
+#include "export/store_loader.h"
+#include "simple_csv.h"
 #include "telemetry/channel_conversion.h"
 #include "temp_dir.h"
 
@@ -58,9 +59,9 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
   const std::string log = std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".log";
   const std::string expected =
       std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".expected.csv";
-  PacketStore store;
-  StoreSink sink(store);
-  ASSERT_NO_THROW(decodeLog(log, sink));
+  PacketStore store(kMostPacketsHeld);
+  test::LoadSink sink;
+  ASSERT_NO_THROW(loadLog(log, sink, store, 0));
   std::string core;
   appendCsvHeader(core, defaultCaptions());
   ChannelRow values;

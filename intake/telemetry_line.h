@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "intake/packet_store.h"
 
 namespace twk {
 
@@ -31,21 +30,25 @@ std::size_t countNonBlanks(std::string_view text);
 // single blank, which a cut run never was. Characters before from are taken as already cut.
 std::size_t cutBlankRuns(char* text, std::size_t from, std::size_t size);
 
+// The byte the escape pair "D7 Dx" stands for, by x; 0 where "D7 Dx" is no escape pair.
+constexpr std::uint8_t escapedByte(char x) {
+  switch (x) {
+    case 'F': return 0xFF;
+    case '8': return 0xF8;
+    case '9': return 0xF9;
+    case 'A': return 0xFA;
+    case 'E': return 0xFB;
+    case '6': return 0xD7;
+    default: return 0;
+  }
+}
+
 // Undoes the escape pairs ("D7 DF" FF, "D7 D8" F8, "D7 D9" F9, "D7 DA" FA, "D7 DE" FB,
 // "D7 D6" D7) and removes every blank. The result replaces out's contents.
 void unescapeLine(std::string_view line, std::string& out);
 
-// Whether a line of shownLength un-escaped, blank-free characters reaches past position 150.
-bool reachesPastLastPosition(std::size_t shownLength);
-
-struct StoredBytes {
-  int positions = 0;     // positions 0..positions-1 were written
-  bool tooLong = false;  // the line reaches past position 150
-};
-
-// The byte loop: writes one hex pair per position from 0 on, n + 1 positions for a line of
-// L characters, n being L / 2 rounded half to even; positions past 150 are not written. The
-// positions after the line's end are set to 0.
-StoredBytes storeLineBytes(std::string_view shown, PacketRow& row);
+// The reason a LineTooLong error gives: the blank-free length where it is over kMaxLineLength
+// (longLength), else the un-escaped, blank-free length.
+std::string lineTooLongReason(std::uint64_t longLength, std::size_t shownLength);
 
 }  // namespace twk
