@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Mutation check of the test suite: puts one small fault at a time into the product, rebuilds
-the dev build, runs ctest and reports whether a test failed.
+the dev build (but its benchmarks), runs ctest and reports whether a test failed. The tests of
+the programs nearest the mutated folder run first; a run stops at its first failing test.
 
     tools/mutate.py                 run every mutant
     tools/mutate.py NAME...         run only these (see --list)
@@ -15,6 +16,7 @@ Ctrl-C. Build and test logs go to build/mutate/<name>.log. Not run by test.sh.
 """
 
 import argparse
+import json
 import os
 import re
 import signal
@@ -662,22 +664,65 @@ def apply(mutant):
     return full, text, text.replace(original, replacement)
 
 
-def check_one(mutant, args, logdir):
+# The test programs nearest to each folder of the product: a mutant there runs their tests
+# first and the rest only when they all pass, so most mutants are caught within seconds.
+NEAREST = {
+    "intake": ("twk_core_tests", "twk_golden_tests"),
+    "telemetry": ("twk_core_tests", "twk_golden_tests"),
+    "export": ("twk_core_tests", "twk_golden_tests", "twk_csv_tests"),
+    "core": ("twk_core_tests",),
+    "ui": ("twk_gui_tests", "real_window_test.sh"),
+    "app": ("twk_gui_tests", "twk_csv_tests", "real_window_test.sh", "package_test.sh"),
+    "cmake": ("package_test.sh",),
+    "tools": ("twk_core_tests",),
+}
+
+
+def build_targets():
+    """Everything the tests need: all of the build but the benchmarks."""
+    out = subprocess.run(["ninja", "-C", os.path.join(ROOT, "build", "dev"), "-t", "query", "all"],
+                         capture_output=True, text=True, check=True).stdout
+    lines = out.split("outputs:")[0].splitlines()
+    return [t.strip() for t in lines[2:] if t.strip() and not t.strip().startswith("bench/")]
+
+
+def test_programs():
+    """Each test's name and the program (or script) it runs."""
+    out = subprocess.run(["ctest", "--preset", "dev", "--show-only=json-v1"], cwd=ROOT,
+                         capture_output=True, text=True, check=True).stdout
+    return [(t["name"], os.path.basename(t["command"][0])) for t in json.loads(out)["tests"]]
+
+
+def stages(path, tests):
+    """The ctest name filters to run in turn for a mutant in path."""
+    nearest = NEAREST.get(path.split("/")[0], ())
+    first = [n for n, program in tests if program in nearest]
+    rest = [n for n, program in tests if program not in nearest]
+    group = lambda names: ["-R", "^(%s)$" % "|".join(re.escape(n) for n in names)]
+    return [group(names) for names in (first, rest) if names]
+
+
+def check_one(mutant, args, logdir, targets, tests):
     full, text, mutated = apply(mutant)
     with open(os.path.join(logdir, mutant[0] + ".log"), "w") as log:
         try:
             with open(full, "w", encoding="utf-8") as f:
                 f.write(mutated)
-            status, _ = run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
+            status, _ = run(["cmake", "--build", "--preset", "dev", "--target"] + targets, log,
+                            args.build_timeout)
             if status != 0:
                 return "no-build", ""
-            stop = [] if args.every_test else ["--stop-on-failure"]
-            status, out = run(["ctest", "--preset", "dev", "--timeout", str(args.test_timeout)]
-                              + stop, log, args.ctest_timeout)
-            if status is None:
-                return "caught", ["(ctest timed out)"]
-            return ("caught", failures(out) or ["(ctest status %d)" % status]) if status else (
-                "missed", [])
+            failed = []
+            for only in [[]] if args.every_test else stages(mutant[1], tests):
+                stop = [] if args.every_test else ["--stop-on-failure"]
+                status, out = run(["ctest", "--preset", "dev", "--timeout", str(args.test_timeout)]
+                                  + stop + only, log, args.ctest_timeout)
+                if status is None:
+                    return "caught", ["(ctest timed out)"]
+                if status:
+                    failed = failures(out) or ["(ctest status %d)" % status]
+                    break
+            return ("caught", failed) if failed else ("missed", [])
         finally:
             # Restored with a new time stamp, so the next build compiles the original again.
             with open(full, "w", encoding="utf-8") as f:
@@ -726,9 +771,10 @@ def main():
     if args.out:
         with open(args.out, "a") as f:
             f.write(header + "\n")
+    targets, programs = build_targets(), test_programs()
     for m in chosen:
         t0 = time.time()
-        result, tests = check_one(m, args, logdir)
+        result, tests = check_one(m, args, logdir, targets, programs)
         row = "| %s | %s | %s | %s | %.0f |" % (
             m[0], m[1], result, " ".join(tests) if args.every_test else "".join(tests[:1]),
             time.time() - t0)
