@@ -120,6 +120,7 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   const int chartHeight = placed("MSChart1")->height();
 
   // Larger: the bottom row stays at the bottom, the position label beside the scroll bar.
+  onScreen(chart());  // painted at the default size first
   resizeClient({1920, 1040});
   expectShared({1920, 1040});
   EXPECT_GE(chart()->geometry().width, 1700);
