@@ -1,7 +1,7 @@
-// Reading logs: line ends and byte-order marks from a file and from a pipe, and what a failing
-// file leaves in the store. Whole logs are checked by the golden files (the byte loop among
-// them), a log read while a station writes it by the follower fuzzer, whose corpus CTest
-// replays, and the packets held by the window's tests of following.
+// Reading logs: line ends and byte-order marks from a file and from a pipe, what a failing file
+// leaves in the store, and the packets a store holds. Whole logs are checked by the golden files
+// (the byte loop among them), and a log read while a station writes it by the follower fuzzer,
+// whose corpus CTest replays.
 
 #include <fcntl.h>
 
@@ -136,6 +136,59 @@ TEST(DecodeLog, ErrorsKeepWhatWasReadConverted) {
     }
     EXPECT_EQ(store.Packet_Count, c.countBefore + c.stored) << c.path;
     EXPECT_EQ(openFiles(), filesBefore) << c.path;
+  }
+}
+
+// Packets stamped with their number in bytes 35 and 36, appended to a store of a given capacity;
+// what it holds afterwards, by number.
+TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
+  using enum PacketStore::WhenFull;
+  struct Case {
+    int capacity;
+    PacketStore::WhenFull whenFull;
+    int appended;
+    std::vector<int> passesBefore;  // the packets whose append a new pass precedes
+    int resizedTo;                  // a capacity set afterwards, 0 for none
+    int held;
+    std::int64_t first;  // the number of row 1
+    std::vector<int> passRows;
+  };
+  const Case cases[] = {
+      {100, Refuse, 100, {}, 0, 100, 1, {}},
+      {100, DropOldest, 99, {}, 0, 99, 1, {}},
+      {100, DropOldest, 350, {}, 0, 100, 251, {}},
+      {100, DropOldest, 350, {200, 300}, 0, 100, 251, {50}},  // pass 200 has left
+      {100, DropOldest, 350, {252, 260}, 0, 100, 251, {2, 10}},
+      {150, DropOldest, 1000, {}, 100, 100, 901, {}},  // a smaller capacity keeps the newest
+      {100, DropOldest, 1000, {990}, 500, 100, 901, {90}},
+      {10, DropOldest, 500, {}, 0, 100, 401, {}},  // at least 100 are held
+  };
+  for (const Case& c : cases) {
+    PacketStore store(c.capacity);
+    store.setWhenFull(c.whenFull);
+    for (int n = 1; n <= c.appended && store.hasRoom(); ++n) {
+      if (std::count(c.passesBefore.begin(), c.passesBefore.end(), n) != 0) store.markPassStart();
+      PacketBytes& bytes = store.append();
+      bytes.fill(0);
+      bytes[35] = static_cast<std::uint8_t>(n >> 8);
+      bytes[36] = static_cast<std::uint8_t>(n);
+    }
+    if (c.resizedTo != 0) store.setCapacity(c.resizedTo);
+    ASSERT_EQ(store.Packet_Count, c.held) << c.appended;
+    EXPECT_EQ(store.firstNumber(), c.first) << c.appended;
+    EXPECT_EQ(store.lastNumber(), c.first + c.held - 1) << c.appended;
+    EXPECT_EQ(store.passStartRows(), c.passRows) << c.appended;
+    for (int row = 1; row <= store.Packet_Count; ++row) {
+      const PacketBytes& b = store.Packet_Bytes(row);
+      ASSERT_EQ(b[35] * 256 + b[36], store.numberOf(row)) << c.appended << " row " << row;
+      ASSERT_EQ(store.rowOf(store.numberOf(row)), row);
+    }
+    EXPECT_EQ(store.rowOf(c.first - 1), 0);
+    // Emptied, it numbers from 1 again.
+    store.Packet_Count = 0;
+    store.append();
+    EXPECT_EQ(store.lastNumber(), 1);
+    EXPECT_TRUE(store.passStartRows().empty());
   }
 }
 
