@@ -56,6 +56,13 @@ report=$(desktop-file-validate "$entry" 2>&1) && [[ -z $report ]] || fail "deskt
 exec_line=$(grep '^Exec=' "$entry")
 program=$(cut -d' ' -f1 <<<"${exec_line#Exec=}")
 [[ -x $root/usr/bin/$program ]] || fail "$exec_line: no such program"
+# A file manager hands over the paths of all the logs chosen at once (%F), and offers the entry
+# for files of the type the shared MIME database gives *.log.
+[[ $exec_line == "Exec=$program %F" ]] || fail "$exec_line: not one window for all the logs"
+log_type=$(awk -F: '$3 == "*.log" { print $2; exit }' /usr/share/mime/globs2 2>/dev/null)
+if [[ -n $log_type ]]; then
+  grep -q "^MimeType=\(.*;\)\?$log_type;" "$entry" || fail "the entry is not offered for $log_type"
+fi
 icon=$(grep '^Icon=' "$entry" | cut -d= -f2)
 [[ -f $root/usr/share/icons/hicolor/64x64/apps/$icon.png ]] || fail "no icon $icon.png"
 [[ -f $root/usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "no icon $icon.svg"

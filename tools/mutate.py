@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Mutation check of the test suite: puts one small fault at a time into the product, rebuilds
-the dev build, runs ctest and reports whether a test failed.
+the dev build (but its benchmarks), runs ctest and reports whether a test failed. The tests of
+the programs nearest the mutated folder run first; a run stops at its first failing test.
 
     tools/mutate.py                 run every mutant
     tools/mutate.py NAME...         run only these (see --list)
@@ -15,6 +16,7 @@ Ctrl-C. Build and test logs go to build/mutate/<name>.log. Not run by test.sh.
 """
 
 import argparse
+import json
 import os
 import re
 import signal
@@ -666,6 +668,67 @@ MUTANTS = [
     ("no-bind-now", "cmake/hardening.cmake",
      "add_link_options(LINKER:-z,relro LINKER:-z,now)", "add_link_options(LINKER:-z,relro)",
      "the installed programs' relocations stay writable until each symbol is first used"),
+    # what the user sees of following, the chart, pictures, layout, start and the entry
+    ("follow-starts-at-oldest", "ui/log_follow_command.cpp",
+     "m_window.showPacket(m_window.packets().Packet_Count);", "m_window.showPacket(1);",
+     "Follow Log shows the log's first packet instead of its newest"),
+    ("load-keeps-following", "ui/log_follow_command.cpp",
+     "connect(&m_window, &Form1::decodingStarted, this, &LogFollowCommand::stop);", ";",
+     "after Open or a drop, lines appended to the followed log still come into the new load"),
+    ("marker-strip-beside", "ui/bar_chart.cpp",
+     "if (x >= 0) update(QRect(x - 2, 0, 5, height()));",
+     "if (x >= 0) update(QRect(x + 1, 0, 5, height()));",
+     "on the screen the old marker line stays when another packet is chosen"),
+    ("resize-keeps-picture", "ui/bar_chart.cpp",
+     "  m_pictureValid = false;\n  QWidget::resizeEvent(event);", "  QWidget::resizeEvent(event);",
+     "after the window is resized the chart shows its old picture, cut or with a blank part"),
+    ("thumb-not-repainted", "ui/packet_scroll_bar.cpp",
+     "if (change == SliderValueChange && look() == m_painted) return;",
+     "if (change == SliderValueChange) return;",
+     "the scroll bar's thumb stays in place while the packet shown changes"),
+    ("picture-at-density-1", "ui/bar_chart.cpp",
+     "  image.setDevicePixelRatio(ratio);\n  QPainter painter(&image);",
+     "  image.setDevicePixelRatio(1);\n  QPainter painter(&image);",
+     "on a high-density screen a saved or copied chart fills only its top left quarter"),
+    ("pan-stops-short", "ui/chart_geometry.cpp",
+     "std::clamp(shown.first + rows, 0, std::max(rowCount - count, 0))",
+     "std::clamp(shown.first + rows, 0, std::max(rowCount - count - 1, 0))",
+     "a zoomed chart cannot be panned to its last row"),
+    ("zoom-past-end", "ui/chart_geometry.cpp",
+     "return {std::clamp(first, 0, rowCount - count), count};", "return {std::max(first, 0), count};",
+     "zooming out near the right end shows empty rows past the last"),
+    ("labels-measured-first", "ui/bar_chart.cpp",
+     "in.labelWidth = metrics.horizontalAdvance(rowLabel(rowCount()));",
+     "in.labelWidth = metrics.horizontalAdvance(rowLabel(1));",
+     "packet numbers of more digits than the first one's run into each other under the chart"),
+    ("right-controls-stay", "ui/client_area.cpp",
+     "if (roles & FollowsRight) r.translate(s.width, 0);", "if (false) r.translate(s.width, 0);",
+     "in a wider window the controls at the right stay where they were, under the grown ones"),
+    ("window-larger-than-screen", "ui/form1.cpp",
+     "QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());",
+     "QSize size = sizeHint().expandedTo(minimumSizeHint());",
+     "on a small screen the window opens larger than the screen"),
+    ("hidden-start-logs-wait", "app/app_shell.cpp",
+     "    QTimer::singleShot(2000, this, &AppShell::openLogsNamedAtStart);\n", "",
+     "logs named at start are not read while the window starts minimised or off the screen"),
+    ("desktop-one-file-each", "app/twk-decoder.desktop",
+     "Exec=twk-decoder %F", "Exec=twk-decoder %f",
+     "logs chosen together in a file manager each start a window of their own"),
+    ("desktop-mime-type", "app/twk-decoder.desktop",
+     "MimeType=text/x-log;", "MimeType=text/log;",
+     "a file manager does not offer the window for .log files"),
+    ("cents-carry-stops", "telemetry/value_text.cpp",
+     "for (; i >= 0 && cents[static_cast<std::size_t>(i)] == '9'; --i) {",
+     "for (; i > 0 && cents[static_cast<std::size_t>(i)] == '9'; --i) {",
+     "9.995 shows garbled instead of 10.00"),
+    ("hash-drops-one-zero", "telemetry/value_text.cpp",
+     "while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);",
+     "if (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);",
+     "12 shows as 12.0 where 12. is written"),
+    ("temp-file-elsewhere", "export/atomic_file.cpp",
+     "m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);",
+     "m_fd = ::open(\"/tmp\", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);",
+     "twk-csv -o into a folder on another file system than /tmp fails"),
     # tools
     ("loggen-fb-as-db", "tools/frame_text.cpp",
      "return 0xDE;  // not DB", "return 0xDB;  // not DB",
@@ -709,22 +772,67 @@ def apply(mutant):
     return full, text, text.replace(original, replacement)
 
 
-def check_one(mutant, args, logdir):
+# The test programs nearest to each folder of the product: a mutant there runs their tests
+# first and the rest only when they all pass, so most mutants are caught within seconds.
+NEAREST = {
+    "intake": ("twk_core_tests", "twk_golden_tests"),
+    "telemetry": ("twk_core_tests", "twk_golden_tests"),
+    "export": ("twk_core_tests", "twk_golden_tests", "twk_csv_tests"),
+    "core": ("twk_core_tests",),
+    "ui": ("twk_gui_tests", "real_window_test.sh"),
+    "app": ("twk_gui_tests", "twk_csv_tests", "real_window_test.sh", "package_test.sh"),
+    "cmake": ("package_test.sh",),
+    "tools": ("twk_core_tests",),
+}
+
+
+def build_targets():
+    """Everything the tests need: all of the build but the benchmarks."""
+    out = subprocess.run(["ninja", "-C", os.path.join(ROOT, "build", "dev"), "-t", "query", "all"],
+                         capture_output=True, text=True, check=True).stdout
+    lines = out.split("outputs:")[0].splitlines()
+    return [t.strip() for t in lines[2:] if t.strip() and not t.strip().startswith("bench/")]
+
+
+def test_programs():
+    """Each test's name and the program (or script) it runs."""
+    out = subprocess.run(["ctest", "--preset", "dev", "--show-only=json-v1"], cwd=ROOT,
+                         capture_output=True, text=True, check=True).stdout
+    return [(t["name"], os.path.basename(t["command"][0])) for t in json.loads(out)["tests"]]
+
+
+def stages(path, tests):
+    """The ctest name filters to run in turn for a mutant in path."""
+    nearest = NEAREST.get(path.split("/")[0], ())
+    first = [n for n, program in tests if program in nearest]
+    if not first:
+        return [[]]
+    # The rest by exclusion, so that tests added since the list was read run too.
+    names = "^(%s)$" % "|".join(re.escape(n) for n in first)
+    return [["-R", names], ["-E", names]]
+
+
+def check_one(mutant, args, logdir, targets, tests):
     full, text, mutated = apply(mutant)
     with open(os.path.join(logdir, mutant[0] + ".log"), "w") as log:
         try:
             with open(full, "w", encoding="utf-8") as f:
                 f.write(mutated)
-            status, _ = run(["cmake", "--build", "--preset", "dev"], log, args.build_timeout)
+            status, _ = run(["cmake", "--build", "--preset", "dev", "--target"] + targets, log,
+                            args.build_timeout)
             if status != 0:
                 return "no-build", ""
-            stop = [] if args.every_test else ["--stop-on-failure"]
-            status, out = run(["ctest", "--preset", "dev", "--timeout", str(args.test_timeout)]
-                              + stop, log, args.ctest_timeout)
-            if status is None:
-                return "caught", ["(ctest timed out)"]
-            return ("caught", failures(out) or ["(ctest status %d)" % status]) if status else (
-                "missed", [])
+            failed = []
+            for only in [[]] if args.every_test else stages(mutant[1], tests):
+                stop = [] if args.every_test else ["--stop-on-failure"]
+                status, out = run(["ctest", "--preset", "dev", "--timeout", str(args.test_timeout)]
+                                  + stop + only, log, args.ctest_timeout)
+                if status is None:
+                    return "caught", ["(ctest timed out)"]
+                if status:
+                    failed = failures(out) or ["(ctest status %d)" % status]
+                    break
+            return ("caught", failed) if failed else ("missed", [])
         finally:
             # Restored with a new time stamp, so the next build compiles the original again.
             with open(full, "w", encoding="utf-8") as f:
@@ -773,9 +881,10 @@ def main():
     if args.out:
         with open(args.out, "a") as f:
             f.write(header + "\n")
+    targets, programs = build_targets(), test_programs()
     for m in chosen:
         t0 = time.time()
-        result, tests = check_one(m, args, logdir)
+        result, tests = check_one(m, args, logdir, targets, programs)
         row = "| %s | %s | %s | %s | %.0f |" % (
             m[0], m[1], result, " ".join(tests) if args.every_test else "".join(tests[:1]),
             time.time() - t0)

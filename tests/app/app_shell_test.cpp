@@ -187,5 +187,15 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   }
 }
 
+// Logs named at start are read also while the window is kept off the screen (started minimised,
+// on another workspace), where it is never exposed.
+TEST(AppShellStart, LogsNamedAtStartAreReadWhileTheWindowIsOffTheScreen) {
+  Form1 window;
+  auto* shell = new AppShell(window, [] { return std::nullopt; }, QString());
+  window.winId();  // the window system's window, never shown
+  shell->openLogsWhenShown({QString::fromStdString(test::generatedLog(12, 1))});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.packets().Packet_Count == 12; }, 10000));
+}
+
 }  // namespace
 }  // namespace twk

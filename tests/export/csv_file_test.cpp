@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -43,6 +44,17 @@ TEST(CsvFile, ReplacedWholeOrNotAtAll) {
   }
   EXPECT_EQ(test::readFile(target), expected);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+
+  // The file is written beside the target, so a folder on another file system than the
+  // temporary folder (memory, in /dev/shm) takes it too.
+  struct stat shm {};
+  ::stat(dir.path().c_str(), &info);
+  if (::stat("/dev/shm", &shm) == 0 && shm.st_dev != info.st_dev) {
+    const std::string there = "/dev/shm/twk-test-" + std::to_string(::getpid()) + ".csv";
+    EXPECT_NO_THROW(writeCsvFile(there, defaultCaptions(), rows, ","));
+    EXPECT_EQ(test::readFile(there), expected);
+    std::filesystem::remove(there);
+  }
 }
 
 }  // namespace

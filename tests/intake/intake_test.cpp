@@ -1,6 +1,7 @@
-// Reading logs: the byte loop, line ends and byte-order marks from a file and from a pipe, what a
-// failing file leaves in the store, and a log read while a station writes it. Whole logs are
-// checked by the golden files.
+// Reading logs: line ends and byte-order marks from a file and from a pipe, what a failing file
+// leaves in the store, and the packets a store holds. Whole logs are checked by the golden files
+// (the byte loop among them), and a log read while a station writes it by the follower fuzzer,
+// whose corpus CTest replays.
 
 #include <fcntl.h>
 
@@ -11,15 +12,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <thread>
-#include <tuple>
 
 #include "core/error.h"
 #include "export/store_loader.h"
 #include "intake/channel_bytes.h"
 #include "intake/chunk_reader.h"
-#include "intake/log_follower.h"
 #include "log_text.h"
 #include "simple_csv.h"
 #include "telemetry/channel_conversion.h"
@@ -176,82 +174,6 @@ TEST(LoadLog, ErrorsKeepWhatWasRead) {
   }
 }
 
-// Each step writes, then reads: no timing. Bursts end inside a line, the station empties the
-// file for the next pass or replaces it, and lines too long to store are skipped on the way.
-TEST(LogFollower, TakesEachCompleteLineOnceInOrderThroughBurstsTruncationAndRotation) {
-  const test::TempDir dir;
-  const std::string path = dir.write("pass.log", "");
-  // The packet numbered id: its RAAC word carries the number.
-  const auto packet = [](int id) { return test::telemetryLine(test::word(35, unsigned(id))); };
-  const std::string fifth = packet(5) + "\r\n";
-  const std::string tooLong = test::telemetryLine({}, 150) + "\n";
-  enum Action { Append, Truncate, Replace, AppendThenReplace };
-  using Change = LogFollower::Change;
-  struct Step {
-    Action action;
-    std::string text;  // appended, or the new contents; both for AppendThenReplace
-    std::string replacement;
-    Change change;        // what the read tells
-    int last;             // the last packet read so far
-    std::string skipped;  // the lines skipped so far
-    std::vector<int> passes;  // the packets that start a new pass
-  };
-  const Step steps[] = {
-      {Append, packet(1) + "\r\n" + packet(2) + "\r\n" + packet(3), "", Change::None, 2, "", {}},
-      {Append, "\r", "", Change::None, 3, "", {}},  // a CR ends the line; the LF after it adds none
-      {Append, "\nC0 00 A0 86 58 30 41 42 43 2D 31 01\r\n" + packet(4) + "\n", "", Change::None, 4,
-       "", {}},
-      {Append, tooLong + fifth.substr(0, 100), "", Change::None, 4, "6 ", {}},
-      {Append, fifth.substr(100) + tooLong, "", Change::None, 5, "6 8 ", {}},
-      {Truncate, tooLong + packet(6) + "\r\n", "", Change::Truncated, 6, "6 8 1 ", {6}},
-      // The old file's last line without its end still counts: nothing more will reach it.
-      {Append, packet(7), "", Change::None, 6, "6 8 1 ", {6}},
-      {Replace, packet(8) + "\r\n", "", Change::Replaced, 8, "6 8 1 ", {6, 8}},
-      // Lines that reach the old file after the last look still count.
-      {AppendThenReplace, packet(9) + "\r\n" + tooLong, packet(10) + "\r\n", Change::Replaced, 10,
-       "6 8 1 3 ", {6, 8, 10}},
-      {Append, packet(11) + "\r\n", "", Change::None, 11, "6 8 1 3 ", {6, 8, 10}},
-      // Written anew between two looks: to the size it had, then beyond it.
-      {Truncate, packet(12) + "\r\n" + packet(13) + "\r\n", "", Change::Truncated, 13, "6 8 1 3 ", {6, 8, 10, 12}},
-      {Truncate, packet(14) + "\r\n" + packet(15) + "\r\n" + packet(16) + "\r\n", "",
-       Change::Truncated, 16, "6 8 1 3 ", {6, 8, 10, 12, 14}},
-  };
-  struct Sink : test::LoadSink {
-    void lineSkipped(const Error& error) override { skipped += std::to_string(error.line()) + ' '; }
-    std::string skipped;
-  };
-  PacketStore store;
-  Sink sink;
-  StoreLoader loader(store, sink, 0);
-  LogFollower follower(path);
-  for (const Step& step : steps) {
-    const auto append = [&path](const std::string& text) {
-      std::ofstream(path, std::ios::app | std::ios::binary) << text;
-    };
-    if (step.action == Append || step.action == AppendThenReplace) append(step.text);
-    if (step.action == Truncate)
-      std::ofstream(path, std::ios::trunc | std::ios::binary) << step.text;
-    if (step.action == Replace) std::rename(dir.write("next.log", step.text).c_str(), path.c_str());
-    if (step.action == AppendThenReplace) {
-      std::rename(dir.write("next.log", step.replacement).c_str(), path.c_str());
-    }
-    EXPECT_EQ(follower.read(loader), step.change) << step.last;
-    EXPECT_EQ(sink.skipped, step.skipped) << step.last;
-    ASSERT_EQ(store.Packet_Count, step.last);
-    EXPECT_EQ(store.passStartRows(), step.passes) << step.last;
-    for (int p = 1; p <= step.last; ++p) {
-      const PacketBytes& row = store.Packet_Bytes(p);
-      EXPECT_EQ(row[35] * 256 + row[36], p) << "after " << step.last;
-    }
-  }
-}
-
-}  // namespace
-}  // namespace twk
-
-namespace twk {
-namespace {
-
 // Packets stamped with their number in bytes 35 and 36, appended to a store of a given capacity;
 // what it holds afterwards, by number.
 TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
@@ -303,16 +225,6 @@ TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
     EXPECT_EQ(store.lastNumber(), 1);
     EXPECT_TRUE(store.passStartRows().empty());
   }
-}
-
-TEST(PacketStore, TakesAtMost200BytesAPacketHeld) {
-  PacketStore store(kMostPacketsHeld);
-  for (int n = 0; n < 300'000; ++n) store.append();
-  EXPECT_LE(store.bytesHeld(), 200u * 300'000);
-  PacketStore small(kLeastPacketsHeld);
-  small.setWhenFull(PacketStore::WhenFull::DropOldest);
-  for (int n = 0; n < 1000; ++n) small.append();
-  EXPECT_LE(small.bytesHeld(), 200u * 100);
 }
 
 }  // namespace

@@ -61,6 +61,24 @@ class WindowFit : public test::ShellTest {
     QApplication::sendEvent(target, &event);
   }
   int packet() const { return scroll()->value(); }
+  // What the screen shows of w: the window's picture after the repaints so far, which may
+  // cover only the parts that changed.
+  QImage onScreen(QWidget* w) const {
+    QApplication::processEvents();
+    const QRect r(w->mapTo(&m_window, QPoint()), w->size());
+    return m_window.screen()
+        ->grabWindow(m_window.winId(), r.x(), r.y(), r.width(), r.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  }
+  // How many pixels of a and b differ, in the part of b that a covers.
+  static int differing(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y) {
+      for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    }
+    return n;
+  }
 };
 
 // The window opens at the size it was laid out for; at any other size each control takes the
@@ -103,13 +121,22 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   const int chartHeight = placed("MSChart1")->height();
 
   // Larger: the bottom row stays at the bottom, the position label beside the scroll bar.
+  onScreen(chart());  // painted at the default size first
   resizeClient({1920, 1040});
   expectShared({1920, 1040});
   EXPECT_GE(chart()->geometry().width, 1700);
+  // The chart on the screen is drawn anew at its new size: a saved picture below its title,
+  // but for the marker.
+  const QImage saved = chart()->picture().convertToFormat(QImage::Format_RGB32);
+  const QImage drawn = onScreen(chart());
+  EXPECT_LE(differing(drawn, saved.copy(0, saved.height() - drawn.height(), drawn.width(),
+                                        drawn.height())),
+            drawn.height());
   EXPECT_EQ(in("HScroll1").x() - in("Label2").x(), scrollBar.x() - position.x());
   EXPECT_EQ(in("HScroll1").right(), in("RichTextBox1").right());
   EXPECT_EQ(1040 - in("HScroll1").bottom(), standard.height() - scrollBar.bottom());
   EXPECT_EQ(in("Label3").y(), in("HScroll1").y());
+  EXPECT_FALSE(QRect(0, 0, 1920, 1040).intersects(in("List2")));  // kept out of sight
 
   // Smaller: the chart gives way first, then the log view, down to the least size; nothing
   // runs into its neighbour.
@@ -198,6 +225,8 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   for (const auto& [key, expected] : keys) {
     QTest::keyClick(scroll(), key);
     EXPECT_EQ(label("Label2"), QStringLiteral("%1/342").arg(expected)) << key;
+    EXPECT_EQ(onScreen(scroll()), scroll()->grab().toImage().convertToFormat(QImage::Format_RGB32))
+        << key;  // the thumb where the packet is
   }
   // Over the scroll bar and the chart, down (a negative delta) is later, one per notch, also
   // in the small steps of a high-resolution wheel.
@@ -244,11 +273,12 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
 TEST_F(WindowFit, MarkerZoomPanAndReset) {
   open({test::generatedLog(342, 7)});  // fewer packets than pixels: each has its own bar
   const ChartGeometry& g = chart()->geometry();
-  // The marker is drawn on the packet shown, and only there.
+  // The marker is drawn on the packet shown, and only there: the old one is erased on the
+  // screen, where only its strip and the new one's are painted again.
   scroll()->setValue(10);
-  const QImage at10 = chart()->grab().toImage();
+  const QImage at10 = onScreen(chart());
   scroll()->setValue(200);
-  const QImage at200 = chart()->grab().toImage();
+  const QImage at200 = onScreen(chart());
   std::set<int> changed;
   for (int y = 0; y < at10.height(); ++y) {
     for (int x = 0; x < at10.width(); ++x) {
@@ -264,6 +294,14 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   EXPECT_LT(shown, 40);
   EXPECT_NEAR(chart()->rowAt(at), 200, 1);
   EXPECT_TRUE(chart()->autoCategorySpacing());  // up to 100 rows: automatic
+  // Its labels stand apart, measured by the widest number.
+  const QFontMetrics metrics(chart()->font());
+  const auto half = [&](const ChartGeometry::Mark& m) {
+    return metrics.horizontalAdvance(chart()->rowLabel(m.row + 1)) / 2.0;
+  };
+  for (std::size_t i = 1; i < g.labels.size(); ++i) {
+    EXPECT_GT(g.labels[i].x - g.labels[i - 1].x, half(g.labels[i]) + half(g.labels[i - 1]));
+  }
   EXPECT_EQ(packet(), 200);
 
   // A drag pans without choosing a packet; a click without one chooses the packet under it.
@@ -273,6 +311,11 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   QTest::mouseRelease(chart(), Qt::LeftButton, {}, at + QPoint(200, 0));
   EXPECT_NEAR(chart()->firstVisibleRow(), first - 200.0 * shown / g.width, 1.0);
   EXPECT_EQ(packet(), 200);
+  // Dragged far to the left, the range stops at the last row.
+  QTest::mousePress(chart(), Qt::LeftButton, {}, at);
+  QTest::mouseMove(chart(), at - QPoint(20 * g.width, 0));
+  QTest::mouseRelease(chart(), Qt::LeftButton, {}, at - QPoint(20 * g.width, 0));
+  EXPECT_EQ(chart()->lastVisibleRow(), chart()->rowCount());
   QTest::mouseClick(chart(), Qt::LeftButton, {}, at);
   EXPECT_EQ(packet(), chart()->rowAt(at));
   // A packet outside the range brings the range to it.
@@ -320,8 +363,15 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   const QImage shown = chart()->picture();
   control<QAction>("CopyChart")->trigger();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
+  // Below its title the picture is the chart as the screen shows it, at the screen's density
+  // (also run at twice the scale), but for the marker.
+  const QImage screen = onScreen(chart());
+  EXPECT_LE(differing(screen, shown.copy(0, shown.height() - screen.height(), screen.width(),
+                                         screen.height())),
+            2 * screen.height());
 
-  // Suggested in the log's folder under the channel's name; PNG or SVG by the name chosen.
+  // Suggested in the log's folder under the channel's name; PNG or SVG by the name chosen, in
+  // either case.
   target = QString::fromStdString(m_dir.file("chart.png"));
   control<QAction>("SaveChartAs")->trigger();
   EXPECT_EQ(suggested, QDir(QFileInfo(QString::fromStdString(log)).absolutePath())
@@ -330,7 +380,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   EXPECT_EQ(png.format(), "png");
   EXPECT_EQ(png.read().convertToFormat(QImage::Format_RGB32), shown);
 
-  target = QString::fromStdString(m_dir.file("chart.svg"));
+  target = QString::fromStdString(m_dir.file("chart.SVG"));
   control<QAction>("SaveChartAs")->trigger();
   QSvgRenderer svg(target);
   ASSERT_TRUE(svg.isValid());

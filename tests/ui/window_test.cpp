@@ -399,6 +399,11 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   EXPECT_EQ(label("Label2"), "5001/5001");
   EXPECT_EQ(text1(1), "2");
   EXPECT_TRUE(label("Label3").endsWith(", newest 5000 held")) << label("Label3").toStdString();
+
+  // Another load ends following, and Stop Following is greyed again.
+  open({generatedLog(12, 1)});
+  EXPECT_FALSE(follow.following());
+  EXPECT_FALSE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
 }
 
 // Past a small "Packets held", a followed log keeps its newest packets with their numbers: the
