@@ -35,10 +35,6 @@ char* writeSmall(char* out, std::uint32_t n) {
 
 constexpr std::uint64_t kPow5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625};
 
-// The nearest doubles to 10^-4 .. 10^15, for finding a magnitude's decade.
-constexpr double kDecades[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
-                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
 // The text the reference writer gives, for the values the fast path leaves to it: exponent
 // forms, non-finite values, and decades that a double's nearest power of ten misjudges.
 char* writeByReference(char* out, double x, std::string_view separator) {
@@ -106,20 +102,11 @@ char* writeGeneralText(char* out, double x, std::string_view separator) {
       return out + places;
     }
   }
-  // floor(log10(2^(biased - 1023))), then one step up where the magnitude reaches the next decade.
-  int exponent = ((biased - 1023) * 78913) >> 18;
-  if (magnitude >= kDecades[exponent + 5]) ++exponent;
-
-  // The 15 digits of magnitude x 10^(14 - exponent), rounded half to even on the exact value.
-  __extension__ using u128 = unsigned __int128;
-  const u128 scaled = static_cast<u128>(m) * kPow10[14 - exponent];
-  u128 whole = scaled >> shift;
-  const u128 rest = scaled - (whole << shift);
-  const u128 half = static_cast<u128>(1) << (shift - 1);
-  if (whole < kPow10[14] || whole >= kPow10[15]) return writeByReference(out, x, separator);
-  if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
-  const auto fifteen = static_cast<std::uint64_t>(whole);
-  if (fifteen == kPow10[15]) return writeByReference(out, x, separator);  // 1E+15
+  std::uint64_t fifteen = 0;
+  int exponent = 0;
+  if (!roundedFifteenDigits(magnitude, fifteen, exponent) || fifteen == kPow10[15]) {
+    return writeByReference(out, x, separator);  // 1E+15, or a decade misjudged
+  }
 
   // A zero, the 15 digits, then room for the fixed-size copies below.
   char digits[32] = {};

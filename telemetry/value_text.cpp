@@ -61,37 +61,44 @@ constexpr double kPow10Double[] = {1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1,
                                    1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
                                    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
 
+}  // namespace
+
+bool roundedFifteenDigits(double magnitude, std::uint64_t& digits, int& exponent) {
+  if (!(magnitude >= 1e-5 && magnitude < 1e15)) return false;
+  std::uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const int biased = static_cast<int>(bits >> 52);
+  const std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
+  // floor(log10(2^(biased - 1023))), then one step up where the magnitude reaches it.
+  exponent = ((biased - 1023) * 78913) >> 18;
+  if (magnitude >= kPow10Double[exponent + 7]) ++exponent;
+  return scaledDigits(m, biased - 1075, exponent, digits);
+}
+
+namespace {
+
 // The magnitude rounded to 15 significant digits, trailing zeros dropped.
 Decimal fifteenDigits(double magnitude) {
-  if (magnitude >= 1e-5 && magnitude < 1e15) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &magnitude, sizeof bits);
-    const int biased = static_cast<int>(bits >> 52);
-    const std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
-    const int k = biased - 1075;
-    // floor(log10(2^(biased - 1023))), then one step up where the magnitude reaches it.
-    int exponent = ((biased - 1023) * 78913) >> 18;
-    if (magnitude >= kPow10Double[exponent + 7]) ++exponent;
-    std::uint64_t digits = 0;
-    if (scaledDigits(m, k, exponent, digits)) {
-      if (digits == kPow10[15]) {  // rounded up into the next decade
-        digits = kPow10[14];
-        ++exponent;
-      }
-      Decimal d;
-      d.exponent = exponent;
-      d.count = 15;
-      static constexpr char kPairs[] =
-          "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-          "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-          "8081828384858687888990919293949596979899";
-      for (int i = 13; i >= 1; i -= 2, digits /= 100) {
-        std::memcpy(&d.digits[i], &kPairs[2 * (digits % 100)], 2);
-      }
-      d.digits[0] = static_cast<char>('0' + digits);
-      while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
-      return d;
+  std::uint64_t digits = 0;
+  int exponent = 0;
+  if (roundedFifteenDigits(magnitude, digits, exponent)) {
+    if (digits == kPow10[15]) {  // rounded up into the next decade
+      digits = kPow10[14];
+      ++exponent;
     }
+    Decimal d;
+    d.exponent = exponent;
+    d.count = 15;
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    for (int i = 13; i >= 1; i -= 2, digits /= 100) {
+      std::memcpy(&d.digits[i], &kPairs[2 * (digits % 100)], 2);
+    }
+    d.digits[0] = static_cast<char>('0' + digits);
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    return d;
   }
   char text[40];
   auto rounded =

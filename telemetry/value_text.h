@@ -35,6 +35,12 @@ std::string timeText(double count, std::string_view separator);
 // large for a clock gives the whole seconds.
 std::string shortTimeText(double count);
 
+// The 15 significant digits of a magnitude from 1e-5 to below 1e15, rounded to nearest with ties
+// to even on its exact value as printf rounds, and the power of ten of the first; digits may be
+// 10^15, a round-up into the next decade. False outside that range (printf's way is needed).
+// Every number text rounds with it.
+bool roundedFifteenDigits(double magnitude, std::uint64_t& digits, int& exponent);
+
 // The value panel's text of channel n.
 std::string channelText(int channel, double x, std::string_view separator);
 
