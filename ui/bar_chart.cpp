@@ -720,21 +720,32 @@ void BarChart::paintLimits(QPainter& p, const ChartGeometry& g) const {
   }
 }
 
-void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
-  // The band of a column's values first, then the line through its first and last row (a
-  // single row: its middle), so the line stays on top and no spike inside a column is lost.
+namespace {
+
+// The band of each column's values, then the line through its first and last row (a single
+// row: its middle), returned for drawing on top, so that no spike inside a column is lost.
+template <typename ToY>
+QPolygonF paintBands(QPainter& p, const std::vector<ChartGeometry::Column>& columns, ToY y,
+                     const QColor& band) {
   QPolygonF line;
-  line.reserve(static_cast<qsizetype>(g.columns.size()) * 2);
-  const auto y = [&](int row) { return g.mapValueToY(values()[static_cast<std::size_t>(row)]); };
-  for (const ChartGeometry::Column& c : g.columns) {
+  line.reserve(static_cast<qsizetype>(columns.size()) * 2);
+  for (const ChartGeometry::Column& c : columns) {
     if (c.firstRow == c.lastRow) {
       line.append(QPointF(c.x + c.width / 2.0, y(c.firstRow)));
       continue;
     }
-    p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kBandColour);
+    p.fillRect(c.x, c.top, c.width, c.bottom - c.top, band);
     line.append(QPointF(c.x + 0.5, y(c.firstRow)));
     line.append(QPointF(c.x + c.width - 0.5, y(c.lastRow)));
   }
+  return line;
+}
+
+}  // namespace
+
+void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
+  const auto y = [&](int row) { return g.mapValueToY(values()[static_cast<std::size_t>(row)]); };
+  const QPolygonF line = paintBands(p, g.columns, y, kBandColour);
   paintBeyondLimits(p, g);
   // A cosmetic pen without antialiasing: a wide or smoothed line over a thousand pixel columns
   // costs tens of milliseconds on a raster.
@@ -747,19 +758,9 @@ void BarChart::paintFitted(QPainter& p, const ChartGeometry& g) const {
 namespace twk {
 
 void BarChart::paintOverlay(QPainter& p, const ChartGeometry& g) const {
-  QPolygonF line;
-  line.reserve(static_cast<qsizetype>(g.overlayColumns.size()) * 2);
   const std::span<const double> series = overlayValues();
   const auto y = [&](int row) { return g.mapOverlayToY(series[static_cast<std::size_t>(row)]); };
-  for (const ChartGeometry::Column& c : g.overlayColumns) {
-    if (c.firstRow == c.lastRow) {
-      line.append(QPointF(c.x + c.width / 2.0, y(c.firstRow)));
-      continue;
-    }
-    p.fillRect(c.x, c.top, c.width, c.bottom - c.top, kOverlayBandColour);
-    line.append(QPointF(c.x + 0.5, y(c.firstRow)));
-    line.append(QPointF(c.x + c.width - 0.5, y(c.lastRow)));
-  }
+  const QPolygonF line = paintBands(p, g.overlayColumns, y, kOverlayBandColour);
   p.setPen(QPen(kOverlayColour, 0));
   p.drawPolyline(line);
 
