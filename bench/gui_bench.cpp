@@ -160,15 +160,18 @@ BENCHMARK(BM_MaximisedOption1ClickPainted)->Unit(benchmark::kMillisecond)->UseRe
 // The same with the chart as an instrument: fitted, labelled by on-board time, and both channels
 // with yellow and red limits that some of their values cross. The limits file is read from a
 // configuration folder of the benchmark's own.
-void BM_MaximisedOption1ClickFittedTimedLimitsPainted(benchmark::State& state) {
-  const auto config = std::filesystem::temp_directory_path() / "twk_gui_bench_config";
+// Points the configuration folder at one of the benchmark's own, whose limits file holds text.
+void useLimits(const char* folder, const char* text) {
+  const auto config = std::filesystem::temp_directory_path() / folder;
   std::filesystem::create_directories(config / "twk");
-  {
-    std::ofstream limits(config / "twk" / "limits.ini");
-    limits << "[2]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
-              "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n";
-  }
+  std::ofstream(config / "twk" / "limits.ini") << text;
   setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+void BM_MaximisedOption1ClickFittedTimedLimitsPainted(benchmark::State& state) {
+  useLimits("twk_gui_bench_config",
+            "[2]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
+            "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n");
   const auto window = loadedWindow(kMaximised);
   auto* chart = window->findChild<twk::BarChart*>("MSChart1");
   chart->setFitted(true);
@@ -189,14 +192,9 @@ BENCHMARK(BM_MaximisedOption1ClickFittedTimedLimitsPainted)
 // A's volts to Battery B's and back, both with limits that some of their values cross; bars
 // (argument 0) or fitted lines (1).
 void BM_MaximisedSecondChannelChangeLimitsPainted(benchmark::State& state) {
-  const auto config = std::filesystem::temp_directory_path() / "twk_gui_bench_config2";
-  std::filesystem::create_directories(config / "twk");
-  {
-    std::ofstream limits(config / "twk" / "limits.ini");
-    limits << "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
-              "[4]\nyellowLow=3.7\nredLow=3.6\n[9]\nyellowLow=3.7\nredLow=3.6\n";
-  }
-  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  useLimits("twk_gui_bench_config2",
+            "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
+            "[4]\nyellowLow=3.7\nredLow=3.6\n[9]\nyellowLow=3.7\nredLow=3.6\n");
   const auto window = loadedWindow(kMaximised);
   window->findChild<twk::BarChart*>("MSChart1")->setFitted(state.range(0) != 0);
   window->Option1_Click(7);
