@@ -16,6 +16,8 @@
 namespace twk {
 namespace {
 
+constexpr std::size_t kFirstRead = 16 * 1024;
+
 bool isLineEnd(char c) {
   return c == '\n' || c == '\r';
 }
@@ -115,9 +117,14 @@ std::size_t ChunkReader::readChars(char* into, std::size_t size) {
 std::size_t ChunkReader::fill(LogChunk& chunk) {
   std::size_t total = 0;
   while (total < m_chunkSize && !m_ended) {
-    makeRoom(chunk, chunk.size + m_chunkSize - total);
+    // New storage is read into in doubling steps, so that a look at a followed log that finds a
+    // few lines does not clear a whole chunk's worth; kept storage takes the whole rest at once.
+    const std::size_t room = chunk.text.size() > chunk.size ? chunk.text.size() - chunk.size : 0;
+    const std::size_t step =
+        std::min(m_chunkSize - total, std::max({room, chunk.size, kFirstRead}));
+    makeRoom(chunk, chunk.size + step);
     char* at = chunk.text.data() + chunk.size;
-    std::size_t got = readChars(at, m_chunkSize - total);
+    std::size_t got = readChars(at, step);
     if (got == 0) {
       m_ended = true;
       break;

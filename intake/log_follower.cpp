@@ -13,7 +13,8 @@ constexpr std::size_t kChunkSize = 256 * 1024;
 
 }  // namespace
 
-LogFollower::LogFollower(std::string path) : m_path(std::move(path)) {
+LogFollower::LogFollower(std::string path, unsigned catchUpThreads)
+    : m_path(std::move(path)), m_catchUpThreads(catchUpThreads) {
   open();
 }
 
@@ -58,7 +59,7 @@ bool LogFollower::rewritten() const {
 // file holds at the first look may be a day of passes: the pool reads it; a later look finds a
 // few lines, decoded on this thread.
 void LogFollower::readAppended(ChunkSink& sink) {
-  ChunkPipeline pipeline(sink, m_atStart ? 0 : 1, kChunkSize);
+  ChunkPipeline pipeline(sink, m_atStart ? m_catchUpThreads : 1, kChunkSize);
   m_atStart = false;
   m_reader->setChunkSize(pipeline.chunkSize());
   pipeline.run(*m_reader, m_path, m_lines);

@@ -25,8 +25,10 @@ class LogFollower {
   // What happened to the file before a read() went on reading it.
   enum class Change { None, Truncated, Replaced };
 
-  // Opens the log. Throws Error (OpenFailed).
-  explicit LogFollower(std::string path);
+  // Opens the log. What it holds when following starts (or starts again) is read on
+  // catchUpThreads threads (0: as many as the machine has, as for loading a log). Throws Error
+  // (OpenFailed).
+  explicit LogFollower(std::string path, unsigned catchUpThreads = 0);
   ~LogFollower();
 
   // Hands what was appended to sink; the first call reads the file from its start. Throws Error
@@ -42,6 +44,7 @@ class LogFollower {
   bool rewritten() const;
 
   std::string m_path;
+  unsigned m_catchUpThreads;
   std::unique_ptr<LogFile> m_file;
   dev_t m_device = 0;
   ino_t m_inode = 0;
