@@ -400,10 +400,18 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   EXPECT_EQ(text1(1), "2");
   EXPECT_TRUE(label("Label3").endsWith(", newest 5000 held")) << label("Label3").toStdString();
 
-  // Another load ends following, and Stop Following is greyed again.
-  open({generatedLog(12, 1)});
-  EXPECT_FALSE(follow.following());
-  EXPECT_FALSE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
+  // Another load, opened or dropped, ends following: Stop Following is greyed again and the
+  // label no longer says "Following".
+  const std::function<void()> loads[] = {[&] { open({generatedLog(12, 1)}); },
+                                          [&] { drop({url(generatedLog(9, 3))}); }};
+  for (const auto& load : loads) {
+    follow.follow(QString::fromStdString(log));
+    ASSERT_TRUE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
+    load();
+    EXPECT_FALSE(follow.following());
+    EXPECT_FALSE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
+    EXPECT_FALSE(label("Label3").startsWith("Following")) << label("Label3").toStdString();
+  }
 }
 
 // Past a small "Packets held", a followed log keeps its newest packets with their numbers: the
