@@ -353,9 +353,13 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     // A click at the start of the log view puts the caret there; the next line still goes last.
     QTest::mouseClick(m_window.RichTextBox1()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
     ASSERT_EQ(m_window.RichTextBox1()->textCursor().position(), 0);
-    append(log, tooLong + packet(6));
+    append(log, packet(6) + tooLong);
     EXPECT_TRUE(reach(6));
-    EXPECT_TRUE(logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() + '\n'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return label("Label3").endsWith("2 lines skipped"); }, 5000));
+    const QString sixth = QString::fromStdString(packet(6)).remove(' ').trimmed();
+    EXPECT_TRUE(logText().endsWith(sixth + "\nline 8 skipped: line too long: 302 hex digits after "
+                                           "un-escaping (at most 301 fit)\n"))
+        << logText().toStdString();
     EXPECT_EQ(label("Label2"), "2/6");
     EXPECT_EQ(text1(1), "2");
     EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
