@@ -108,27 +108,8 @@ TEST_F(TwkCsv, LimitsAreReportedOnStandardErrorAndTheCsvStays) {
   }
 }
 
-TEST_F(TwkCsv, FilesAndStandardInputMakeOneLoad) {
-  const std::string alone = run(good).out;
-  const std::string rows = alone.substr(alone.find('\n') + 1);
-  const Outcome outcome = run(good + " - " + good + " <" + good);
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(outcome.out, alone + rows + rows);
-}
-
-TEST_F(TwkCsv, OutputIsReplacedOnlyWhenComplete) {
-  const std::string out = dir.write("out.csv", "old");
-  EXPECT_EQ(run("-o " + out + " " + good + " " + bad).status, 1);
-  EXPECT_EQ(test::readFile(out), "old");
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
-  }
-  EXPECT_EQ(run("-o " + out + " " + good).status, 0);
-  EXPECT_EQ(test::readFile(out), run(good).out);
-}
-
-// Nothing is left beside the output when a signal or the file-size limit ends the run, and the
-// old output stays.
+// Nothing is left beside the output when a bad line, a signal or the file-size limit ends the
+// run, and the old output stays.
 TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
   std::string lines;
   for (int i = 0; i < 50; ++i) lines += test::telemetryLine({{35, std::uint8_t(i)}}) + "\n";
@@ -143,6 +124,7 @@ TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
            fifo;
   };
   const std::string cases[] = {
+      "exec " TWK_CSV_PATH " -o " + out + " " + good + " " + bad,
       signalled("INT"),
       signalled("TERM"),
       signalled("KILL"),
@@ -160,9 +142,10 @@ TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
   ::unlink(fifo.c_str());
 }
 
-// A load with bad lines in the middle: -k writes the row of every other line and names each
-// skipped one; without it the run ends at the first, after the rows before it.
-TEST_F(TwkCsv, KeepGoingReadsPastLinesThatCannotBeStored) {
+// Files and standard input make one load. With bad lines in the middle, -k writes the row of
+// every other line and names each skipped one; without it the run ends at the first, after the
+// rows before it.
+TEST_F(TwkCsv, OneLoadOfSeveralInputsAndKeepGoingPastLinesThatCannotBeStored) {
   const std::string alone = run(good).out;
   const std::string rows = alone.substr(alone.find('\n') + 1);
   const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
@@ -180,6 +163,7 @@ TEST_F(TwkCsv, KeepGoingReadsPastLinesThatCannotBeStored) {
   const std::tuple<std::string, int, std::string, std::string> cases[] = {
       {"-k " + mixed, 1, alone + rows, skipped},
       {"--keep-going " + good, 0, alone, ""},
+      {good + " - " + good + " <" + good, 0, alone + rows + rows, ""},
       {mixed, 1, alone,
        "twk-csv: " + mixed +
            ":3: line too long: 302 hex digits after un-escaping (at most 301 fit)\n"},

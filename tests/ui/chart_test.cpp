@@ -63,29 +63,6 @@ TEST(BarChart, PaintsEveryNarrowBar) {
   EXPECT_EQ(g.columns[0].width, 1);
 }
 
-// The row labels are measured in the chart's font, so they must be drawn in it: a larger font
-// gives proportionally more ink under the axis.
-TEST(BarChart, DrawsItsLabelsInItsOwnFont) {
-  BarChart chart;
-  chart.resize(625, 313);
-  chart.setRowCount(5);
-  for (int row = 1; row <= 5; ++row) chart.setRow(row, QString::number(row * 1111), 1);
-  const auto inkUnderTheAxis = [&chart](int pointSize) {
-    QFont font = chart.font();
-    font.setPointSize(pointSize);
-    chart.setFont(font);
-    const QImage image = chart.picture();
-    const ChartGeometry& g = chart.geometry();
-    int ink = 0;
-    for (int y = g.top + g.height + 5; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) ink += qGray(image.pixel(x, y)) < 128;
-    }
-    return ink;
-  };
-  const int small = inkUnderTheAxis(6);
-  EXPECT_GT(inkUnderTheAxis(18), 4 * small) << small;
-}
-
 using Range = ChartGeometry::Range;
 
 TEST(ChartRange, ZoomKeepsTheRowUnderTheMouseAndStaysInsideTheRows) {
