@@ -23,6 +23,7 @@
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
 #include "ui/client_area.h"
+#include "ui/eliding_label.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
 #include "ui/message_box.h"
@@ -263,7 +264,7 @@ void Form1::buildLayout() {
   connect(m_chart, &BarChart::timeLabelsToggled, this, &user_settings::rememberChartTimeLabels);
   connect(m_chart, &BarChart::fittedToggled, this, &user_settings::rememberChartFitted);
 
-  m_fileLabel = new QLabel(client);
+  m_fileLabel = new ElidingLabel(client);
   m_fileLabel->setObjectName(QStringLiteral("Label3"));
   m_fileLabel->setGeometry(tw.rect(120, 11640, 6975, 255));
   m_packetLabel = new QLabel(client);

@@ -117,7 +117,7 @@ void LogFollowCommand::stop() {
 }
 
 void LogFollowCommand::showFollowing() {
-  // How many are held comes first: the notes after it may run past the label's end.
+  // A label too narrow for all of it shows its start and its end: the notes stay in view.
   QString text = QStringLiteral("Following ") + m_path + m_window.heldNote();
   if (m_skippedLines == 1) text += QStringLiteral(", 1 line skipped");
   if (m_skippedLines > 1) text += QStringLiteral(", %1 lines skipped").arg(m_skippedLines);

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -24,6 +25,7 @@
 #include "app/shell_fixture.h"
 #include "ui/bar_chart.h"
 #include "ui/client_area.h"
+#include "ui/eliding_label.h"
 
 namespace twk {
 namespace {
@@ -174,6 +176,16 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
     EXPECT_LT(in("Label3").right(), in("Label2").left()) << text;
   }
   EXPECT_EQ(in("Label2"), packets);
+  // The file label leaves out folders of a path too long for it.
+  auto* fileLabel = static_cast<ElidingLabel*>(placed("Label3"));
+  const QString text = "Following /srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log, "
+                       "2 lines skipped, last packet 3 min ago";
+  fileLabel->setText(text);
+  const QStringList parts = fileLabel->shownText().split(QChar(0x2026));
+  ASSERT_EQ(parts.size(), 2) << fileLabel->shownText().toStdString();
+  EXPECT_TRUE(parts[0].startsWith("Following /srv/") &&
+              parts[1].endsWith("/pass.log, 2 lines skipped, last packet 3 min ago"))
+      << fileLabel->shownText().toStdString();
   const auto expectBottomRowInView = [this, gap] {
     const QRect area = m_window.centralWidget()->rect();
     for (const char* name : {"Label3", "Label2", "HScroll1"}) {
@@ -190,6 +202,17 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   resizeClient({400, 250});
   EXPECT_EQ(m_window.centralWidget()->size(), QSize(400, 250));
   expectBottomRowInView();
+  // Narrower still, the middle of the text goes; the end stays in view, and the whole text
+  // shows where the mouse rests.
+  const QString shown = fileLabel->shownText();
+  EXPECT_TRUE(shown.startsWith("Fo") && shown.endsWith(" ago") && !shown.contains("/pass"))
+      << shown.toStdString();
+  const QImage elided = fileLabel->grab().toImage();
+  QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), fileLabel->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(fileLabel, &help);
+  EXPECT_EQ(QToolTip::text(), text);
+  fileLabel->setText(shown);
+  EXPECT_EQ(fileLabel->grab().toImage(), elided);
 
   m_window.resize(m_window.sizeHint());
   m_window.fitToScreen();
