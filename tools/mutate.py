@@ -55,6 +55,13 @@ MUTANTS = [
      "return low >= kOther ? high : static_cast<std::uint8_t>(high * 16 + low);",
      "return low >= kOther ? 0 : static_cast<std::uint8_t>(high * 16 + low);",
      "a pair like 4G reads 0 instead of 4"),
+    ("long-line-resumed-as-new", "intake/chunk_reader.cpp",
+     "    return readLongLine(chunk, true);", "    return readLongLine(chunk, false);",
+     "a followed line past 65,535 characters written over two looks is reported with a wrong "
+     "length"),
+    ("long-line-forgotten-between-looks", "intake/chunk_reader.cpp",
+     "        m_inLongLine = true;", "        m_inLongLine = false;",
+     "a followed line past 65,535 characters written over two looks is not read as one line"),
     ("crlf-split-by-refill", "intake/chunk_reader.cpp",
      "      if (*at == '\\n') {", "      if (false) {",
      "a CR LF split between two reads counts as two line ends"),
