@@ -208,9 +208,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.path = followedPath();
   files.pathFd = openNew(files.path);
   // What the file holds when following starts or starts again is read on the caller's thread,
-  // and for one script in eight (by its last byte) on a pool, as the window and twk-csv -f do:
-  // a pool started for every catch-up would cost most of the time.
-  const unsigned catchUpThreads = size != 0 && data[size - 1] % 8 == 0 ? 2 : 1;
+  // and for one script in 32 (by its last byte) on a pool, as the window and twk-csv -f do: a
+  // pool's threads, started and ended for every catch-up, would cost most of the time.
+  const unsigned catchUpThreads = size != 0 && data[size - 1] % 32 == 0 ? 2 : 1;
   LogFollower follower(files.path, catchUpThreads);
   // Kept from script to script, as twk-csv -f keeps its converter: making one costs more than
   // most scripts.
