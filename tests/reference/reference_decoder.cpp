@@ -117,12 +117,16 @@ void StoreSink::packetStored() {
 
 void decodeLog(const std::string& path, PacketSink& sink) {
   const LogFile file(path);
-  const std::string text = characters(readAll(file));
+  decodeText(readAll(file), file.name(), sink);
+}
+
+void decodeText(const std::string& bytes, const std::string& name, PacketSink& sink) {
+  const std::string text = characters(bytes);
   std::uint64_t number = 0;
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find_first_of("\r\n", at);
     if (end == std::string::npos) end = text.size();
-    decodeLine(std::string_view(text).substr(at, end - at), file.name(), ++number, sink);
+    decodeLine(std::string_view(text).substr(at, end - at), name, ++number, sink);
     at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
 }

@@ -49,4 +49,7 @@ class StoreSink : public PacketSink {
 // ReadFailed, TableFull, or what the sink's lineSkipped throws.
 void decodeLog(const std::string& path, PacketSink& sink);
 
+// The same for a log's bytes already in memory, read under the given name.
+void decodeText(const std::string& bytes, const std::string& name, PacketSink& sink);
+
 }  // namespace twk::reference
