@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "export/store_loader.h"
+#include "intake/store_loader.h"
 #include "ui/bar_chart.h"
 #include "ui/form1.h"
 #include "ui/log_view.h"
@@ -46,7 +46,7 @@ void BM_DecodeIntoWindowPainted(benchmark::State& state) {
   window.show();
   window.Log_FileName = QString::fromStdString(log5000());
   for (auto _ : state) {
-    window.packets().Packet_Count = 0;  // as the open command does
+    window.packets().clear();  // as the open command does
     window.Decode_TextFile();
     benchmark::DoNotOptimize(window.grab());
   }
@@ -57,12 +57,12 @@ BENCHMARK(BM_DecodeIntoWindowPainted)->Unit(benchmark::kMillisecond)->UseRealTim
 void BM_CoreDecodeOnly(benchmark::State& state) {
   auto store = std::make_unique<twk::PacketStore>();
   for (auto _ : state) {
-    store->Packet_Count = 0;
+    store->clear();
     struct : twk::PacketSink {
       void fileStarted(const std::string&) override {}
       void lineShown(std::string_view) override {}
     } sink;
-    twk::loadLog(log5000(), sink, *store, 0);
+    twk::storeLog(log5000(), sink, *store, 0);
   }
 }
 BENCHMARK(BM_CoreDecodeOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -35,7 +35,7 @@ std::unique_ptr<twk::Form1> windowOfAMillion() {
   window->show();
   window->Log_FileName = QString::fromStdString(logOfAMillion());
   window->Decode_TextFile();
-  if (window->packets().Packet_Count != kMillion) std::abort();
+  if (window->packets().count() != kMillion) std::abort();
   window->grab();
   return window;
 }
@@ -46,11 +46,11 @@ void BM_LoadAMillionPainted(benchmark::State& state) {
   window.show();
   window.Log_FileName = QString::fromStdString(logOfAMillion());
   for (auto _ : state) {
-    window.packets().Packet_Count = 0;  // as the open command does
+    window.packets().clear();  // as the open command does
     window.Decode_TextFile();
     benchmark::DoNotOptimize(window.grab());
   }
-  state.counters["packets"] = window.packets().Packet_Count;
+  state.counters["packets"] = window.packets().count();
 }
 BENCHMARK(BM_LoadAMillionPainted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
@@ -92,15 +92,15 @@ void followedPacket(benchmark::State& state, bool repaint) {
   const auto window = windowOfAMillion();
   twk::PacketStore& store = window->packets();
   store.setWhenFull(twk::PacketStore::WhenFull::DropOldest);
-  window->showPacket(store.Packet_Count);
+  window->showPacket(store.count());
   QApplication::processEvents();
-  const twk::PacketBytes newest = store.Packet_Bytes(store.Packet_Count);
+  const twk::PacketBytes newest = store.bytes(store.count());
   for (auto _ : state) {
     store.append(newest);
     window->appendPackets(store.lastNumber());
     if (repaint) QApplication::processEvents();
   }
-  if (store.Packet_Count != kMillion) state.SkipWithError("the store grew");
+  if (store.count() != kMillion) state.SkipWithError("the store grew");
 }
 void BM_FollowedPacketAtAMillionHeld(benchmark::State& state) {
   followedPacket(state, false);

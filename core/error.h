@@ -11,7 +11,7 @@ enum class ErrorKind {
   ReadFailed,   // an I/O error while reading
   WriteFailed,  // an I/O error while writing (CSV output)
   LineTooLong,  // a telemetry line that does not fit 151 byte positions
-  TableFull,    // a telemetry line past the 5000th packet of a load
+  TableFull,    // a telemetry line past the "Packets held" of a load
   BadLimit,     // a line of the limits file that names no channel's limit
 };
 

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <utility>
 
@@ -18,18 +19,13 @@
 namespace twk {
 namespace {
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string nameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return std::filesystem::path(path).filename().string();
 }
 
-// A hidden name beside the target that is not taken yet, most likely.
+// A hidden name beside the target that is not taken yet, most likely. Not mkostemp's: it
+// creates its file readable by the owner only, where a new CSV file gets the mode any new file
+// gets (0666 less the umask), and linkUnder needs a name that does not exist yet.
 std::string temporaryName(const std::string& folder, const std::string& name) {
   static thread_local std::minstd_rand random(std::random_device{}());
   static constexpr char kLetters[] =
@@ -94,6 +90,11 @@ class SignalsHeld {
 };
 
 }  // namespace
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? "." : folder.string();
+}
 
 int writeAll(int fd, std::string_view data) {
   while (!data.empty()) {

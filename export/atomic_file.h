@@ -42,6 +42,9 @@ class AtomicFile {
   std::uint64_t m_writebackFrom = 0;  // the first byte whose writeback was not started
 };
 
+// The folder that holds path: "." for a bare name, "/" for a name in the root.
+std::string folderOf(const std::string& path);
+
 // Writes all of data to fd, retrying short writes; returns 0 or the errno of the failure.
 int writeAll(int fd, std::string_view data);
 

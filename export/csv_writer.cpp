@@ -57,8 +57,8 @@ void writeCsvFile(const std::string& path, std::span<const std::string> captions
   char* const begin = text.data();
   char* out = begin;
   ChannelBytes bytes;
-  for (int row = 1; row <= store.Packet_Count; ++row) {
-    bytes.at = store.Packet_Bytes(row);
+  for (int row = 1; row <= store.count(); ++row) {
+    bytes.at = store.bytes(row);
     out = formatter.writeRow(bytes, out);
     if (static_cast<std::size_t>(out - begin) >= kChunk) {
       file.write(std::string_view(begin, static_cast<std::size_t>(out - begin)));

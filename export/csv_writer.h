@@ -11,7 +11,7 @@ namespace twk {
 
 inline constexpr std::string_view kCsvFileName = "twk_telemetry.csv";
 
-// The header captions of a fresh window: the 31 channel names, channel 30's "Label5".
+// The header captions of a fresh window: the 31 channel names as the channel table gives them.
 std::vector<std::string> defaultCaptions();
 
 // One line of the CSV file: every field followed by ";", the line ended by CR LF.

@@ -24,8 +24,8 @@
 #include <string>
 #include <tuple>
 
-#include "export/store_loader.h"
 #include "fuzz_check.h"
+#include "intake/store_loader.h"
 #include "simple_csv.h"
 
 namespace {
@@ -85,16 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The stores are kept too and emptied: a fresh one would clear its first block of slots.
   static twk::PacketStore line(twk::kMostPacketsHeld);
   static twk::PacketStore chunked(twk::kMostPacketsHeld);
-  line.Packet_Count = 0;
-  chunked.Packet_Count = 0;
+  line.clear();
+  chunked.clear();
   LineSink lineSink(line);
   twk::test::LoadSink chunkedSink;
   twk::reference::decodeLog(path, lineSink);
-  twk::loadLog(path, chunkedSink, chunked, 0, chunkSize, threads);
+  twk::storeLog(path, chunkedSink, chunked, 0, chunkSize, threads);
   TWK_FUZZ_CHECK(chunkedSink.lines == lineSink.lines);
-  TWK_FUZZ_CHECK(chunked.Packet_Count == line.Packet_Count);
-  for (int row = 1; row <= chunked.Packet_Count; ++row) {
-    TWK_FUZZ_CHECK(chunked.Packet_Bytes(row) == line.Packet_Bytes(row));
+  TWK_FUZZ_CHECK(chunked.count() == line.count());
+  for (int row = 1; row <= chunked.count(); ++row) {
+    TWK_FUZZ_CHECK(chunked.bytes(row) == line.bytes(row));
   }
   return 0;
 }

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TWK_FUZZ_CHECK(wholeText(x) == std::to_string(static_cast<long long>(std::nearbyint(x))));
   }
   if (std::fabs(x) < 2147483648.0) {
-    const std::string clock = SecToTime(static_cast<std::int64_t>(x));
+    const std::string clock = clockText(static_cast<std::int64_t>(x));
     TWK_FUZZ_CHECK(clock.size() >= 11 && clock[clock.size() - 3] == ':');
   }
   return 0;

@@ -29,7 +29,7 @@ std::uint8_t classOf(char c) {
   return kClasses[static_cast<unsigned char>(c)];
 }
 
-// Two non-blank characters as HexToDec reads them: the leading hex digits, else 0.
+// The byte of two non-blank characters: their leading hex digits, else 0.
 std::uint8_t pairValue(std::uint8_t high, std::uint8_t low) {
   if (high >= kOther) return 0;
   return low >= kOther ? high : static_cast<std::uint8_t>(high * 16 + low);

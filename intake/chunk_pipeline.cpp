@@ -71,19 +71,18 @@ ChunkPipeline::ChunkPipeline(ChunkSink& sink, unsigned threads, std::size_t chun
   if (!m_inline) startThreads(threads);
 }
 
-// Starts the pool; where the system refuses a thread, the ones it gave do the work. Without a
-// single one, throws Error. The decoders are all made first: a sink may keep them in a vector
-// that grows.
+// Starts the pool; where the system refuses a thread, the ones it gave do the work, and without
+// a single one the caller's thread decodes each chunk as it reads it. The decoders are all made
+// first: a sink may keep them in a vector that grows.
 void ChunkPipeline::startThreads(unsigned threads) {
   std::vector<ChunkDecoder*> decoders;
   for (unsigned n = 0; n < threads; ++n) decoders.push_back(&m_sink.decoder(n));
   for (ChunkDecoder* decoder : decoders) {
     try {
       m_threads.emplace_back([this, decoder] { work(*decoder); });
-    } catch (const std::system_error& e) {
-      if (!m_threads.empty()) return;
-      throw Error(ErrorKind::ReadFailed, "converter", 0,
-                  std::string("cannot start a thread: ") + e.what());
+    } catch (const std::system_error&) {
+      m_inline = m_threads.empty();
+      return;
     }
   }
 }

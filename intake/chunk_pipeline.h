@@ -66,7 +66,7 @@ void decodeChunk(DecodedChunk& chunk, ChunkDecoder& decoder, bool stopAtSkipped)
 // without handing them over. One pipeline may read any number of logs, one after the other.
 class ChunkPipeline {
  public:
-  // threads 0: one per hardware thread (at most 8). Throws Error where no thread can start.
+  // threads 0: one per hardware thread (at most 8).
   ChunkPipeline(ChunkSink& sink, unsigned threads, std::size_t chunkSize);
   ~ChunkPipeline();
   ChunkPipeline(const ChunkPipeline&) = delete;

@@ -182,7 +182,7 @@ bool ChunkReader::next(LogChunk& chunk) {
         return false;
       }
       m_finished = true;
-      if (m_error != 0) {  // the line being read is lost with the failure, as in the line reader
+      if (m_error != 0) {  // the line being read is lost with the failure
         chunk.size = 0;
         chunk.readError = m_error;
         return true;

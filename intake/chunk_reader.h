@@ -31,10 +31,10 @@ inline std::string_view takeLine(const char*& p, const char* end) {
   return line;
 }
 
-// Reads a log in chunks of whole lines of about chunkSize characters, with the line ends the
-// line reader knows: CR LF, CR and LF, also when a CR LF is split between two reads. Only the
-// last line of the log may lack its line end. A byte-order mark is honoured as the line reader
-// does: UTF-8's is skipped, UTF-16 text becomes its characters, each outside ASCII a '?'.
+// Reads a log in chunks of whole lines of about chunkSize characters. A line ends at CR LF, CR
+// or LF, also when a CR LF is split between two reads; only the last line of the log may lack
+// its line end. A byte-order mark is honoured: UTF-8's is skipped, UTF-16 text becomes its
+// characters, each outside ASCII a '?'.
 // Memory stays bounded: a line over kMaxLineLength characters as read comes alone, its runs of
 // blanks cut (cutBlankRuns), and is measured, not kept, when it has more than kMaxLineLength
 // characters besides blanks.

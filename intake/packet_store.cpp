@@ -21,13 +21,13 @@ void PacketStore::reset() {
 void PacketStore::setCapacity(int packets) {
   packets = std::clamp(packets, kLeastPacketsHeld, kMostPacketsHeld);
   // The newest packets that fit are kept, moved to the front of fresh blocks.
-  const int kept = std::min(Packet_Count, packets);
+  const int kept = std::min(m_count, packets);
   std::vector<PacketBytes> newest;
   newest.reserve(static_cast<std::size_t>(kept));
-  for (int row = Packet_Count - kept + 1; row <= Packet_Count; ++row) {
-    newest.push_back(Packet_Bytes(row));
+  for (int row = m_count - kept + 1; row <= m_count; ++row) {
+    newest.push_back(bytes(row));
   }
-  const std::int64_t first = Packet_Count == 0 ? 1 : lastNumber() - kept + 1;
+  const std::int64_t first = m_count == 0 ? 1 : lastNumber() - kept + 1;
   std::deque<std::int64_t> passes = m_passStarts;
   const bool pending = m_passPending;
 
@@ -35,9 +35,9 @@ void PacketStore::setCapacity(int packets) {
   m_capacity = packets;
   m_blockSize = std::min(static_cast<std::size_t>(packets), kLargestBlock);
   m_blocks.resize((static_cast<std::size_t>(packets) + m_blockSize - 1) / m_blockSize);
-  Packet_Count = 0;
+  m_count = 0;
   reset();
-  for (const PacketBytes& bytes : newest) append(bytes);
+  for (const PacketBytes& packet : newest) append(packet);
   if (kept > 0) m_firstNumber = first;
   while (!passes.empty() && passes.front() <= first) passes.pop_front();
   m_passStarts = std::move(passes);
@@ -45,11 +45,11 @@ void PacketStore::setCapacity(int packets) {
 }
 
 PacketBytes& PacketStore::append() {
-  if (Packet_Count == 0) reset();
+  if (m_count == 0) reset();
   std::size_t at;
-  if (Packet_Count < m_capacity) {
-    at = slotOf(Packet_Count + 1);
-    ++Packet_Count;
+  if (m_count < m_capacity) {
+    at = slotOf(m_count + 1);
+    ++m_count;
   } else {
     // Full and dropping: the oldest slot becomes the newest.
     at = m_head;
@@ -67,7 +67,7 @@ PacketBytes& PacketStore::append() {
 }
 
 void PacketStore::keepFirst(int rows) {
-  Packet_Count = std::clamp(rows, 0, Packet_Count);
+  m_count = std::clamp(rows, 0, m_count);
   while (!m_passStarts.empty() && m_passStarts.back() > lastNumber()) m_passStarts.pop_back();
   m_passPending = false;
 }

@@ -34,14 +34,14 @@ void channelOverPackets(const PacketStore& store, int channel, int first,
                         std::vector<double>& out) {
   const ChannelInput& input = channelInputs().at(static_cast<std::size_t>(channel));
   out.clear();
-  out.reserve(static_cast<std::size_t>(std::max(store.Packet_Count - first + 1, 0)));
+  out.reserve(static_cast<std::size_t>(std::max(store.count() - first + 1, 0)));
   // A byte channel takes its values from a table of the 256; words and counts are computed.
   std::array<double, 256> byteValues{};
   if (input.source == ChannelSource::Byte) {
     for (std::uint32_t raw = 0; raw < 256; ++raw) byteValues[raw] = channelValue(channel, raw);
   }
-  for (int row = first; row <= store.Packet_Count; ++row) {
-    const std::uint32_t raw = rawInput(store.Packet_Bytes(row), input);
+  for (int row = first; row <= store.count(); ++row) {
+    const std::uint32_t raw = rawInput(store.bytes(row), input);
     out.push_back(input.source == ChannelSource::Byte ? byteValues[raw]
                                                       : channelValue(channel, raw));
   }

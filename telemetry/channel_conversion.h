@@ -15,7 +15,7 @@ using ChannelRow = std::array<double, kChannelCount>;
 // channel_inputs.
 void convertPacket(const PacketBytes& bytes, ChannelRow& values);
 
-// The values of one channel for rows first..Packet_Count of the store, replacing out's
+// The values of one channel for rows first..count() of the store, replacing out's
 // contents: what convertPacket gives, without computing the other channels.
 void channelOverPackets(const PacketStore& store, int channel, int first, std::vector<double>& out);
 

@@ -271,7 +271,7 @@ std::string hexText(double x) {
   return hex;
 }
 
-std::string SecToTime(std::int64_t s) {
+std::string clockText(std::int64_t s) {
   // Floor division, so negative times count back from the previous midnight.
   std::int64_t days = s / 86400;
   if (s % 86400 < 0) --days;
@@ -296,7 +296,7 @@ std::string timeText(double count, std::string_view separator) {
   const double seconds = count / 384;
   const double whole = roundHalfEven(seconds);
   const std::string clock = std::isfinite(whole) && fitsInt64(whole) && std::fabs(whole) < 1e17
-                                ? SecToTime(static_cast<std::int64_t>(whole))
+                                ? clockText(static_cast<std::int64_t>(whole))
                                 : wholeText(seconds);
   return hashPatternText(seconds, separator) + " sec  => " + clock;
 }

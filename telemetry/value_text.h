@@ -28,7 +28,7 @@ std::string wholeText(double x);
 std::string hexText(double x);
 
 // Seconds as days and clock time: "1d 01:01:01", "-1d 23:59:59".
-std::string SecToTime(std::int64_t seconds);
+std::string clockText(std::int64_t seconds);
 // The on-board time count (1/384 s): "3215.02 sec  => 0d 00:53:35".
 std::string timeText(double count, std::string_view separator);
 // The clock part of timeText to the minute, for the chart's labels: "2d 14:05"; a count too

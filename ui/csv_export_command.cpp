@@ -82,7 +82,7 @@ QString CsvExportCommand::write(const QString& target) {
 
 bool CsvExportCommand::refuseEmptyLoad() {
   // A header without rows would replace a file the user may still need.
-  if (m_window.packets().Packet_Count > 0) return false;
+  if (m_window.packets().count() > 0) return false;
   showMessage(&m_window, kNothingLoaded);
   return true;
 }

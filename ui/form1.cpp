@@ -18,7 +18,7 @@
 #include <string>
 
 #include "core/error.h"
-#include "export/store_loader.h"
+#include "intake/store_loader.h"
 #include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
@@ -257,7 +257,7 @@ void Form1::buildLayout() {
     const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
     if (packet < 1) return QString();
     ChannelRow values{};
-    convertPacket(m_packets.Packet_Bytes(packet), values);
+    convertPacket(m_packets.bytes(packet), values);
     return QString::fromStdString(shortTimeText(values[0]));
   });
   m_chart->setTitleSource([this] { return chartTitle(); });
@@ -392,7 +392,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
   m_packets.setWhenFull(PacketStore::WhenFull::Refuse);
   // The limits file is read again at each file, so that an edit shows without a restart.
   readLimits();
-  const int before = m_packets.Packet_Count;
+  const int before = m_packets.count();
   // A file added to the load shows its path and lines only once it has a line to show.
   LogViewSink sink(
       *m_fileLabel, *m_log,
@@ -400,7 +400,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
       &m_skippedLines, m_packets.lastNumber() + 1);
   try {
     const std::string path = QFile::encodeName(Log_FileName).toStdString();
-    loadLog(path, sink, m_packets, LogViewSink::kMostLinesShown);
+    storeLog(path, sink, m_packets, LogViewSink::kMostLinesShown);
   } catch (const Error&) {
     sink.flush();
     // The packets stored before the failure are shown as after a whole file. A file that never
@@ -409,7 +409,7 @@ int Form1::Decode_TextFile(WhenEmpty whenEmpty) {
     throw;
   }
   sink.flush();
-  const int added = m_packets.Packet_Count - before;
+  const int added = m_packets.count() - before;
   if (sink.shown()) showChannels();
   return added;
 }
@@ -472,18 +472,18 @@ void Form1::setPacketsHeld(int packets) {
   showChannels();
   // A followed log stays on its newest packet.
   const bool following = m_packets.whenFull() == PacketStore::WhenFull::DropOldest;
-  if (following && m_packets.Packet_Count > 0) showPacket(m_packets.Packet_Count);
+  if (following && m_packets.count() > 0) showPacket(m_packets.count());
 }
 
 QString Form1::heldNote() const {
   if (m_packets.firstNumber() <= 1) return {};
-  return QStringLiteral(", newest %1 held").arg(m_packets.Packet_Count);
+  return QStringLiteral(", newest %1 held").arg(m_packets.count());
 }
 
 QString Form1::packetLabelText() const {
   // The scroll bar counts the rows held; the label names each packet by its number in the load.
   const int row = m_scroll->value();
-  if (m_packets.Packet_Count == 0 || row < 1 || row > m_packets.Packet_Count) {
+  if (m_packets.count() == 0 || row < 1 || row > m_packets.count()) {
     return QString::number(row) + QLatin1Char('/') + QString::number(m_scroll->packetMaximum());
   }
   return QString::number(m_packets.numberOf(row)) + QLatin1Char('/') +
@@ -491,7 +491,7 @@ QString Form1::packetLabelText() const {
 }
 
 void Form1::showChannels() {
-  m_scroll->setPacketMaximum(m_packets.Packet_Count);
+  m_scroll->setPacketMaximum(m_packets.count());
   {
     // Every load starts at packet 1, whatever packet the one before was showing.
     const QSignalBlocker quiet(m_scroll);
@@ -500,7 +500,7 @@ void Form1::showChannels() {
   m_packetLabel->setText(packetLabelText());
   // Every load shows all packets on the chart.
   m_chart->showAllRows();
-  if (m_packets.Packet_Count > 0) {
+  if (m_packets.count() > 0) {
     Show_Data(1);
   } else {
     // A load without packets shows no values and no chart, rather than an earlier load's.
@@ -518,7 +518,7 @@ void Form1::showChannels() {
 
 void Form1::showPacketLine() {
   const int row = m_scroll->value();
-  m_log->showPacket(row >= 1 && row <= m_packets.Packet_Count ? m_packets.numberOf(row) : 0);
+  m_log->showPacket(row >= 1 && row <= m_packets.count() ? m_packets.numberOf(row) : 0);
 }
 
 void Form1::setFieldText(int n, const QString& text) {
@@ -543,9 +543,8 @@ void Form1::Show_Data(int packet) {
   }
   const std::string separator = decimalSeparator().toStdString();
   ChannelRow row{};
-  convertPacket(packet >= 1 && packet <= m_packets.Packet_Count ? m_packets.Packet_Bytes(packet)
-                                                                : PacketBytes{},
-                row);
+  convertPacket(
+      packet >= 1 && packet <= m_packets.count() ? m_packets.bytes(packet) : PacketBytes{}, row);
   for (int n = 0; n < kChannelCount; ++n) {
     setFieldText(
         n, QString::fromStdString(channelText(n, row[static_cast<std::size_t>(n)], separator)));
@@ -600,7 +599,7 @@ QString Form1::seriesName(int channel) const {
 
 void Form1::Draw_Chart(int channel) {
   m_chartChannel = channel;
-  const int count = m_packets.Packet_Count;
+  const int count = m_packets.count();
   if (count < 1) return;
   const QLabel* unit = m_unit[channel];
   m_chartUnit = unit != nullptr ? unit->text() : QString();
@@ -635,7 +634,7 @@ std::vector<double> Form1::secondValues(int first) const {
 }
 
 void Form1::appendPackets(std::int64_t first) {
-  const int count = m_packets.Packet_Count;
+  const int count = m_packets.count();
   const std::int64_t last = m_packets.lastNumber();
   if (first > last) return;
   const bool atNewest = m_scroll->value() >= m_scroll->packetMaximum();
@@ -699,7 +698,7 @@ QString Form1::chartToolTip(int row) const {
   }
   if (packet >= 1) {
     ChannelRow values{};
-    convertPacket(m_packets.Packet_Bytes(packet), values);
+    convertPacket(m_packets.bytes(packet), values);
     text += QLatin1Char('\n') + QString::fromStdString(channelText(0, values[0], separator));
   }
   return text;
@@ -714,7 +713,7 @@ QString Form1::chartTitle() const {
     const int packet = m_packets.rowOf(m_chart->rowLabel(row).toLongLong());
     if (packet < 1) return QString();
     ChannelRow values{};
-    convertPacket(m_packets.Packet_Bytes(packet), values);
+    convertPacket(m_packets.bytes(packet), values);
     return QString::fromStdString(shortTimeText(values[0]));
   };
   const QString dot = QStringLiteral(" \u00b7 ");

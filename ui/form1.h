@@ -90,7 +90,7 @@ class Form1 : public QMainWindow {
   // The lines of the load that could not be stored, which Decode_TextFile reads past; a load
   // empties the list before its first file.
   std::vector<Error>& skippedLines() { return m_skippedLines; }
-  // Brings the window up to date with packets 1..Packet_Count.
+  // Brings the window up to date with packets 1..count().
   void Make_Channels();
   // Fills the 31 value fields from a packet row (0 to the capacity, a row not held reading as
   // zero bytes); throws std::out_of_range otherwise.
@@ -125,9 +125,9 @@ class Form1 : public QMainWindow {
   void setFieldText(int n, const QString& text);
   // The chart's label and tick spacing for the number of packets it shows.
   void setChartSpacing(int rowsShown);
-  // A channel's values of rows first..Packet_Count, as the chart shows them.
+  // A channel's values of rows first..count(), as the chart shows them.
   std::vector<double> chartValues(int channel, int first) const;
-  // The second channel's values of rows first..Packet_Count, empty without one.
+  // The second channel's values of rows first..count(), empty without one.
   std::vector<double> secondValues(int first) const;
   // "Volts [V]": a channel's name and unit as the legend and the picture's title give them.
   QString seriesName(int channel) const;

@@ -8,8 +8,8 @@
 #include <chrono>
 
 #include "core/error.h"
-#include "export/store_loader.h"
 #include "intake/log_follower.h"
+#include "intake/store_loader.h"
 #include "ui/decode_failure_text.h"
 #include "ui/form1.h"
 #include "ui/log_view.h"
@@ -62,7 +62,7 @@ void LogFollowCommand::follow(const QString& path) {
   m_window.List2()->addItem(path);
   m_window.Log_FileName = path;
   m_window.Label3()->setText(path);
-  m_window.packets().Packet_Count = 0;
+  m_window.packets().clear();
   m_window.skippedLines().clear();
   m_note.clear();
   m_skippedLines = 0;
@@ -88,7 +88,7 @@ void LogFollowCommand::follow(const QString& path) {
   sink.flush();
   m_window.Make_Channels();
   // Unlike other loads, following starts at the newest packet.
-  if (m_window.packets().Packet_Count > 0) m_window.showPacket(m_window.packets().Packet_Count);
+  if (m_window.packets().count() > 0) m_window.showPacket(m_window.packets().count());
   m_path = path;
   m_skippedLines = skipped.size();
   m_lastPacketAt = m_clock();
@@ -141,8 +141,8 @@ void LogFollowCommand::readAppended() {
   PacketStore& store = m_window.packets();
   const std::int64_t before = store.lastNumber();
   std::vector<Error> skipped;
-  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never,
-                   &skipped, before + 1);
+  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never, &skipped,
+                   before + 1);
   LogFollower::Change change = LogFollower::Change::None;
   try {
     StoreLoader loader(store, sink, LogViewSink::kMostLinesShown);

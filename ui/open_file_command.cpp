@@ -32,7 +32,7 @@ void OpenFileCommand::MnuOpenFile_Click() {
   QListWidget* list = m_window.List2();
   list->clear();
   list->addItems(*chosen);
-  m_window.packets().Packet_Count = 0;
+  m_window.packets().clear();
   std::vector<Error>& skipped = m_window.skippedLines();
   skipped.clear();
   // The label names the last file read: the decoder shows each one as it opens it, so a file
@@ -60,7 +60,7 @@ void OpenFileCommand::MnuOpenFile_Click() {
   // Lines skipped say more about a load than that it holds no packet.
   if (!skipped.empty()) {
     showMessage(&m_window, skippedLinesText(skipped));
-  } else if (m_window.packets().Packet_Count == 0) {
+  } else if (m_window.packets().count() == 0) {
     showMessage(&m_window, noPacketsText(*chosen));
   }
 }

@@ -191,10 +191,11 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
 // on another workspace), where it is never exposed.
 TEST(AppShellStart, LogsNamedAtStartAreReadWhileTheWindowIsOffTheScreen) {
   Form1 window;
-  auto* shell = new AppShell(window, [] { return std::nullopt; }, QString());
+  auto* shell = new AppShell(
+      window, [] { return std::nullopt; }, QString());
   window.winId();  // the window system's window, never shown
   shell->openLogsWhenShown({QString::fromStdString(test::generatedLog(12, 1))});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return window.packets().Packet_Count == 12; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.packets().count() == 12; }, 10000));
 }
 
 }  // namespace

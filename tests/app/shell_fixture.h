@@ -87,7 +87,7 @@ class ShellTest : public ::testing::Test {
   QString label(const char* name) const { return control<QLabel>(QLatin1String(name))->text(); }
   QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("HScroll1")); }
   BarChart* chart() const { return control<BarChart>(QStringLiteral("MSChart1")); }
-  int count() { return m_window.packets().Packet_Count; }
+  int count() { return m_window.packets().count(); }
   QString logText() const { return m_window.RichTextBox1()->toPlainText(); }
   std::string csvPath() const { return m_dir.file("twk_telemetry.csv"); }
 

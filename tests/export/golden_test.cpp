@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "export/csv_writer.h"
-#include "export/store_loader.h"
+#include "intake/store_loader.h"
 #include "simple_csv.h"
 #include "telemetry/channel_conversion.h"
 #include "temp_dir.h"
@@ -61,12 +61,12 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
       std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".expected.csv";
   PacketStore store(kMostPacketsHeld);
   test::LoadSink sink;
-  ASSERT_NO_THROW(loadLog(log, sink, store, 0));
+  ASSERT_NO_THROW(storeLog(log, sink, store, 0));
   std::string core;
   appendCsvHeader(core, defaultCaptions());
   ChannelRow values;
-  for (int p = 1; p <= store.Packet_Count; ++p) {
-    convertPacket(store.Packet_Bytes(p), values);
+  for (int p = 1; p <= store.count(); ++p) {
+    convertPacket(store.bytes(p), values);
     appendCsvRow(core, values, ".");
   }
   EXPECT_EQ(mismatch(expected, core, GetParam()), "");

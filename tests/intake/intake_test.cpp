@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "core/error.h"
-#include "export/store_loader.h"
 #include "intake/channel_bytes.h"
 #include "intake/chunk_reader.h"
+#include "intake/store_loader.h"
 #include "log_text.h"
 #include "simple_csv.h"
 #include "telemetry/channel_conversion.h"
@@ -69,7 +69,8 @@ std::string readAll(int fd) {
       continue;
     }
     for (const char* p = chunk.text.data(); p < chunk.text.data() + chunk.size;) {
-      out += std::to_string(++number) + ':' + std::string(takeLine(p, chunk.text.data() + chunk.size)) + '|';
+      out += std::to_string(++number) + ':' +
+             std::string(takeLine(p, chunk.text.data() + chunk.size)) + '|';
     }
   }
   return out;
@@ -164,12 +165,12 @@ TEST(LoadLog, ErrorsKeepWhatWasRead) {
     sink.readOn = false;
     for (int p = 0; p < c.countBefore; ++p) store.append();
     try {
-      loadLog(c.path, sink, store, 0);
+      storeLog(c.path, sink, store, 0);
       ADD_FAILURE() << c.path << ": no error";
     } catch (const Error& e) {
       EXPECT_TRUE(std::string(e.what()).starts_with(c.path + c.message)) << e.what();
     }
-    EXPECT_EQ(store.Packet_Count, c.countBefore + c.stored) << c.path;
+    EXPECT_EQ(store.count(), c.countBefore + c.stored) << c.path;
     EXPECT_EQ(openFiles(), filesBefore) << c.path;
   }
 }
@@ -209,18 +210,18 @@ TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
       bytes[36] = static_cast<std::uint8_t>(n);
     }
     if (c.resizedTo != 0) store.setCapacity(c.resizedTo);
-    ASSERT_EQ(store.Packet_Count, c.held) << c.appended;
+    ASSERT_EQ(store.count(), c.held) << c.appended;
     EXPECT_EQ(store.firstNumber(), c.first) << c.appended;
     EXPECT_EQ(store.lastNumber(), c.first + c.held - 1) << c.appended;
     EXPECT_EQ(store.passStartRows(), c.passRows) << c.appended;
-    for (int row = 1; row <= store.Packet_Count; ++row) {
-      const PacketBytes& b = store.Packet_Bytes(row);
+    for (int row = 1; row <= store.count(); ++row) {
+      const PacketBytes& b = store.bytes(row);
       ASSERT_EQ(b[35] * 256 + b[36], store.numberOf(row)) << c.appended << " row " << row;
       ASSERT_EQ(store.rowOf(store.numberOf(row)), row);
     }
     EXPECT_EQ(store.rowOf(c.first - 1), 0);
     // Emptied, it numbers from 1 again.
-    store.Packet_Count = 0;
+    store.clear();
     store.append();
     EXPECT_EQ(store.lastNumber(), 1);
     EXPECT_TRUE(store.passStartRows().empty());

@@ -58,7 +58,7 @@ std::string unescaped(std::string_view line) {
 }
 
 // The value of a byte's hex text: its leading hex digits, else 0.
-std::int32_t HexToDec(std::string_view pair) {
+std::int32_t byteValue(std::string_view pair) {
   const auto digit = [](char c) {
     const std::size_t at = std::string_view("0123456789ABCDEFabcdef").find(c);
     return at == std::string_view::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
@@ -75,7 +75,7 @@ bool storeLineBytes(std::string_view shown, PacketRow& row) {
   if (shown.size() % 2 == 1 && last % 2 == 1) ++last;  // half to even
   row.fill(0);
   for (std::size_t i = 0; i <= last && i < row.size(); ++i) {
-    row[i] = 2 * i < shown.size() ? HexToDec(shown.substr(2 * i, 2)) : 0;
+    row[i] = 2 * i < shown.size() ? byteValue(shown.substr(2 * i, 2)) : 0;
   }
   return last >= row.size();
 }

@@ -39,7 +39,7 @@ class WindowTest : public test::ShellTest {
   // A load of packets whose bytes are 0 but byte position holds value.
   void fill(int packets, int position, int value) {
     PacketStore& store = m_window.packets();
-    store.Packet_Count = 0;
+    store.clear();
     for (int i = 1; i <= packets; ++i) {
       PacketBytes& bytes = store.append();
       bytes.fill(0);
@@ -48,7 +48,7 @@ class WindowTest : public test::ShellTest {
   }
   ChannelRow valuesOf(int row) {
     ChannelRow values{};
-    convertPacket(m_window.packets().Packet_Bytes(row), values);
+    convertPacket(m_window.packets().bytes(row), values);
     return values;
   }
   // What twk-csv writes for the logs as one load, in the C locale.
@@ -81,7 +81,7 @@ class WindowTest : public test::ShellTest {
     const int packet = scroll()->value();
     for (int n = 0; n < kChannelCount; ++n) {
       EXPECT_EQ(text1(n).toStdString(),
-                m_window.packets().Packet_Count == 0
+                m_window.packets().count() == 0
                     ? ""
                     : channelText(n, valuesOf(packet)[static_cast<std::size_t>(n)], "."))
           << "packet " << packet << ", field " << n;
@@ -407,7 +407,7 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   // Another load, opened or dropped, ends following: Stop Following is greyed again and the
   // label no longer says "Following".
   const std::function<void()> loads[] = {[&] { open({generatedLog(12, 1)}); },
-                                          [&] { drop({url(generatedLog(9, 3))}); }};
+                                         [&] { drop({url(generatedLog(9, 3))}); }};
   for (const auto& load : loads) {
     follow.follow(QString::fromStdString(log));
     ASSERT_TRUE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
@@ -459,7 +459,7 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
     EXPECT_EQ(marks[0].cursor.blockNumber(), label2.section('/', 0, 0).toInt() - 1);
     EXPECT_EQ(chart()->rowCount(), maximum);
     EXPECT_EQ(chart()->rowLabel(1), firstCharted);
-    EXPECT_EQ(chart()->value(maximum), m_window.packets().Packet_Bytes(maximum)[36]) << to;
+    EXPECT_EQ(chart()->value(maximum), m_window.packets().bytes(maximum)[36]) << to;
     EXPECT_EQ(m_window.packets().passStartRows(), passes);
   }
   EXPECT_TRUE(label("Label3").contains(", newest 100 held")) << label("Label3").toStdString();

@@ -40,8 +40,7 @@ class StoreLoader : public ChunkSink {
 // OpenFailed, ReadFailed, TableFull, or what the sink's lineSkipped throws, with the packets
 // before the failing line stored. threads as for ChunkPipeline: 0 one per hardware thread, 1
 // the caller's alone.
-void loadLog(const std::string& path, PacketSink& sink, PacketStore& store,
-             std::size_t maxLinesShown, std::size_t chunkSize = 256 * 1024,
-             unsigned threads = 0);
+void storeLog(const std::string& path, PacketSink& sink, PacketStore& store,
+              std::size_t maxLinesShown, std::size_t chunkSize = 256 * 1024, unsigned threads = 0);
 
 }  // namespace twk

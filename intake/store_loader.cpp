@@ -1,4 +1,4 @@
-#include "export/store_loader.h"
+#include "intake/store_loader.h"
 
 #include <cstring>
 
@@ -45,7 +45,7 @@ void StoreLoader::take(const DecodedChunk& chunk, const std::string& name,
   const std::size_t packets = chunk.packets;
   const auto fits = [&](std::size_t count) {
     return m_store.whenFull() == PacketStore::WhenFull::DropOldest ||
-           static_cast<std::size_t>(m_store.Packet_Count) + count <=
+           static_cast<std::size_t>(m_store.count()) + count <=
                static_cast<std::size_t>(m_store.capacity());
   };
   if (chunk.skipped.empty() && m_linesShownLeft == 0 && fits(packets)) {
@@ -88,8 +88,8 @@ void StoreLoader::take(const DecodedChunk& chunk, const std::string& name,
   }
 }
 
-void loadLog(const std::string& path, PacketSink& sink, PacketStore& store,
-             std::size_t maxLinesShown, std::size_t chunkSize, unsigned threads) {
+void storeLog(const std::string& path, PacketSink& sink, PacketStore& store,
+              std::size_t maxLinesShown, std::size_t chunkSize, unsigned threads) {
   const LogFile file(path);
   sink.fileStarted(path);
   StoreLoader loader(store, sink, maxLinesShown);
