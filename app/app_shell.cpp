@@ -9,16 +9,16 @@
 #include <QWindow>
 #include <utility>
 
-#include "ui/form1.h"
-#include "ui/form2.h"
+#include "ui/about_box.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_view.h"
+#include "ui/main_window.h"
 #include "ui/settings_dialog.h"
 #include "ui/user_settings.h"
 
 namespace twk {
 
-AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
+AppShell::AppShell(MainWindow& window, FileChooser chooser, QString csvFolder)
     : QObject(&window),
       m_window(window),
       m_open(window, std::move(chooser)),
@@ -28,8 +28,8 @@ AppShell::AppShell(Form1& window, FileChooser chooser, QString csvFolder)
       m_drop(window) {
   buildMenus();
   window.setPacketsHeld(user_settings::packetsHeld());
-  connect(window.RichTextBox1(), &LogView::filesDropped, this,
-          [this](const QMimeData& data) { m_drop.RichTextBox1_OLEDragDrop(data); });
+  connect(&window.logView(), &LogView::filesDropped, this,
+          [this](const QMimeData& data) { m_drop.take(data); });
 }
 
 // The about box has no owner, so nothing else would delete one still open when the shell goes.
@@ -52,28 +52,26 @@ void AppShell::buildMenus() {
   };
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
-  file->setObjectName(QStringLiteral("MnuFile"));
-  item(file, "MnuOpenFile", QStringLiteral("&Open"), &AppShell::MnuOpenFile_Click,
-       QKeySequence(Qt::CTRL | Qt::Key_O));
-  item(file, "MnuFollowLog", QStringLiteral("&Follow Log…"), &AppShell::MnuFollowLog_Click,
+  file->setObjectName(QStringLiteral("fileMenu"));
+  item(file, "open", QStringLiteral("&Open"), &AppShell::open, QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(file, "followLog", QStringLiteral("&Follow Log…"), &AppShell::followLog,
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  QAction* stop = item(file, "MnuStopFollowing", QStringLiteral("&Stop Following"),
-                       &AppShell::MnuStopFollowing_Click, QKeySequence());
+  QAction* stop = item(file, "stopFollowing", QStringLiteral("&Stop Following"),
+                       &AppShell::stopFollowing, QKeySequence());
   stop->setEnabled(false);
   connect(m_follow, &LogFollowCommand::followingChanged, stop, &QAction::setEnabled);
-  item(file, "MnuSettings", QStringLiteral("Se&ttings\u2026"),
+  item(file, "settings", QStringLiteral("Se&ttings\u2026"),
        [this] { SettingsDialog::edit(m_window); });
-  item(file, "MnuExit", QStringLiteral("E&xit"), &AppShell::MnuExit_Click,
-       QKeySequence(Qt::CTRL | Qt::Key_Q));
+  item(file, "exit", QStringLiteral("E&xit"), &AppShell::exit, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* tlm = bar->addMenu(QStringLiteral("&TLM File"));
-  tlm->setObjectName(QStringLiteral("MnuTLMFile"));
-  item(tlm, "WriteCSVFile", QStringLiteral("&Write CSV File"), &AppShell::WriteCSVFile_Click,
+  tlm->setObjectName(QStringLiteral("tlmFileMenu"));
+  item(tlm, "writeCsvFile", QStringLiteral("&Write CSV File"), &AppShell::writeCsvFile,
        QKeySequence(Qt::CTRL | Qt::Key_S));
-  item(tlm, "WriteCSVFileAs", QStringLiteral("Write CSV File &As\u2026"),
-       &AppShell::WriteCSVFileAs_Click);
+  item(tlm, "writeCsvFileAs", QStringLiteral("Write CSV File &As\u2026"),
+       &AppShell::writeCsvFileAs);
 
-  item(bar, "MnuInfo", QStringLiteral("&Info"), &AppShell::MnuInfo_Click);
+  item(bar, "info", QStringLiteral("&Info"), &AppShell::showAbout);
 
   // F10 opens the first menu, as on other desktops; Qt on Linux leaves F10 to the program.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &m_window);
@@ -85,7 +83,7 @@ void AppShell::openLogs(const QStringList& paths) {
   for (const QString& path : paths) {
     chosen += path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
   }
-  OpenFileCommand(m_window, [chosen] { return std::optional(chosen); }).MnuOpenFile_Click();
+  m_open.load(chosen);
 }
 
 void AppShell::openLogsWhenShown(const QStringList& paths) {
@@ -114,13 +112,13 @@ bool AppShell::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void AppShell::MnuExit_Click() {
+void AppShell::exit() {
   m_window.close();
 }
 
-void AppShell::MnuInfo_Click() {
+void AppShell::showAbout() {
   if (m_about == nullptr) {
-    m_about = new Form2();
+    m_about = new AboutBox();
     // It has no owner, so the window system would not place it over the main window itself.
     // Its frame is taken to be as large as the main window's.
     const QSize decoration = m_window.frameGeometry().size() - m_window.size();

@@ -5,8 +5,8 @@
 
 #include "app/app_shell.h"
 #include "app/decoder_command_line.h"
-#include "ui/form1.h"
 #include "ui/log_file_dialog.h"
+#include "ui/main_window.h"
 
 int main(int argc, char* argv[]) {
   // Read before Qt starts, which needs a display: --help and --version must work without one.
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
   // Ties the windows to the desktop entry twk-decoder.desktop, so that desktops show its icon
   // and name for them and group them under it.
   QApplication::setDesktopFileName(QStringLiteral("twk-decoder"));
-  twk::Form1 window;
+  twk::MainWindow window;
   auto* shell = new twk::AppShell(window, twk::logFileDialog(&window),
                                   QCoreApplication::applicationDirPath());
   window.fitToScreen();

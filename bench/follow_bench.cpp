@@ -17,7 +17,7 @@
 #include <string>
 
 #include "app/app_shell.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -106,17 +106,17 @@ BENCHMARK(BM_FollowLatencyConverter)->Apply(latencyRuns);
 
 void BM_FollowLatencyWindow(benchmark::State& state) {
   static const std::string log = freshLog("twk_follow_bench_window.log");
-  static twk::Form1* window = nullptr;
+  static twk::MainWindow* window = nullptr;
   static twk::AppShell* shell = nullptr;
   static int id = 0;
   if (window == nullptr) {
-    window = new twk::Form1;
+    window = new twk::MainWindow;
     shell = new twk::AppShell(
         *window, [] { return std::nullopt; }, QString());
     window->show();
     shell->followCommand().follow(QString::fromStdString(log));
   }
-  auto* position = window->findChild<QLabel*>(QStringLiteral("Label2"));
+  auto* position = window->findChild<QLabel*>(QStringLiteral("packetLabel"));
   for (auto _ : state) {
     ++id;
     const QString shown = QStringLiteral("%1/%1").arg(id + 1);

@@ -15,8 +15,8 @@
 
 #include "intake/store_loader.h"
 #include "ui/bar_chart.h"
-#include "ui/form1.h"
 #include "ui/log_view.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -31,23 +31,24 @@ const std::string& log5000() {
   return path;
 }
 
-std::unique_ptr<twk::Form1> loadedWindow(QSize size = {}) {
-  auto window = std::make_unique<twk::Form1>();
+std::unique_ptr<twk::MainWindow> loadedWindow(QSize size = {}) {
+  auto window = std::make_unique<twk::MainWindow>();
   if (size.isValid()) window->resize(size);
   window->show();
-  window->Log_FileName = QString::fromStdString(log5000());
-  window->Decode_TextFile();
+  std::vector<twk::Error> skipped;
+  window->loadLog(QString::fromStdString(log5000()), skipped);
   window->grab();
   return window;
 }
 
 void BM_DecodeIntoWindowPainted(benchmark::State& state) {
-  twk::Form1 window;
+  twk::MainWindow window;
   window.show();
-  window.Log_FileName = QString::fromStdString(log5000());
+  const QString path = QString::fromStdString(log5000());
+  std::vector<twk::Error> skipped;
   for (auto _ : state) {
-    window.packets().clear();  // as the open command does
-    window.Decode_TextFile();
+    window.startLoad();  // as the open command does
+    window.loadLog(path, skipped);
     benchmark::DoNotOptimize(window.grab());
   }
 }
@@ -69,49 +70,49 @@ BENCHMARK(BM_CoreDecodeOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LogViewFill(benchmark::State& state) {
   const auto window = loadedWindow();
-  auto* view = window->findChild<twk::LogView*>("RichTextBox1");
+  auto* view = window->findChild<twk::LogView*>("logView");
   const QString text = view->toPlainText().replace(QLatin1Char('\n'), QLatin1Char('\r'));
   for (auto _ : state) {
     view->clear();
-    view->AddText(text);
+    view->insertAtCaret(text);
     benchmark::DoNotOptimize(view->grab());
   }
 }
 BENCHMARK(BM_LogViewFill)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Option1ClickPainted(benchmark::State& state) {
+void BM_ChartChannelPainted(benchmark::State& state) {
   const auto window = loadedWindow();
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     benchmark::DoNotOptimize(window->grab());
     channel = channel == 7 ? 2 : 7;
   }
 }
-BENCHMARK(BM_Option1ClickPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ChartChannelPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Option1ClickRepaint(benchmark::State& state) {
+void BM_ChartChannelRepaint(benchmark::State& state) {
   const auto window = loadedWindow();
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     QApplication::processEvents();
     channel = channel == 7 ? 2 : 7;
   }
 }
-BENCHMARK(BM_Option1ClickRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ChartChannelRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_HScroll1ChangePainted(benchmark::State& state) {
+void BM_StepPacketPainted(benchmark::State& state) {
   const auto window = loadedWindow();
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   int packet = 17;
   for (auto _ : state) {
-    scroll->setValue(packet);  // the change runs HScroll1_Change
+    scroll->setValue(packet);  // the change shows the packet
     benchmark::DoNotOptimize(window->grab());
     packet = packet == 17 ? 4000 : 17;
   }
 }
-BENCHMARK(BM_HScroll1ChangePainted)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_StepPacketPainted)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // What any grab costs: the whole window painted with nothing changed.
 void BM_WindowGrabOnly(benchmark::State& state) {
@@ -120,9 +121,9 @@ void BM_WindowGrabOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowGrabOnly)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-void BM_HScroll1ChangeRepaint(benchmark::State& state) {
+void BM_StepPacketRepaint(benchmark::State& state) {
   const auto window = loadedWindow();
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   int packet = 17;
   for (auto _ : state) {
     scroll->setValue(packet);
@@ -130,32 +131,32 @@ void BM_HScroll1ChangeRepaint(benchmark::State& state) {
     packet = packet == 17 ? 4000 : 17;
   }
 }
-BENCHMARK(BM_HScroll1ChangeRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_StepPacketRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // Maximised on a 1920 by 1080 screen: the chart's plot is about 1830 pixels wide.
 const QSize kMaximised(1920, 1080);
 
-void BM_MaximisedOption1ClickRepaint(benchmark::State& state) {
+void BM_MaximisedChartChannelRepaint(benchmark::State& state) {
   const auto window = loadedWindow(kMaximised);
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     QApplication::processEvents();
     channel = channel == 7 ? 2 : 7;
   }
 }
-BENCHMARK(BM_MaximisedOption1ClickRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MaximisedChartChannelRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_MaximisedOption1ClickPainted(benchmark::State& state) {
+void BM_MaximisedChartChannelPainted(benchmark::State& state) {
   const auto window = loadedWindow(kMaximised);
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     benchmark::DoNotOptimize(window->grab());
     channel = channel == 7 ? 2 : 7;
   }
 }
-BENCHMARK(BM_MaximisedOption1ClickPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MaximisedChartChannelPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same with the chart as an instrument: fitted, labelled by on-board time, and both channels
 // with yellow and red limits that some of their values cross. The limits file is read from a
@@ -168,23 +169,23 @@ void useLimits(const char* folder, const char* text) {
   setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
-void BM_MaximisedOption1ClickFittedTimedLimitsPainted(benchmark::State& state) {
+void BM_MaximisedChartChannelFittedTimedLimitsPainted(benchmark::State& state) {
   useLimits("twk_gui_bench_config",
             "[2]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
             "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n");
   const auto window = loadedWindow(kMaximised);
-  auto* chart = window->findChild<twk::BarChart*>("MSChart1");
+  auto* chart = window->findChild<twk::BarChart*>("chart");
   chart->setFitted(true);
   chart->setTimeLabels(true);
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     benchmark::DoNotOptimize(window->grab());
     channel = channel == 7 ? 2 : 7;
   }
   unsetenv("XDG_CONFIG_HOME");
 }
-BENCHMARK(BM_MaximisedOption1ClickFittedTimedLimitsPainted)
+BENCHMARK(BM_MaximisedChartChannelFittedTimedLimitsPainted)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -196,8 +197,8 @@ void BM_MaximisedSecondChannelChangeLimitsPainted(benchmark::State& state) {
             "[7]\nyellowLow=-60\nredLow=-80\nyellowHigh=60\nredHigh=80\n"
             "[4]\nyellowLow=3.7\nredLow=3.6\n[9]\nyellowLow=3.7\nredLow=3.6\n");
   const auto window = loadedWindow(kMaximised);
-  window->findChild<twk::BarChart*>("MSChart1")->setFitted(state.range(0) != 0);
-  window->Option1_Click(7);
+  window->findChild<twk::BarChart*>("chart")->setFitted(state.range(0) != 0);
+  window->chartChannel(7);
   int channel = 4;
   for (auto _ : state) {
     window->toggleSecondChannel(channel);
@@ -216,7 +217,7 @@ BENCHMARK(BM_MaximisedSecondChannelChangeLimitsPainted)
 // the chart's marker change.
 void BM_MaximisedDragStepRepaint(benchmark::State& state) {
   const auto window = loadedWindow(kMaximised);
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   scroll->setSliderDown(true);
   QApplication::processEvents();
   for (auto _ : state) {
@@ -230,7 +231,7 @@ BENCHMARK(BM_MaximisedDragStepRepaint)->Unit(benchmark::kMicrosecond)->UseRealTi
 // The same step without painting: what the change itself costs.
 void BM_DragStepUnpainted(benchmark::State& state) {
   const auto window = loadedWindow(kMaximised);
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   scroll->setSliderDown(true);
   for (auto _ : state) scroll->setSliderPosition(scroll->value() < 4999 ? scroll->value() + 1 : 1);
   scroll->setSliderDown(false);

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "intake/packet_store.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -29,25 +29,26 @@ const std::string& logOfAMillion() {
   return path;
 }
 
-std::unique_ptr<twk::Form1> windowOfAMillion() {
-  auto window = std::make_unique<twk::Form1>();
+std::unique_ptr<twk::MainWindow> windowOfAMillion() {
+  auto window = std::make_unique<twk::MainWindow>();
   window->setPacketsHeld(kMillion);
   window->show();
-  window->Log_FileName = QString::fromStdString(logOfAMillion());
-  window->Decode_TextFile();
+  std::vector<twk::Error> skipped;
+  window->loadLog(QString::fromStdString(logOfAMillion()), skipped);
   if (window->packets().count() != kMillion) std::abort();
   window->grab();
   return window;
 }
 
 void BM_LoadAMillionPainted(benchmark::State& state) {
-  twk::Form1 window;
+  twk::MainWindow window;
   window.setPacketsHeld(kMillion);
   window.show();
-  window.Log_FileName = QString::fromStdString(logOfAMillion());
+  const QString path = QString::fromStdString(logOfAMillion());
+  std::vector<twk::Error> skipped;
   for (auto _ : state) {
-    window.packets().clear();  // as the open command does
-    window.Decode_TextFile();
+    window.startLoad();  // as the open command does
+    window.loadLog(path, skipped);
     benchmark::DoNotOptimize(window.grab());
   }
   state.counters["packets"] = window.packets().count();
@@ -58,7 +59,7 @@ void BM_ChannelChangeAtAMillionPainted(benchmark::State& state) {
   const auto window = windowOfAMillion();
   int channel = 7;
   for (auto _ : state) {
-    window->Option1_Click(channel);
+    window->chartChannel(channel);
     benchmark::DoNotOptimize(window->grab());
     channel = channel == 7 ? 2 : 7;
   }
@@ -67,7 +68,7 @@ BENCHMARK(BM_ChannelChangeAtAMillionPainted)->Unit(benchmark::kMillisecond)->Use
 
 void BM_PacketStepAtAMillionPainted(benchmark::State& state) {
   const auto window = windowOfAMillion();
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   for (auto _ : state) {
     scroll->setValue(scroll->value() < kMillion ? scroll->value() + 1 : 1);
     benchmark::DoNotOptimize(window->grab());
@@ -77,7 +78,7 @@ BENCHMARK(BM_PacketStepAtAMillionPainted)->Unit(benchmark::kMicrosecond)->UseRea
 
 void BM_PacketStepAtAMillionRepaint(benchmark::State& state) {
   const auto window = windowOfAMillion();
-  auto* scroll = window->findChild<QScrollBar*>("HScroll1");
+  auto* scroll = window->findChild<QScrollBar*>("packetScrollBar");
   QApplication::processEvents();
   for (auto _ : state) {
     scroll->setValue(scroll->value() < kMillion ? scroll->value() + 1 : 1);

@@ -6,7 +6,7 @@
 
 #include "app/app_shell.h"
 #include "core/error.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -15,14 +15,14 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: twk-screenshot LOG PNG\n");
     return 2;
   }
-  twk::Form1 window;
+  twk::MainWindow window;
   // The menu bar as the program shows it; no command runs.
   new twk::AppShell(
       window, [] { return std::optional<QStringList>(); }, QString());
   window.show();
-  window.Log_FileName = args.at(1);
+  std::vector<twk::Error> skipped;
   try {
-    window.Decode_TextFile();
+    window.loadLog(args.at(1), skipped);
   } catch (const twk::Error& e) {
     std::fprintf(stderr, "twk-screenshot: %s: %s\n", e.file().c_str(), e.reason().c_str());
     return 1;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -17,15 +16,18 @@ class QMenu;
 
 namespace twk {
 
-// A bar chart of one series: a bar per row in row order, each category named by its row label,
-// with label and tick spacing either automatic or every so many categories. It is filled row
-// by row like a data grid and draws whatever it holds; the window decides what goes in.
+// A bar chart of one series over numbered rows (usually packets): a bar per row in row order,
+// the categories named by their numbers or by what a source gives, with label and tick spacing
+// either automatic or every so many categories. A second series may go beside the first, on a
+// value axis of its own. It draws whatever it holds (ChartPainter does the drawing); the window
+// decides what goes in.
 //
-// A thin marker shows one row. Ctrl+wheel zooms into the rows around the mouse, dragging pans
-// a zoomed chart and a double-click shows all rows again; a click without a drag reports its
-// row and the plain wheel reports notches. The context menu copies the picture or saves it as
-// PNG or SVG, and fits the value axis to the values shown (also the key F once a click gave
-// the chart the focus): a line with the band of each pixel column's values instead of bars.
+// A thin marker shows one row. Ctrl+wheel zooms into the rows around the mouse, dragging pans a
+// zoomed chart and a double-click shows all rows again; a click without a drag reports its row
+// and the plain wheel reports notches. The context menu copies the picture or saves it as PNG or
+// SVG (chart_picture.h), and fits the value axis to the values shown (also the key F once a
+// click gave the chart the focus): a line with the band of each pixel column's values instead
+// of bars.
 class BarChart : public QWidget {
   Q_OBJECT
 
@@ -51,44 +53,41 @@ class BarChart : public QWidget {
   const ChannelLimits& limits() const { return m_limits; }
 
   // Label by On-board Time: the categories are named by what source gives for a row (1-based)
-  // instead of by their row labels, with the same spacing; the bars stay one per row.
+  // instead of by their numbers, with the same spacing; the bars stay one per row.
   void setTimeLabels(bool on);
   bool timeLabels() const { return m_timeLabels; }
   void setTimeLabelSource(std::function<QString(int row)> source);
   // The text under the category of row (1-based) as the chart draws it.
   QString categoryLabel(int row) const;
 
-  // Discards or adds rows so that exactly rowCount are shown; added rows are empty.
-  void setRowCount(int rowCount);
-  int rowCount() const { return static_cast<int>(m_values.size() - m_front); }
-  // Rows are numbered from 1, as the packets whose values they usually hold.
-  void setRow(int row, const QString& label, double value);
-  // Adds rows after the last. A zoomed chart that shows the last row moves on to show the new
-  // last row; otherwise the rows shown stay.
-  void appendRows(const QStringList& labels, std::span<const double> values);
-  QString rowLabel(int row) const;
-  double value(int row) const;
-
-  // Rows named by number: row 1 is firstNumber, each next row one more. Replaces all rows, as
-  // a long series is charted without a label string per row. overlay is a second series over
-  // the same rows (one value each), or empty for none.
+  // Replaces all rows: row 1 is firstNumber, each next row one more. overlay is a second series
+  // over the same rows (one value each), or empty for none.
   void setNumberedRows(std::vector<double> values, qint64 firstNumber,
                        std::vector<double> overlay = {});
-  // Drops the first dropped rows of numbered rows (the oldest packets left) and adds values
-  // (and overlay's, where the chart has a second series) after the last, numbered on. Costs
-  // what the rows added cost, however many are held.
+  // Drops the first dropped rows (the oldest packets left) and adds values (and overlay's,
+  // where the chart has a second series) after the last, numbered on. Costs what the rows added
+  // cost, however many are held. A zoomed chart that shows the last row moves on to show the
+  // new last row; otherwise the rows shown stay.
   void appendNumberedRows(std::span<const double> values, int dropped,
                           std::span<const double> overlay = {});
+  // Holds no rows.
+  void clear();
+  int rowCount() const { return static_cast<int>(m_values.size() - m_front); }
+  qint64 rowNumber(int row) const;
+  double value(int row) const;
+  std::span<const double> values() const {
+    return {m_values.data() + m_front, m_values.size() - m_front};
+  }
   // The second series: a line on its own value axis at the right, in a colour of its own.
   bool hasOverlay() const { return !m_overlay.empty(); }
   double overlayValue(int row) const;
+  std::span<const double> overlayValues() const;
   // The names of the series as the legend above a chart with a second series gives them.
   void setLegend(const QString& series, const QString& overlay);
   QStringList legend() const { return {m_seriesName, m_overlayName}; }
-  // The colour of the second series' line, its axis labels and its legend entry.
-  static QColor overlayColour();
   // Thin grey lines before these rows (1-based): where a new pass begins.
   void setPassStarts(std::vector<int> rows);
+  const std::vector<int>& passStarts() const { return m_passStarts; }
 
   void showAllRows();
   // The rows shown, from first to last (1-based, inclusive); all rows unless zoomed.
@@ -97,7 +96,7 @@ class BarChart : public QWidget {
   // The row the marker stands on, 0 for none. A zoomed chart moves to show it.
   void setMarkerRow(int row);
 
-  // The tooltip text of a row (1-based); without a source the chart shows the label and value.
+  // The tooltip text of a row (1-based); without a source the chart shows the number and value.
   void setToolTipSource(std::function<QString(int row)> source);
   // The row under a point of the widget, 0 outside the bars.
   int rowAt(QPoint pos) const;
@@ -108,17 +107,9 @@ class BarChart : public QWidget {
   // The line above the chart in a copied or saved picture, asked for when the picture is made.
   void setTitleSource(std::function<QString()> source) { m_titleSource = std::move(source); }
   QString pictureTitle() const { return m_titleSource ? m_titleSource() : QString(); }
-
-  // The chart as shown, without the marker, at the screen's pixel density, below its title.
-  QImage picture() const;
-  // Writes the picture to path: SVG when the name ends in ".svg", PNG otherwise. Returns the
-  // reason of a failure, empty on success.
-  QString saveChart(const QString& path) const;
   // The path the save dialog suggests; its name is usually the channel's.
   void setSuggestedSavePath(const QString& path) { m_suggestedPath = path; }
   void setSaveChooser(SaveChooser chooser) { m_saveChooser = std::move(chooser); }
-  // name with the characters that file names cannot hold on common systems replaced by "_".
-  static QString fileNameFor(const QString& name);
 
  signals:
   void rowClicked(int row);
@@ -143,58 +134,40 @@ class BarChart : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  void buildMenu();
   void changed();
   void setShown(ChartGeometry::Range shown);
-  void paintChart(QPainter& painter) const;
   void updateMarker(int row);
   void saveChartAs();
   ChartGeometry::Input layoutInput() const;
-
-  void paintFitted(QPainter& p, const ChartGeometry& g) const;
-  // The second series' band and line, its value axis at the right and the legend.
-  void paintOverlay(QPainter& p, const ChartGeometry& g) const;
-  // Paints the title line, if any, and moves the painter below it; returns its height.
-  int paintTitle(QPainter& p, const QString& title) const;
-  int titleHeight(const QString& title) const;
-  void paintLimits(QPainter& p, const ChartGeometry& g) const;
-  void paintBeyondLimits(QPainter& p, const ChartGeometry& g) const;
-
-  bool m_autoSpacing = true;
-  bool m_fitted = false;
-  std::function<QString()> m_titleSource;
-  bool m_timeLabels = false;
-  QAction* m_timeAction = nullptr;
-  std::function<QString(int)> m_timeLabelSource;
-  ChannelLimits m_limits;
-  QAction* m_fitAction = nullptr;
-  int m_divisionsPerLabel = 1;
-  int m_divisionsPerTick = 1;
-  std::span<const double> values() const {
-    return {m_values.data() + m_front, m_values.size() - m_front};
-  }
-  std::span<const double> overlayValues() const {
-    if (m_overlay.empty()) return {};
-    return {m_overlay.data() + m_front, m_overlay.size() - m_front};
-  }
-
-  std::vector<double> m_values;   // rows from m_front on; those before it have left
-  std::vector<double> m_overlay;  // the second series alongside, or empty
-  QString m_seriesName;
-  QString m_overlayName;
-  std::size_t m_front = 0;
   // Each series' blocks over the whole storage, brought up to date from m_blocksFrom on before
   // a layout: a followed packet changes the last block only.
   ChartBlocks blocksOf(const std::vector<std::pair<double, double>>& blocks) const;
   void valuesChangedFrom(std::size_t index) { m_blocksFrom = std::min(m_blocksFrom, index); }
+
+  bool m_autoSpacing = true;
+  int m_divisionsPerLabel = 1;
+  int m_divisionsPerTick = 1;
+  bool m_fitted = false;
+  bool m_timeLabels = false;
+  std::function<QString(int)> m_timeLabelSource;
+  std::function<QString()> m_titleSource;
+  std::function<QString(int)> m_toolTipSource;
+  ChannelLimits m_limits;
+
+  std::vector<double> m_values;   // rows from m_front on; those before it have left
+  std::vector<double> m_overlay;  // the second series alongside, or empty
+  std::size_t m_front = 0;
+  qint64 m_firstNumber = 1;  // the number of row 1
+  QString m_seriesName;
+  QString m_overlayName;
+  std::vector<int> m_passStarts;
   mutable std::vector<std::pair<double, double>> m_blocks;
   mutable std::vector<std::pair<double, double>> m_overlayBlocks;
   mutable std::size_t m_blocksFrom = 0;
-  QStringList m_labels;      // empty for numbered rows
-  qint64 m_firstNumber = 0;  // the number of row 1 of numbered rows, 0 when labelled
-  std::vector<int> m_passStarts;
+
   ChartGeometry::Range m_shown;  // 0-based; a count of 0 shows all rows
   int m_marker = 0;
-  std::function<QString(int)> m_toolTipSource;
   mutable ChartGeometry m_geometry;
   mutable bool m_geometryValid = false;
   // The last picture, drawn again while nothing in it changed (a repaint of the window for
@@ -211,6 +184,8 @@ class BarChart : public QWidget {
   WheelSteps m_zoomWheel;
 
   QMenu* m_menu = nullptr;
+  QAction* m_fitAction = nullptr;
+  QAction* m_timeAction = nullptr;
   QString m_suggestedPath;
   SaveChooser m_saveChooser;
 };

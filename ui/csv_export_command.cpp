@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLocale>
 #include <span>
 #include <string>
@@ -15,7 +14,8 @@
 
 #include "core/error.h"
 #include "export/csv_writer.h"
-#include "ui/form1.h"
+#include "ui/eliding_label.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/user_settings.h"
 
@@ -37,7 +37,7 @@ bool writableFolder(const QString& folder) {
 const QString CsvExportCommand::kNothingLoaded =
     QStringLiteral("No packets are loaded, so no CSV file was written.\nOpen a log first.");
 
-CsvExportCommand::CsvExportCommand(Form1& window, QString folder)
+CsvExportCommand::CsvExportCommand(MainWindow& window, QString folder)
     : m_window(window), m_folder(std::move(folder)) {
   m_chooser = [this](const QString& suggested) {
     QFileDialog dialog(&m_window, QStringLiteral("Write CSV File As"), suggested,
@@ -59,12 +59,12 @@ QString CsvExportCommand::path() const {
 }
 
 QString CsvExportCommand::suggestedPath() const {
-  const QString& log = m_window.Log_FileName;
+  const QString& log = m_window.logPath();
   const QString folder = log.isEmpty() ? QDir::homePath() : QFileInfo(log).absolutePath();
   return QDir(folder).filePath(csvFileName());
 }
 
-QString CsvExportCommand::write(const QString& target) {
+QString CsvExportCommand::writeTo(const QString& target) {
   std::vector<std::string> captions;
   for (int n = 0; n < kChannelCount; ++n) {
     // The file is 8-bit text, as the captions are; none of the window's holds another letter.
@@ -76,7 +76,7 @@ QString CsvExportCommand::write(const QString& target) {
   } catch (const Error& error) {
     return QString::fromStdString(error.reason());
   }
-  m_window.Label3()->setText(target + QStringLiteral(" has been written"));
+  m_window.fileLabel().setText(target + QStringLiteral(" has been written"));
   return {};
 }
 
@@ -87,10 +87,10 @@ bool CsvExportCommand::refuseEmptyLoad() {
   return true;
 }
 
-void CsvExportCommand::WriteCSVFile_Click() {
+void CsvExportCommand::write() {
   if (refuseEmptyLoad()) return;
   const QString target = path();
-  const QString reason = write(target);
+  const QString reason = writeTo(target);
   if (reason.isEmpty()) return;
   QString text = QStringLiteral("%1 was not written:\n%2").arg(target, reason);
   // An installed program's folder belongs to the system; the other command writes elsewhere.
@@ -102,11 +102,11 @@ void CsvExportCommand::WriteCSVFile_Click() {
   showMessage(&m_window, text);
 }
 
-void CsvExportCommand::WriteCSVFileAs_Click() {
+void CsvExportCommand::writeAs() {
   if (refuseEmptyLoad()) return;
   const QString target = m_chooser(suggestedPath());
   if (target.isEmpty()) return;
-  const QString reason = write(target);
+  const QString reason = writeTo(target);
   if (!reason.isEmpty()) {
     showMessage(&m_window, QStringLiteral("%1 was not written:\n%2").arg(target, reason));
   }

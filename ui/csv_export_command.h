@@ -5,13 +5,13 @@
 
 namespace twk {
 
-class Form1;
+class MainWindow;
 
 // "TLM File" > "Write CSV File": every loaded packet's values to "twk_telemetry.csv" in the
 // program's folder, with the window's channel captions as the header. "Write CSV File As…"
-// writes the same bytes where the user chooses. Label3 reports the file only once it has
-// replaced the old one whole; a failure is shown in a message and leaves the old file and
-// Label3 as they were. With no packet loaded neither writes anything: a message says so.
+// writes the same bytes where the user chooses. The file label reports the file only once it
+// has replaced the old one whole; a failure is shown in a message and leaves the old file and
+// the label as they were. With no packet loaded neither writes anything: a message says so.
 class CsvExportCommand {
  public:
   // The message of either command when no packet is loaded.
@@ -21,10 +21,12 @@ class CsvExportCommand {
   using SaveChooser = std::function<QString(const QString& suggestedPath)>;
 
   // folder is where the file goes; the program's folder unless a test gives another.
-  CsvExportCommand(Form1& window, QString folder);
+  CsvExportCommand(MainWindow& window, QString folder);
 
-  void WriteCSVFile_Click();
-  void WriteCSVFileAs_Click();
+  // "Write CSV File": to the folder given.
+  void write();
+  // "Write CSV File As…": where the chooser says.
+  void writeAs();
 
   // The folder, the platform's separator and the file name.
   QString path() const;
@@ -36,9 +38,9 @@ class CsvExportCommand {
   // Tells the user that there is nothing to write, if so.
   bool refuseEmptyLoad();
   // Writes the file; returns the reason of a failure, empty on success.
-  QString write(const QString& target);
+  QString writeTo(const QString& target);
 
-  Form1& m_window;
+  MainWindow& m_window;
   QString m_folder;
   SaveChooser m_chooser;
 };

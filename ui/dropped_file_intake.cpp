@@ -5,7 +5,7 @@
 
 #include "core/error.h"
 #include "ui/decode_failure_text.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace twk {
@@ -14,7 +14,7 @@ bool DroppedFileIntake::isLogName(const QString& path) {
   return path.right(3).toUpper() == QLatin1String("LOG");
 }
 
-void DroppedFileIntake::RichTextBox1_OLEDragDrop(const QMimeData& data) {
+void DroppedFileIntake::take(const QMimeData& data) {
   QString first;
   for (const QUrl& url : data.urls()) {
     if (url.isLocalFile()) {
@@ -22,13 +22,10 @@ void DroppedFileIntake::RichTextBox1_OLEDragDrop(const QMimeData& data) {
       break;
     }
   }
-  if (first.isEmpty()) return;
-  m_window.Log_FileName = first;
-  if (!isLogName(first)) return;
-  std::vector<Error>& skipped = m_window.skippedLines();
-  skipped.clear();
+  if (first.isEmpty() || !isLogName(first)) return;
+  std::vector<Error> skipped;
   try {
-    const int added = m_window.Decode_TextFile(Form1::WhenEmpty::Keep);
+    const int added = m_window.loadLog(first, skipped, MainWindow::WhenEmpty::Keep);
     if (!skipped.empty()) {
       showMessage(&m_window, skippedLinesText(skipped));
     } else if (added == 0) {

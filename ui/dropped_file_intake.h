@@ -5,21 +5,21 @@ class QString;
 
 namespace twk {
 
-class Form1;
+class MainWindow;
 
 // Files dropped on the log view: the first local file is decoded when its path ends in "LOG"
 // in any case, and its packets are added after those loaded. Further files are ignored.
 class DroppedFileIntake {
  public:
-  explicit DroppedFileIntake(Form1& window) : m_window(window) {}
+  explicit DroppedFileIntake(MainWindow& window) : m_window(window) {}
 
-  void RichTextBox1_OLEDragDrop(const QMimeData& data);
+  void take(const QMimeData& data);
 
   // Only the last three characters count, not an extension: "catalog" is a log too.
   static bool isLogName(const QString& path);
 
  private:
-  Form1& m_window;
+  MainWindow& m_window;
 };
 
 }  // namespace twk

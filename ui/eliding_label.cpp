@@ -16,8 +16,7 @@ QString ElidingLabel::shownText() const {
   const qsizetype first = whole.indexOf(QLatin1Char('/'));
   const qsizetype last = whole.lastIndexOf(QLatin1Char('/'));
   const auto keeping = [&](qsizetype kept) {
-    return whole.left(first + 1 + (kept + 1) / 2) + QChar(0x2026) +
-           whole.mid(last - kept / 2);
+    return whole.left(first + 1 + (kept + 1) / 2) + QChar(0x2026) + whole.mid(last - kept / 2);
   };
   if (first >= 0 && last > first + 1) {
     qsizetype low = 0;  // folder characters kept: the most that fit, by halves

@@ -2,8 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QListWidget>
 #include <QTime>
 #include <chrono>
 
@@ -11,9 +9,10 @@
 #include "intake/log_follower.h"
 #include "intake/store_loader.h"
 #include "ui/decode_failure_text.h"
-#include "ui/form1.h"
+#include "ui/eliding_label.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace twk {
@@ -25,7 +24,7 @@ constexpr int kGatherMs = 40;
 constexpr std::int64_t kMinuteMs = 60 * 1000;
 }  // namespace
 
-LogFollowCommand::LogFollowCommand(Form1& window, FileChooser chooser)
+LogFollowCommand::LogFollowCommand(MainWindow& window, FileChooser chooser)
     : QObject(&window), m_window(window), m_chooser(std::move(chooser)) {
   m_fallback.setInterval(kFallbackMs);
   connect(&m_fallback, &QTimer::timeout, this, &LogFollowCommand::readAppended);
@@ -45,12 +44,12 @@ LogFollowCommand::LogFollowCommand(Form1& window, FileChooser chooser)
   connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, readSoon);
   connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, readSoon);
   // Any other load ends following: its packets are not the followed log's.
-  connect(&m_window, &Form1::decodingStarted, this, &LogFollowCommand::stop);
+  connect(&m_window, &MainWindow::loadStarting, this, &LogFollowCommand::stop);
 }
 
 LogFollowCommand::~LogFollowCommand() = default;
 
-void LogFollowCommand::MnuFollowLog_Click() {
+void LogFollowCommand::run() {
   const std::optional<QStringList> chosen = m_chooser();
   if (!chosen || chosen->isEmpty()) return;
   follow(chosen->front());
@@ -58,21 +57,13 @@ void LogFollowCommand::MnuFollowLog_Click() {
 
 void LogFollowCommand::follow(const QString& path) {
   stop();
-  m_window.List2()->clear();
-  m_window.List2()->addItem(path);
-  m_window.Log_FileName = path;
-  m_window.Label3()->setText(path);
-  m_window.packets().clear();
-  m_window.skippedLines().clear();
+  m_window.startFollowing(path);
   m_note.clear();
   m_skippedLines = 0;
-  m_window.packets().setWhenFull(PacketStore::WhenFull::DropOldest);
-  // A log followed for a day would fill the view without end: its oldest lines leave it.
-  m_window.RichTextBox1()->setMaximumBlockCount(static_cast<int>(LogViewSink::kMostLinesShown));
   const std::string name = QFile::encodeName(path).toStdString();
   std::vector<Error> skipped;
-  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::AtStart,
-                   &skipped, m_window.packets().lastNumber() + 1);
+  LogViewSink sink(m_window.fileLabel(), m_window.logView(), LogViewSink::Show::AtStart, &skipped,
+                   m_window.packets().lastNumber() + 1);
   try {
     m_follower = std::make_unique<LogFollower>(name);
     sink.fileStarted(name);
@@ -81,12 +72,13 @@ void LogFollowCommand::follow(const QString& path) {
   } catch (const Error& error) {
     sink.flush();
     m_follower.reset();
-    m_window.Make_Channels();
+    m_window.stopFollowing();
+    m_window.showLoad();
     showMessage(&m_window, decodeFailureText(error, {}));
     return;
   }
   sink.flush();
-  m_window.Make_Channels();
+  m_window.showLoad();
   // Unlike other loads, following starts at the newest packet.
   if (m_window.packets().count() > 0) m_window.showPacket(m_window.packets().count());
   m_path = path;
@@ -107,11 +99,11 @@ void LogFollowCommand::stop() {
   m_fallback.stop();
   m_soon.stop();
   m_stallCheck.stop();
-  m_window.RichTextBox1()->setMaximumBlockCount(0);
+  m_window.stopFollowing();
   if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
   if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
-  if (m_window.Label3()->text().startsWith(QStringLiteral("Following "))) {
-    m_window.Label3()->setText(m_path);
+  if (m_window.fileLabel().text().startsWith(QStringLiteral("Following "))) {
+    m_window.fileLabel().setText(m_path);
   }
   emit followingChanged(false);
 }
@@ -124,7 +116,7 @@ void LogFollowCommand::showFollowing() {
   m_stallShown = minutesSinceLastPacket();
   if (m_stallShown > 0) text += QStringLiteral(", last packet %1 min ago").arg(m_stallShown);
   if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
-  m_window.Label3()->setText(text);
+  m_window.fileLabel().setText(text);
 }
 
 std::int64_t LogFollowCommand::minutesSinceLastPacket() const {
@@ -141,7 +133,7 @@ void LogFollowCommand::readAppended() {
   PacketStore& store = m_window.packets();
   const std::int64_t before = store.lastNumber();
   std::vector<Error> skipped;
-  LogViewSink sink(*m_window.Label3(), *m_window.RichTextBox1(), LogViewSink::Show::Never, &skipped,
+  LogViewSink sink(m_window.fileLabel(), m_window.logView(), LogViewSink::Show::Never, &skipped,
                    before + 1);
   LogFollower::Change change = LogFollower::Change::None;
   try {

@@ -12,7 +12,7 @@
 
 namespace twk {
 
-class Form1;
+class MainWindow;
 class LogFollower;
 
 // "File" > "Follow Log…": a fresh load of one log that the station is still writing, which the
@@ -26,12 +26,11 @@ class LogFollowCommand : public QObject {
   Q_OBJECT
 
  public:
-  LogFollowCommand(Form1& window, FileChooser chooser);
+  LogFollowCommand(MainWindow& window, FileChooser chooser);
   ~LogFollowCommand() override;
 
-  void MnuFollowLog_Click();
-  void MnuStopFollowing_Click() { stop(); }
-
+  // Asks for the log and follows it.
+  void run();
   // Starts following path as a fresh load, showing its newest packet.
   void follow(const QString& path);
   void stop();
@@ -51,7 +50,7 @@ class LogFollowCommand : public QObject {
   void checkStall();
   std::int64_t minutesSinceLastPacket() const;
 
-  Form1& m_window;
+  MainWindow& m_window;
   FileChooser m_chooser;
   QString m_path;
   std::unique_ptr<LogFollower> m_follower;

@@ -28,12 +28,9 @@ LogView::LogView(QWidget* parent) : QPlainTextEdit(parent) {
   viewport()->setAcceptDrops(true);
 }
 
+// A drag enter is a drag move that has just come in: the same files are taken.
 void LogView::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) {
-    event->acceptProposedAction();
-  } else {
-    event->ignore();
-  }
+  dragMoveEvent(event);
 }
 
 void LogView::dragMoveEvent(QDragMoveEvent* event) {
@@ -67,7 +64,7 @@ void insertLines(QTextCursor& cursor, const QString& text) {
 
 }  // namespace
 
-void LogView::AddText(const QString& text) {
+void LogView::insertAtCaret(const QString& text) {
   QTextCursor cursor = textCursor();
   const int start = cursor.selectionStart();
   cursor.setPosition(start);

@@ -21,7 +21,7 @@ class LogView : public QPlainTextEdit {
 
   // Inserts text at the caret (the selection's start; a selection is not replaced) in black, and
   // leaves the caret right after it with nothing selected. A carriage return ends a paragraph.
-  void AddText(const QString& text);
+  void insertAtCaret(const QString& text);
   // Adds text after the last line, wherever the caret or the selection is, and leaves both as
   // they were; a view that showed its end, or whose caret was at the end, moves on with it.
   void appendText(const QString& text);

@@ -65,7 +65,7 @@ void LogViewSink::flush() {
   if (m_show == Show::Never) {
     m_view.appendText(m_pending);
   } else {
-    m_view.AddText(m_pending);
+    m_view.insertAtCaret(m_pending);
   }
   m_pending.clear();
 }

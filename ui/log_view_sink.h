@@ -13,8 +13,8 @@ namespace twk {
 class LogView;
 
 // Shows the file of a load or a followed log: its path in the file label and its telemetry
-// lines in the log view. The lines of one file are collected and inserted with
-// one AddText, which leaves the same text and caret as one call per line. A line that cannot
+// lines in the log view. The lines of one file are collected and inserted at the caret at once,
+// which leaves the same text and caret as one insertion per line. A line that cannot
 // be stored is read past: the view shows its number and reason in red, and it joins the list
 // of skipped lines. The view learns which of its lines holds which packet.
 class LogViewSink : public PacketSink {

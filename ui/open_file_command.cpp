@@ -1,17 +1,15 @@
 #include "ui/open_file_command.h"
 
 #include <QFileInfo>
-#include <QLabel>
-#include <QListWidget>
 
 #include "core/error.h"
 #include "ui/decode_failure_text.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 
 namespace twk {
 
-OpenFileCommand::OpenFileCommand(Form1& window, FileChooser chooser)
+OpenFileCommand::OpenFileCommand(MainWindow& window, FileChooser chooser)
     : m_window(window), m_chooser(std::move(chooser)) {}
 
 qsizetype OpenFileCommand::answerLength(const QStringList& paths) {
@@ -21,37 +19,29 @@ qsizetype OpenFileCommand::answerLength(const QStringList& paths) {
   return length;
 }
 
-void OpenFileCommand::MnuOpenFile_Click() {
+void OpenFileCommand::run() {
   const std::optional<QStringList> chosen = m_chooser();
-  if (!chosen || chosen->isEmpty()) return;
-  if (answerLength(*chosen) > kMaxAnswerLength) {
+  if (chosen && !chosen->isEmpty()) load(*chosen);
+}
+
+void OpenFileCommand::load(const QStringList& paths) {
+  if (answerLength(paths) > kMaxAnswerLength) {
     showMessage(&m_window, QStringLiteral("Es wurden zu viele Dateien ausgewählt!"));
     return;
   }
-
-  QListWidget* list = m_window.List2();
-  list->clear();
-  list->addItems(*chosen);
-  m_window.packets().clear();
-  std::vector<Error>& skipped = m_window.skippedLines();
-  skipped.clear();
   // The label names the last file read: the decoder shows each one as it opens it, so a file
   // that cannot be opened is named only in the message.
-  m_window.Label3()->clear();
-
-  const int count = list->count();
-  for (int i = 0; i < count; ++i) {
-    m_window.Log_FileName = list->item(i)->text();
-    if (m_window.Log_FileName.isEmpty()) continue;
+  m_window.startLoad();
+  std::vector<Error> skipped;
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    if (paths[i].isEmpty()) continue;
     try {
-      m_window.Decode_TextFile();
+      m_window.loadLog(paths[i], skipped);
     } catch (const Error& error) {
-      // A file that never opened left the window as it was; after the count was reset for this
-      // load, it has to show the load as it now stands.
-      if (error.kind() == ErrorKind::OpenFailed) m_window.Make_Channels();
-      QStringList notRead;
-      for (int rest = i + 1; rest < count; ++rest) notRead += list->item(rest)->text();
-      QString text = decodeFailureText(error, notRead);
+      // A file that never opened left the window as it was; after the store was emptied for
+      // this load, it has to show the load as it now stands.
+      if (error.kind() == ErrorKind::OpenFailed) m_window.showLoad();
+      QString text = decodeFailureText(error, paths.mid(i + 1));
       if (!skipped.empty()) text += QStringLiteral("\n\n") + skippedLinesText(skipped);
       showMessage(&m_window, text);
       return;
@@ -61,7 +51,7 @@ void OpenFileCommand::MnuOpenFile_Click() {
   if (!skipped.empty()) {
     showMessage(&m_window, skippedLinesText(skipped));
   } else if (m_window.packets().count() == 0) {
-    showMessage(&m_window, noPacketsText(*chosen));
+    showMessage(&m_window, noPacketsText(paths));
   }
 }
 

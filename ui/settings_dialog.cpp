@@ -6,7 +6,7 @@
 #include <QSpinBox>
 
 #include "intake/packet_store.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/user_settings.h"
 
 namespace twk {
@@ -14,7 +14,7 @@ namespace twk {
 SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Settings"));
   m_packetsHeld = new QSpinBox(this);
-  m_packetsHeld->setObjectName(QStringLiteral("PacketsHeld"));
+  m_packetsHeld->setObjectName(QStringLiteral("packetsHeld"));
   m_packetsHeld->setRange(kLeastPacketsHeld, kMostPacketsHeld);
   m_packetsHeld->setGroupSeparatorShown(true);
   m_packetsHeld->setValue(user_settings::packetsHeld());
@@ -31,7 +31,7 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
           [this] { user_settings::rememberPacketsHeld(m_packetsHeld->value()); });
 }
 
-void SettingsDialog::edit(Form1& window) {
+void SettingsDialog::edit(MainWindow& window) {
   SettingsDialog dialog(&window);
   if (dialog.exec() == QDialog::Accepted) window.setPacketsHeld(user_settings::packetsHeld());
 }

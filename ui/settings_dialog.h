@@ -6,7 +6,7 @@ class QSpinBox;
 
 namespace twk {
 
-class Form1;
+class MainWindow;
 
 // "File" > "Settings…": the choices kept across starts. "Packets held" is how many packets the
 // window holds: a load stops there, a followed log goes on with the newest that many.
@@ -17,7 +17,7 @@ class SettingsDialog : public QDialog {
   explicit SettingsDialog(QWidget* parent = nullptr);
 
   // Shows the dialog over window; an accepted choice is saved and applied to the window.
-  static void edit(Form1& window);
+  static void edit(MainWindow& window);
 
  private:
   QSpinBox* m_packetsHeld = nullptr;

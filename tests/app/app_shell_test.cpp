@@ -13,7 +13,7 @@
 #include <filesystem>
 
 #include "app/shell_fixture.h"
-#include "ui/form2.h"
+#include "ui/about_box.h"
 #include "ui/settings_dialog.h"
 #include "ui/user_settings.h"
 
@@ -35,23 +35,23 @@ class AppShellTest : public test::ShellTest {
 // and the next "Info" loads a fresh one. Exit with the about box open is checked end to end.
 TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
   m_window.move(150, 60);
-  m_shell->MnuInfo_Click();
-  QPointer<Form2> about = m_shell->aboutBox();
+  m_shell->showAbout();
+  QPointer<AboutBox> about = m_shell->aboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->parentWidget(), nullptr);
   EXPECT_LE((about->frameGeometry().center() - m_window.frameGeometry().center()).manhattanLength(),
             2);
-  auto* version = about->findChild<QLabel*>(QStringLiteral("Label2"));
+  auto* version = about->findChild<QLabel*>(QStringLiteral("version"));
   const QString loaded = version->text();
   version->setText(QStringLiteral("changed"));
-  m_shell->MnuInfo_Click();
+  m_shell->showAbout();
   EXPECT_EQ(m_shell->aboutBox(), about);
   EXPECT_EQ(version->text(), "changed");
   QTest::keyClick(about, Qt::Key_Escape);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(about, nullptr);
-  m_shell->MnuInfo_Click();
-  EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("Label2"))->text(), loaded);
+  m_shell->showAbout();
+  EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("version"))->text(), loaded);
 }
 
 // "File" > "Settings…", above "Exit": "Packets held" takes effect at once and at the next start;
@@ -67,14 +67,14 @@ TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
     QTimer::singleShot(0, [chosen, accepted] {
       auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
       if (dialog == nullptr) return;
-      auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("PacketsHeld"));
+      auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("packetsHeld"));
       spin->setValue(chosen);
       accepted ? dialog->accept() : dialog->reject();
     });
     items[items.size() - 2]->trigger();
     EXPECT_EQ(m_window.packets().capacity(), held) << chosen;
     EXPECT_EQ(count(), std::min(342, held)) << chosen;
-    Form1 next;
+    MainWindow next;
     AppShell shell(
         next, [] { return std::nullopt; }, QString());
     EXPECT_EQ(next.packets().capacity(), held) << chosen;
@@ -131,7 +131,7 @@ TEST_F(AppShellTest, NoCsvFileWithoutPackets) {
   for (const bool afterEmptyLoad : {false, true}) {
     if (afterEmptyLoad) open({note});
     const QStringList boxes = exportCsv();
-    const QStringList asBoxes = test::answerBoxes([this] { m_shell->WriteCSVFileAs_Click(); });
+    const QStringList asBoxes = test::answerBoxes([this] { m_shell->writeCsvFileAs(); });
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith("No packets are loaded")) << boxes[0].toStdString();
     EXPECT_EQ(asBoxes, boxes);
@@ -153,9 +153,7 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
     suggested = s;
     return answer;
   });
-  const auto saveAs = [this] {
-    return test::answerBoxes([this] { m_shell->WriteCSVFileAs_Click(); });
-  };
+  const auto saveAs = [this] { return test::answerBoxes([this] { m_shell->writeCsvFileAs(); }); };
 
   EXPECT_TRUE(saveAs().isEmpty());  // cancelled: nothing happens
   EXPECT_EQ(std::filesystem::path(suggested.toStdString()),
@@ -190,7 +188,7 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
 // Logs named at start are read also while the window is kept off the screen (started minimised,
 // on another workspace), where it is never exposed.
 TEST(AppShellStart, LogsNamedAtStartAreReadWhileTheWindowIsOffTheScreen) {
-  Form1 window;
+  MainWindow window;
   auto* shell = new AppShell(
       window, [] { return std::nullopt; }, QString());
   window.winId();  // the window system's window, never shown

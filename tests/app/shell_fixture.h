@@ -15,8 +15,10 @@
 #include "log_text.h"
 #include "temp_dir.h"
 #include "ui/bar_chart.h"
-#include "ui/form1.h"
+#include "ui/chart_picture.h"
+#include "ui/eliding_label.h"
 #include "ui/log_view.h"
+#include "ui/main_window.h"
 
 namespace twk::test {
 
@@ -70,10 +72,10 @@ class ShellTest : public ::testing::Test {
   QStringList open(const std::vector<std::string>& paths) {
     m_choice = QStringList();
     for (const std::string& path : paths) *m_choice += QString::fromStdString(path);
-    return answerBoxes([this] { m_shell->MnuOpenFile_Click(); });
+    return answerBoxes([this] { m_shell->open(); });
   }
   QStringList exportCsv() {
-    return answerBoxes([this] { m_shell->WriteCSVFile_Click(); });
+    return answerBoxes([this] { m_shell->writeCsvFile(); });
   }
   template <typename T = QWidget>
   T* control(const QString& name) const {
@@ -82,17 +84,17 @@ class ShellTest : public ::testing::Test {
     return found;
   }
   QString text1(int n) const {
-    return control<QLineEdit>(QStringLiteral("Text1(%1)").arg(n))->text();
+    return control<QLineEdit>(QStringLiteral("valueField(%1)").arg(n))->text();
   }
   QString label(const char* name) const { return control<QLabel>(QLatin1String(name))->text(); }
-  QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("HScroll1")); }
-  BarChart* chart() const { return control<BarChart>(QStringLiteral("MSChart1")); }
+  QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("packetScrollBar")); }
+  BarChart* chart() const { return control<BarChart>(QStringLiteral("chart")); }
   int count() { return m_window.packets().count(); }
-  QString logText() const { return m_window.RichTextBox1()->toPlainText(); }
+  QString logText() const { return m_window.logView().toPlainText(); }
   std::string csvPath() const { return m_dir.file("twk_telemetry.csv"); }
 
   TempDir m_dir;
-  Form1 m_window;
+  MainWindow m_window;
   std::optional<QStringList> m_choice;
   AppShell* m_shell = new AppShell(
       m_window, [this] { return m_choice; }, QString::fromStdString(m_dir.path().string()));

@@ -35,9 +35,9 @@ namespace {
 // (w); a taller one makes the chart taller (h).
 // clang-format off
 const std::pair<const char*, const char*> kGrows[] = {
-    {"RichTextBox1", "w"}, {"", ""}, {"Solar Arrays Currents", ""}, {"Battery A", ""},
-    {"Battery B", ""}, {"COMM", ""}, {"Regulator", ""}, {"Temperatures", ""}, {"Frame8", "wh"},
-    {"MSChart1", "wh"}, {"Label3", ""}, {"Label2", ""}, {"HScroll1", "w"}};
+    {"logView", "w"}, {"", ""}, {"Solar Arrays Currents", ""}, {"Battery A", ""},
+    {"Battery B", ""}, {"COMM", ""}, {"Regulator", ""}, {"Temperatures", ""}, {"chartFrame", "wh"},
+    {"chart", "wh"}, {"fileLabel", ""}, {"packetLabel", ""}, {"packetScrollBar", "w"}};
 // clang-format on
 
 class WindowFit : public test::ShellTest {
@@ -94,7 +94,7 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   for (const auto& [name, grows] : kGrows) laid[name] = placed(name)->geometry();
   // The panel's frames lie within the area and clear of each other.
   for (const auto& [name, grows] : kGrows) {
-    if (placed(name)->parentWidget() != placed("RichTextBox1")->parentWidget()) continue;
+    if (placed(name)->parentWidget() != placed("logView")->parentWidget()) continue;
     EXPECT_TRUE(QRect(QPoint(), standard).contains(laid[name])) << name;
     for (const auto& [other, otherGrows] : kGrows) {
       if (std::strcmp(name, other) < 0 &&
@@ -117,10 +117,10 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
       }
     }
   };
-  const QRect scrollBar = in("HScroll1");
-  const QRect position = in("Label2");
-  const int logHeight = placed("RichTextBox1")->height();
-  const int chartHeight = placed("MSChart1")->height();
+  const QRect scrollBar = in("packetScrollBar");
+  const QRect position = in("packetLabel");
+  const int logHeight = placed("logView")->height();
+  const int chartHeight = placed("chart")->height();
 
   // Larger: the bottom row stays at the bottom, the position label beside the scroll bar.
   onScreen(chart());  // painted at the default size first
@@ -129,30 +129,29 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   EXPECT_GE(chart()->geometry().width, 1700);
   // The chart on the screen is drawn anew at its new size: a saved picture below its title,
   // but for the marker.
-  const QImage saved = chart()->picture().convertToFormat(QImage::Format_RGB32);
+  const QImage saved = chartPicture(*chart()).convertToFormat(QImage::Format_RGB32);
   const QImage drawn = onScreen(chart());
   EXPECT_LE(differing(drawn, saved.copy(0, saved.height() - drawn.height(), drawn.width(),
                                         drawn.height())),
             drawn.height());
-  EXPECT_EQ(in("HScroll1").x() - in("Label2").x(), scrollBar.x() - position.x());
-  EXPECT_EQ(in("HScroll1").right(), in("RichTextBox1").right());
-  EXPECT_EQ(1040 - in("HScroll1").bottom(), standard.height() - scrollBar.bottom());
-  EXPECT_EQ(in("Label3").y(), in("HScroll1").y());
-  EXPECT_FALSE(QRect(0, 0, 1920, 1040).intersects(in("List2")));  // kept out of sight
+  EXPECT_EQ(in("packetScrollBar").x() - in("packetLabel").x(), scrollBar.x() - position.x());
+  EXPECT_EQ(in("packetScrollBar").right(), in("logView").right());
+  EXPECT_EQ(1040 - in("packetScrollBar").bottom(), standard.height() - scrollBar.bottom());
+  EXPECT_EQ(in("fileLabel").y(), in("packetScrollBar").y());
 
   // Smaller: the chart gives way first, then the log view, down to the least size; nothing
   // runs into its neighbour.
   resizeClient({standard.width(), standard.height() - 100});
-  EXPECT_EQ(placed("RichTextBox1")->height(), logHeight);
-  EXPECT_EQ(placed("MSChart1")->height(), chartHeight - 100);
+  EXPECT_EQ(placed("logView")->height(), logHeight);
+  EXPECT_EQ(placed("chart")->height(), chartHeight - 100);
   resizeClient(client->leastSize());
-  const int lessLog = logHeight - placed("RichTextBox1")->height();
-  const int lessChart = chartHeight - placed("MSChart1")->height();
+  const int lessLog = logHeight - placed("logView")->height();
+  const int lessChart = chartHeight - placed("chart")->height();
   EXPECT_GT(lessLog, 0);
   EXPECT_GT(lessChart, 100);
   EXPECT_EQ(lessLog + lessChart, standard.height() - client->leastSize().height());
-  EXPECT_LT(in("COMM").bottom(), in("Frame8").top());
-  EXPECT_LT(in("Frame8").bottom(), in("HScroll1").top());
+  EXPECT_LT(in("COMM").bottom(), in("chartFrame").top());
+  EXPECT_LT(in("chartFrame").bottom(), in("packetScrollBar").top());
   resizeClient(standard);
   expectShared(standard);
 }
@@ -164,22 +163,24 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   open({test::generatedLog(342, 7)});
   // The gap between the scroll bar and the bottom edge at the default size.
   resizeClient(m_window.centralWidget()->sizeHint());
-  const int gap = m_window.centralWidget()->height() - 1 - in("HScroll1").bottom();
+  const int gap = m_window.centralWidget()->height() - 1 - in("packetScrollBar").bottom();
   // The packet label of a long followed log takes room from the file label, then gives it back.
-  auto* packetLabel = control<QLabel>("Label2");
-  const QRect packets = in("Label2");
+  auto* packetLabel = control<QLabel>("packetLabel");
+  const QRect packets = in("packetLabel");
   for (const char* text : {"1234567/1234567", "6/342"}) {
     packetLabel->setText(text);
     QApplication::processEvents();
-    EXPECT_EQ(in("Label2").right(), packets.right()) << text;
-    EXPECT_EQ(in("Label2").width(), std::max(packets.width(), packetLabel->sizeHint().width()));
-    EXPECT_LT(in("Label3").right(), in("Label2").left()) << text;
+    EXPECT_EQ(in("packetLabel").right(), packets.right()) << text;
+    EXPECT_EQ(in("packetLabel").width(),
+              std::max(packets.width(), packetLabel->sizeHint().width()));
+    EXPECT_LT(in("fileLabel").right(), in("packetLabel").left()) << text;
   }
-  EXPECT_EQ(in("Label2"), packets);
+  EXPECT_EQ(in("packetLabel"), packets);
   // The file label leaves out folders of a path too long for it.
-  auto* fileLabel = static_cast<ElidingLabel*>(placed("Label3"));
-  const QString text = "Following /srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log, "
-                       "2 lines skipped, last packet 3 min ago";
+  auto* fileLabel = static_cast<ElidingLabel*>(placed("fileLabel"));
+  const QString text =
+      "Following /srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log, "
+      "2 lines skipped, last packet 3 min ago";
   fileLabel->setText(text);
   const QStringList parts = fileLabel->shownText().split(QChar(0x2026));
   ASSERT_EQ(parts.size(), 2) << fileLabel->shownText().toStdString();
@@ -188,16 +189,16 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
       << fileLabel->shownText().toStdString();
   const auto expectBottomRowInView = [this, gap] {
     const QRect area = m_window.centralWidget()->rect();
-    for (const char* name : {"Label3", "Label2", "HScroll1"}) {
+    for (const char* name : {"fileLabel", "packetLabel", "packetScrollBar"}) {
       EXPECT_TRUE(area.contains(in(name))) << name << " in " << area.height();
     }
-    EXPECT_GE(in("Label3").width(), 20);
-    EXPECT_EQ(area.bottom() - in("HScroll1").bottom(), gap);
+    EXPECT_GE(in("fileLabel").width(), 20);
+    EXPECT_EQ(area.bottom() - in("packetScrollBar").bottom(), gap);
     // The scroll bar's right arrow moves on one packet.
     scroll()->setValue(5);
     QTest::mouseClick(scroll(), Qt::LeftButton, {},
                       QPoint(scroll()->width() - 3, scroll()->height() / 2));
-    EXPECT_EQ(label("Label2"), "6/342");
+    EXPECT_EQ(label("packetLabel"), "6/342");
   };
   resizeClient({400, 250});
   EXPECT_EQ(m_window.centralWidget()->size(), QSize(400, 250));
@@ -225,7 +226,7 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
 // (The value fields overlap by the table's own 45 twips and are left so.)
 TEST_F(WindowFit, OptionButtonsShowWholeCircles) {
   for (int n = 1; n < 30; ++n) {
-    auto* button = control<QWidget>(QStringLiteral("Option1(%1)").arg(n));
+    auto* button = control<QWidget>(QStringLiteral("chartButton(%1)").arg(n));
     const QRect around = button->geometry().adjusted(-2, -1, 2, 1);
     const QImage image = button->parentWidget()->grab(around).toImage();
     QRect ink;
@@ -247,7 +248,7 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
       {Qt::Key_Right, 36}, {Qt::Key_PageUp, 19}, {Qt::Key_Left, 18},     {Qt::Key_PageUp, 1}};
   for (const auto& [key, expected] : keys) {
     QTest::keyClick(scroll(), key);
-    EXPECT_EQ(label("Label2"), QStringLiteral("%1/342").arg(expected)) << key;
+    EXPECT_EQ(label("packetLabel"), QStringLiteral("%1/342").arg(expected)) << key;
     EXPECT_EQ(onScreen(scroll()), scroll()->grab().toImage().convertToFormat(QImage::Format_RGB32))
         << key;  // the thumb where the packet is
   }
@@ -269,14 +270,14 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   // once, frame by frame in reading order and top to bottom within a frame, then the scroll bar.
   m_window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
-  m_window.RichTextBox1()->setFocus();
+  m_window.logView().setFocus();
   std::vector<QWidget*> order{QApplication::focusWidget()};
   for (int i = 0; i < 100; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     if (QApplication::focusWidget() == order.front()) break;
     order.push_back(QApplication::focusWidget());
   }
-  ASSERT_EQ(order.front()->objectName(), "RichTextBox1");
+  ASSERT_EQ(order.front()->objectName(), "logView");
   ASSERT_EQ(order.back(), scroll());
   EXPECT_EQ(std::set<QWidget*>(order.begin(), order.end()).size(), 1u + 29 + 30 + 1);
   const auto reading = [this](QWidget* w) {
@@ -320,7 +321,7 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   // Its labels stand apart, measured by the widest number.
   const QFontMetrics metrics(chart()->font());
   const auto half = [&](const ChartGeometry::Mark& m) {
-    return metrics.horizontalAdvance(chart()->rowLabel(m.row + 1)) / 2.0;
+    return metrics.horizontalAdvance(QString::number(chart()->rowNumber(m.row + 1))) / 2.0;
   };
   for (std::size_t i = 1; i < g.labels.size(); ++i) {
     EXPECT_GT(g.labels[i].x - g.labels[i - 1].x, half(g.labels[i]) + half(g.labels[i - 1]));
@@ -348,12 +349,11 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
 
   // Rows added to a zoomed chart: a range that shows the end moves on with it, others stay.
   const std::vector<double> more(10, 1.0);
-  const QStringList labels(10, QStringLiteral("new"));
   for (const int goTo : {342, 1}) {
     scroll()->setValue(goTo);
     const int firstBefore = chart()->firstVisibleRow();
     const bool atEnd = chart()->lastVisibleRow() == chart()->rowCount();
-    chart()->appendRows(labels, more);
+    chart()->appendNumberedRows(more, 0);
     EXPECT_EQ(chart()->firstVisibleRow(), firstBefore + (atEnd ? 10 : 0)) << goTo;
     EXPECT_EQ(chart()->lastVisibleRow() - chart()->firstVisibleRow() + 1, shown) << goTo;
   }
@@ -376,15 +376,15 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
 TEST_F(WindowFit, CopyAndSaveTheChart) {
   const std::string log = test::generatedLog(342, 7);
   open({log});
-  control<QAbstractButton>("Option1(25)")->click();
+  control<QAbstractButton>("chartButton(25)")->click();
   QString suggested;
   QString target;
   chart()->setSaveChooser([&](const QString& s) {
     suggested = s;
     return target;
   });
-  const QImage shown = chart()->picture();
-  control<QAction>("CopyChart")->trigger();
+  const QImage shown = chartPicture(*chart());
+  control<QAction>("copyChart")->trigger();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
   // Below its title the picture is the chart as the screen shows it, at the screen's density
   // (also run at twice the scale), but for the marker.
@@ -396,7 +396,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   // Suggested in the log's folder under the channel's name; PNG or SVG by the name chosen, in
   // either case.
   target = QString::fromStdString(m_dir.file("chart.png"));
-  control<QAction>("SaveChartAs")->trigger();
+  control<QAction>("saveChartAs")->trigger();
   EXPECT_EQ(suggested, QDir(QFileInfo(QString::fromStdString(log)).absolutePath())
                            .filePath(QStringLiteral("RSSI [dB].png")));
   QImageReader png(target);
@@ -404,7 +404,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   EXPECT_EQ(png.read().convertToFormat(QImage::Format_RGB32), shown);
 
   target = QString::fromStdString(m_dir.file("chart.SVG"));
-  control<QAction>("SaveChartAs")->trigger();
+  control<QAction>("saveChartAs")->trigger();
   QSvgRenderer svg(target);
   ASSERT_TRUE(svg.isValid());
   QImage drawn(shown.size(), QImage::Format_RGB32);
@@ -426,7 +426,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
     return ink;
   };
   EXPECT_NEAR(inkBelowAxis(drawn), inkBelowAxis(shown), inkBelowAxis(shown) / 10);
-  EXPECT_EQ(BarChart::fileNameFor("a/b:c"), "a_b_c");
+  EXPECT_EQ(pictureFileName("a/b:c"), "a_b_c");
 
   // A write that fails part way (here at a file size limit) leaves the file there as it was.
   target = QString::fromStdString(m_dir.write("kept.png", "old"));
@@ -436,7 +436,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const QStringList boxes =
-      test::answerBoxes([this] { control<QAction>("SaveChartAs")->trigger(); });
+      test::answerBoxes([this] { control<QAction>("saveChartAs")->trigger(); });
   setrlimit(RLIMIT_FSIZE, &limit);
   std::signal(SIGXFSZ, signalBefore);
   EXPECT_EQ(boxes.size(), 1);

@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "app/shell_fixture.h"
+#include "telemetry/channel_conversion.h"
 #include "telemetry/value_text.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_follow_command.h"
@@ -63,7 +64,7 @@ class WindowTest : public test::ShellTest {
   std::pair<bool, QStringList> drop(const QList<QUrl>& urls) {
     QMimeData data;
     urls.isEmpty() ? data.setText(QStringLiteral("flight.log")) : data.setUrls(urls);
-    QWidget* view = m_window.RichTextBox1()->viewport();
+    QWidget* view = m_window.logView().viewport();
     const QPoint at = view->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -93,18 +94,18 @@ TEST_F(WindowTest, PanelShowsThePacketTheScrollBarNames) {
   open({generatedLog(342, 7)});
   expectPanel();
   scroll()->setValue(17);
-  EXPECT_EQ(label("Label2"), "17/342");
+  EXPECT_EQ(label("packetLabel"), "17/342");
   expectPanel();
   scroll()->setSliderDown(true);  // the panel follows a dragged thumb
   scroll()->setSliderPosition(40);
-  EXPECT_EQ(label("Label2"), "40/342");
+  EXPECT_EQ(label("packetLabel"), "40/342");
   expectPanel();
   scroll()->setSliderDown(false);
 
   // A value wider than its field shows its start, and all of it where the mouse rests.
   open({test::writeLog("wide.log",
                        {test::telemetryLine({{76, 0xFF}, {77, 0xFF}, {78, 0xFF}, {79, 0xFF}})})});
-  auto* rxCount = control<QLineEdit>(QStringLiteral("Text1(28)"));
+  auto* rxCount = control<QLineEdit>(QStringLiteral("valueField(28)"));
   EXPECT_EQ(rxCount->cursorPosition(), 0);
   EXPECT_EQ(rxCount->toolTip(), "4294967295");
 }
@@ -116,9 +117,9 @@ TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
   EXPECT_EQ(chart()->focusPolicy(), Qt::ClickFocus);
   QTest::keyClick(chart(), Qt::Key_F);
   EXPECT_TRUE(chart()->fitted());
-  EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
+  EXPECT_TRUE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->fitted());
   QTest::keyClick(chart(), Qt::Key_F);  // back to bars, for the other tests too
-  EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->fitted());
+  EXPECT_FALSE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->fitted());
 }
 
 // The limits file of the configuration folder marks the panel's values, the chart's bars and
@@ -142,14 +143,14 @@ TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
   // packet: RAAC, its text colour, the chart's read-out
   const std::tuple<int, const char*, QRgb, const char*> cases[] = {
       {1, "256", QGuiApplication::palette().color(QPalette::Text).rgba(), "256 mAh\n"},
-      {2, "512", Form1::kYellowLimit, "512 mAh, above yellow high"},
-      {3, "768", Form1::kRedLimit, "768 mAh, above red high"},
+      {2, "512", QColor(0xB8, 0x6E, 0x00).rgba(), "512 mAh, above yellow high"},
+      {3, "768", QColor(0xC0, 0x00, 0x00).rgba(), "768 mAh, above red high"},
   };
   const ChartGeometry& g = chart()->geometry();
   for (const auto& [packet, value, colour, readOut] : cases) {
     scroll()->setValue(packet);
     EXPECT_EQ(text1(1), value);
-    auto* field = control<QLineEdit>(QStringLiteral("Text1(1)"));
+    auto* field = control<QLineEdit>(QStringLiteral("valueField(1)"));
     EXPECT_EQ(field->palette().color(QPalette::Text).rgba(), colour) << packet;
     const ChartGeometry::Column& bar = g.columns[std::size_t(packet - 1)];
     EXPECT_TRUE(chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)).contains(readOut))
@@ -176,34 +177,36 @@ TEST_F(WindowTest, LabelsByOnBoardTimeJumpAtAClockReset) {
   const unsigned day = 86400;
   open({test::writeLog("reset.log",
                        {at(2 * day + 14 * 3600 + 5 * 60), at(2 * day + 50700), at(60), at(125)})});
-  chart()->findChild<QAction*>(QStringLiteral("LabelByTime"))->trigger();
+  chart()->findChild<QAction*>(QStringLiteral("labelByTime"))->trigger();
   // row: its label with and without times
   const std::tuple<int, const char*, const char*> cases[] = {
       {1, "2d 14:05", "1"}, {2, "2d 14:05", "2"}, {3, "0d 00:01", "3"}, {4, "0d 00:02", "4"}};
   for (const auto& [row, time, number] : cases) {
     EXPECT_EQ(chart()->categoryLabel(row), time) << row;
-    EXPECT_EQ(chart()->rowLabel(row), number) << row;
+    EXPECT_EQ(QString::number(chart()->rowNumber(row)), number) << row;
   }
   const ChartGeometry& g = chart()->geometry();
   const QString readOut = chart()->toolTipAt(QPoint(g.columns[2].x, g.top + g.height / 2));
   EXPECT_TRUE(readOut.startsWith("Packet 3: ") && readOut.contains("0d 00:01:00"))
       << readOut.toStdString();
-  EXPECT_TRUE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
+  EXPECT_TRUE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->timeLabels());
   // A copied or saved picture says what it shows above the chart.
   const QString title = QString::fromUtf8("RAAC [mAh] \u00b7 reset.log \u00b7 packets ");
   EXPECT_EQ(chart()->pictureTitle(),
             title + QString::fromUtf8("1\u20134 \u00b7 on-board 2d 14:05 \u2013 0d 00:02"));
-  EXPECT_EQ(chart()->picture().height(), (chart()->height() + chart()->fontMetrics().height() + 8) *
-                                             chart()->devicePixelRatio());
-  chart()->findChild<QAction*>(QStringLiteral("LabelByTime"))->trigger();
+  EXPECT_EQ(
+      chartPicture(*chart()).height(),
+      (chart()->height() + chart()->fontMetrics().height() + 8) * chart()->devicePixelRatio());
+  chart()->findChild<QAction*>(QStringLiteral("labelByTime"))->trigger();
   EXPECT_EQ(chart()->categoryLabel(3), "3");
-  EXPECT_FALSE(Form1().findChild<BarChart*>(QStringLiteral("MSChart1"))->timeLabels());
+  EXPECT_FALSE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->timeLabels());
 }
 
 TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   open({test::writeLog("three.log", {test::telemetryLine({{55, 1}}), test::telemetryLine({{56, 2}}),
                                      test::telemetryLine({{56, 3}})})});
-  for (const int n : {7, 12}) control<QRadioButton>(QStringLiteral("Option1(%1)").arg(n))->click();
+  for (const int n : {7, 12})
+    control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(n))->click();
   const auto buttons = m_window.findChildren<QRadioButton*>();
   EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(), [](auto* b) { return b->isChecked(); }),
             1);
@@ -211,11 +214,11 @@ TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
   EXPECT_NE(chart()->value(3), 0);
   const ChartGeometry::Column& bar = chart()->geometry().columns[1];
   QTest::mouseClick(chart(), Qt::LeftButton, {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
-  EXPECT_EQ(label("Label2"), "2/3");
+  EXPECT_EQ(label("packetLabel"), "2/3");
   // A load charts channel 1 again, and its button says so.
   open({generatedLog(12, 1)});
   for (QRadioButton* b : buttons) {
-    EXPECT_EQ(b->isChecked(), b->objectName() == "Option1(1)") << b->objectName().toStdString();
+    EXPECT_EQ(b->isChecked(), b->objectName() == "chartButton(1)") << b->objectName().toStdString();
   }
 }
 
@@ -229,18 +232,18 @@ TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
       {3, {}, 3, -1},    {4, ctrl, 3, 4}, {3, ctrl, 3, 4}, {12, ctrl, 3, 12}, {12, ctrl, 3, -1},
       {12, ctrl, 3, 12}, {7, {}, 7, -1},  {3, {}, 3, -1},  {4, ctrl, 3, 4}};
   for (const auto& [n, modifiers, first, second] : steps) {
-    auto* button = control<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
+    auto* button = control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(n));
     QTest::mouseClick(button, Qt::LeftButton, modifiers, button->rect().center());
-    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("Option1(%1)").arg(first))->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(first))->isChecked());
     EXPECT_EQ(chart()->value(9), valuesOf(9)[std::size_t(first)]) << n;
     ASSERT_EQ(chart()->hasOverlay(), second >= 0) << n;
     if (second < 0) continue;
     EXPECT_EQ(chart()->overlayValue(9), valuesOf(9)[std::size_t(second)]) << n;
-    EXPECT_EQ(control<QLineEdit>(QStringLiteral("Text1(%1)").arg(second))
+    EXPECT_EQ(control<QLineEdit>(QStringLiteral("valueField(%1)").arg(second))
                   ->palette()
                   .color(QPalette::Base)
                   .rgba(),
-              Form1::kSecondHighlight);
+              QColor(0xD2, 0xEE, 0xEA).rgba());
   }
   // Battery A's temperature with its volts: legend, read-out, title and picture name both.
   EXPECT_EQ(chart()->legend(), QStringList({"Temp [C]", "Volts [V]"}));
@@ -255,14 +258,14 @@ TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
     int pixels = 0;
     for (int y = 0; y < image.height(); ++y) {
       for (int x = 0; x < image.width(); ++x)
-        pixels += image.pixelColor(x, y) == BarChart::overlayColour();
+        pixels += image.pixelColor(x, y) == QColor(0x00, 0x89, 0x7b);
     }
     return pixels;
   };
-  EXPECT_GT(teal(chart()->picture()), g.width);  // the line, its axis and the legend
-  open({generatedLog(12, 1)});                   // a load charts channel 1 alone
+  EXPECT_GT(teal(chartPicture(*chart())), g.width);  // the line, its axis and the legend
+  open({generatedLog(12, 1)});                       // a load charts channel 1 alone
   EXPECT_FALSE(chart()->hasOverlay());
-  EXPECT_EQ(teal(chart()->picture()), 0);
+  EXPECT_EQ(teal(chartPicture(*chart())), 0);
 }
 
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
@@ -308,11 +311,11 @@ TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
     const QStringList boxes = c.load();
     ASSERT_EQ(boxes.size(), c.message.empty() ? 0 : 1);
     for (const char* part : c.message) EXPECT_TRUE(boxes[0].contains(part)) << part;
-    EXPECT_EQ(label("Label2"), c.label2);
+    EXPECT_EQ(label("packetLabel"), c.label2);
     expectPanel();
     EXPECT_EQ(chart()->rowCount(), count());
     if (count() == 0) {
-      EXPECT_EQ(control<QGroupBox>(QStringLiteral("Frame8"))->title(), "Graph");
+      EXPECT_EQ(control<QGroupBox>(QStringLiteral("chartFrame"))->title(), "Graph");
       EXPECT_TRUE(logText().isEmpty());
       EXPECT_EQ(scroll()->minimum(), scroll()->maximum());  // no packet to move to
     }
@@ -337,32 +340,33 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   const std::string log =
       m_dir.write("pass.log", packet(1) + packet(2) + packet(3) + packet(4).substr(0, 90));
   follow.follow(QString::fromStdString(log));
-  EXPECT_EQ(label("Label2"), "3/3");
+  EXPECT_EQ(label("packetLabel"), "3/3");
   EXPECT_EQ(text1(1), "3");  // RAAC carries the packet's number
   const std::string tooLong = test::telemetryLine({}, 150) + "\r\n";
   const QStringList none = test::answerBoxes([&] {
     append(log, packet(4).substr(90) + tooLong + packet(5));
     EXPECT_TRUE(reach(5));
-    EXPECT_EQ(label("Label2"), "5/5");
+    EXPECT_EQ(label("packetLabel"), "5/5");
     EXPECT_EQ(text1(1), "5");
     EXPECT_EQ(chart()->rowCount(), 5);
-    EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 1 line skipped"));
+    EXPECT_EQ(label("fileLabel"), QString::fromStdString("Following " + log + ", 1 line skipped"));
     EXPECT_EQ(logText().count('\n'), 6);
     EXPECT_TRUE(logText().contains("\nline 5 skipped: line too long: 302 hex digits"));
     scroll()->setValue(2);
     // A click at the start of the log view puts the caret there; the next line still goes last.
-    QTest::mouseClick(m_window.RichTextBox1()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
-    ASSERT_EQ(m_window.RichTextBox1()->textCursor().position(), 0);
+    QTest::mouseClick(m_window.logView().viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    ASSERT_EQ(m_window.logView().textCursor().position(), 0);
     append(log, packet(6) + tooLong);
     EXPECT_TRUE(reach(6));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return label("Label3").endsWith("2 lines skipped"); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return label("fileLabel").endsWith("2 lines skipped"); }, 5000));
     const QString sixth = QString::fromStdString(packet(6)).remove(' ').trimmed();
     EXPECT_TRUE(logText().endsWith(sixth + "\nline 8 skipped: line too long: 302 hex digits after "
                                            "un-escaping (at most 301 fit)\n"))
         << logText().toStdString();
-    EXPECT_EQ(label("Label2"), "2/6");
+    EXPECT_EQ(label("packetLabel"), "2/6");
     EXPECT_EQ(text1(1), "2");
-    EXPECT_EQ(label("Label3"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
+    EXPECT_EQ(label("fileLabel"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
   });
   EXPECT_TRUE(none.isEmpty()) << none.join('\n').toStdString();
 
@@ -374,19 +378,19 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   const QString following = QString::fromStdString("Following " + log + ", 2 lines skipped");
   now += 59 * 1000;
   QTest::qWait(1100);
-  EXPECT_EQ(label("Label3"), following);
+  EXPECT_EQ(label("fileLabel"), following);
   now += 3 * 60 * 1000;
   EXPECT_TRUE(
-      QTest::qWaitFor([&] { return label("Label3").endsWith("last packet 3 min ago"); }, 3000))
-      << label("Label3").toStdString();
+      QTest::qWaitFor([&] { return label("fileLabel").endsWith("last packet 3 min ago"); }, 3000))
+      << label("fileLabel").toStdString();
   append(log, packet(8));
   EXPECT_TRUE(reach(8));
-  EXPECT_EQ(label("Label3"), following);
+  EXPECT_EQ(label("fileLabel"), following);
 
   // A log without a packet yet: the chart is titled with its channel once the first comes.
   const std::string waiting = m_dir.write("waiting.log", "");
   follow.follow(QString::fromStdString(waiting));
-  const auto* chartFrame = control<QGroupBox>(QStringLiteral("Frame8"));
+  const auto* chartFrame = control<QGroupBox>(QStringLiteral("chartFrame"));
   EXPECT_EQ(chartFrame->title(), "Graph");
   append(waiting, packet(1));
   EXPECT_TRUE(reach(1));
@@ -400,9 +404,10 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
   });
   EXPECT_TRUE(boxes.isEmpty());
   EXPECT_TRUE(follow.following());
-  EXPECT_EQ(label("Label2"), "5001/5001");
+  EXPECT_EQ(label("packetLabel"), "5001/5001");
   EXPECT_EQ(text1(1), "2");
-  EXPECT_TRUE(label("Label3").endsWith(", newest 5000 held")) << label("Label3").toStdString();
+  EXPECT_TRUE(label("fileLabel").endsWith(", newest 5000 held"))
+      << label("fileLabel").toStdString();
 
   // Another load, opened or dropped, ends following: Stop Following is greyed again and the
   // label no longer says "Following".
@@ -410,11 +415,11 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
                                          [&] { drop({url(generatedLog(9, 3))}); }};
   for (const auto& load : loads) {
     follow.follow(QString::fromStdString(log));
-    ASSERT_TRUE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
+    ASSERT_TRUE(control<QAction>(QStringLiteral("stopFollowing"))->isEnabled());
     load();
     EXPECT_FALSE(follow.following());
-    EXPECT_FALSE(control<QAction>(QStringLiteral("MnuStopFollowing"))->isEnabled());
-    EXPECT_FALSE(label("Label3").startsWith("Following")) << label("Label3").toStdString();
+    EXPECT_FALSE(control<QAction>(QStringLiteral("stopFollowing"))->isEnabled());
+    EXPECT_FALSE(label("fileLabel").startsWith("Following")) << label("fileLabel").toStdString();
   }
 }
 
@@ -450,19 +455,19 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
     if (action == Truncate) std::ofstream(log, std::ios::trunc | std::ios::binary) << packets(1, 5);
     if (action == Back) scroll()->setValue(m_window.packets().rowOf(from));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == to; }, 5000)) << to;
-    EXPECT_EQ(label("Label2"), label2);
+    EXPECT_EQ(label("packetLabel"), label2);
     EXPECT_EQ(scroll()->maximum(), maximum);
     EXPECT_EQ(text1(1), raac);
     // The view holds both passes' lines: the packet's number in the load is its line.
-    const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+    const QList<QTextEdit::ExtraSelection> marks = m_window.logView().extraSelections();
     ASSERT_EQ(marks.size(), 1);
     EXPECT_EQ(marks[0].cursor.blockNumber(), label2.section('/', 0, 0).toInt() - 1);
     EXPECT_EQ(chart()->rowCount(), maximum);
-    EXPECT_EQ(chart()->rowLabel(1), firstCharted);
+    EXPECT_EQ(QString::number(chart()->rowNumber(1)), firstCharted);
     EXPECT_EQ(chart()->value(maximum), m_window.packets().bytes(maximum)[36]) << to;
     EXPECT_EQ(m_window.packets().passStartRows(), passes);
   }
-  EXPECT_TRUE(label("Label3").contains(", newest 100 held")) << label("Label3").toStdString();
+  EXPECT_TRUE(label("fileLabel").contains(", newest 100 held")) << label("fileLabel").toStdString();
   EXPECT_TRUE(exportCsv().isEmpty());
   // The packets held: 91 to 185 of the first pass, then 1 to 5 again.
   EXPECT_EQ(readFile(csvPath()),
@@ -470,11 +475,11 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
   // The log view keeps the newest lines only, as the store does.
   std::ofstream(log, std::ios::app | std::ios::binary) << packets(6, 10005);
   ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 10190; }, 9000));
-  const QTextDocument& view = *m_window.RichTextBox1()->document();
+  const QTextDocument& view = *m_window.logView().document();
   EXPECT_EQ(view.blockCount(), static_cast<int>(LogViewSink::kMostLinesShown));
   const QString newest = QString::fromStdString(packet(10005)).remove(QLatin1Char(' ')).trimmed();
   EXPECT_EQ(view.lastBlock().previous().text(), newest);
-  EXPECT_EQ(m_window.RichTextBox1()->extraSelections().value(0).cursor.block().text(), newest);
+  EXPECT_EQ(m_window.logView().extraSelections().value(0).cursor.block().text(), newest);
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
@@ -488,7 +493,7 @@ TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
   };
   for (const auto& [packets, channel, position, value, divisions, charted] : cases) {
     fill(packets, position, value);
-    m_window.Option1_Click(channel);
+    m_window.chartChannel(channel);
     EXPECT_EQ(chart()->autoCategorySpacing() ? 0 : chart()->divisionsPerLabel(), divisions)
         << packets;
     EXPECT_EQ(chart()->rowCount(), packets);
@@ -515,10 +520,10 @@ TEST_F(WindowTest, ExportWritesWhatTwkCsvWritesForTheLoad) {
     if (load.size() == 2) drop({url(load.emplace_back(generatedLog(21, 4)))});
     EXPECT_TRUE(exportCsv().isEmpty());
     EXPECT_EQ(readFile(csvPath()), converted(load));
-    EXPECT_EQ(label("Label3"), QString::fromStdString(csvPath()) + " has been written");
+    EXPECT_EQ(label("fileLabel"), QString::fromStdString(csvPath()) + " has been written");
   }
   // A folder where the file goes: the message names it, the label stays.
-  m_window.Label3()->clear();
+  m_window.fileLabel().clear();
   std::filesystem::remove(csvPath());
   std::filesystem::create_directory(csvPath());
   const QStringList boxes = exportCsv();
@@ -526,7 +531,7 @@ TEST_F(WindowTest, ExportWritesWhatTwkCsvWritesForTheLoad) {
   EXPECT_TRUE(
       boxes[0].contains(QString::fromStdString(csvPath()) + " was not written:\nIs a directory"))
       << boxes[0].toStdString();
-  EXPECT_TRUE(label("Label3").isEmpty());
+  EXPECT_TRUE(label("fileLabel").isEmpty());
 }
 
 // Runs as its own CTest entry under a German locale, which sets TWK_EXPECT_DECIMAL_COMMA.
@@ -569,7 +574,7 @@ TEST_F(WindowTest, DropAddsTheFirstFileWhenItsNameEndsInLog) {
     open({generatedLog(100, 11)});
     const auto [taken, boxes] = drop(urls);
     EXPECT_EQ(taken, !urls.isEmpty());
-    EXPECT_EQ(label("Label2"), QStringLiteral("1/%1").arg(100 + added));
+    EXPECT_EQ(label("packetLabel"), QStringLiteral("1/%1").arg(100 + added));
     EXPECT_EQ(logText().count('\n'), shown);
     ASSERT_EQ(boxes.size(), failure.isEmpty() ? 0 : 1);
     if (!failure.isEmpty()) {
@@ -602,8 +607,8 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
         << boxes[0].toStdString();
     EXPECT_TRUE(boxes[0].endsWith("not read:\n" + QString::fromStdString(c.paths.back())))
         << boxes[0].toStdString();
-    EXPECT_EQ(label("Label2"), QStringLiteral("1/%1").arg(c.stored));
-    EXPECT_EQ(label("Label3"), QString::fromStdString(c.label3));
+    EXPECT_EQ(label("packetLabel"), QStringLiteral("1/%1").arg(c.stored));
+    EXPECT_EQ(label("fileLabel"), QString::fromStdString(c.label3));
   }
 }
 
@@ -651,16 +656,16 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
     EXPECT_EQ(count(), c.stored);
     for (const auto& [packet, line] : c.highlighted) {
       scroll()->setValue(packet);
-      const QList<QTextEdit::ExtraSelection> marks = m_window.RichTextBox1()->extraSelections();
+      const QList<QTextEdit::ExtraSelection> marks = m_window.logView().extraSelections();
       ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
       if (line < 0) continue;
       EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
-      const QRect at = m_window.RichTextBox1()->cursorRect(marks[0].cursor);
-      EXPECT_TRUE(m_window.RichTextBox1()->viewport()->rect().contains(at.center())) << packet;
+      const QRect at = m_window.logView().cursorRect(marks[0].cursor);
+      EXPECT_TRUE(m_window.logView().viewport()->rect().contains(at.center())) << packet;
     }
   }
   // The last load's view: each skipped line in red between the packets' lines.
-  const QTextBlock first = m_window.RichTextBox1()->document()->firstBlock();
+  const QTextBlock first = m_window.logView().document()->firstBlock();
   EXPECT_EQ(first.text(),
             "line 1 skipped: line too long: 66026 characters besides blanks (at "
             "most 65535 are read)");
@@ -674,7 +679,7 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
 TEST_F(WindowTest, CancelAndTooManyFilesChangeNothing) {
   open({generatedLog(20, 7)});
   m_choice.reset();
-  EXPECT_TRUE(test::answerBoxes([this] { m_shell->MnuOpenFile_Click(); }).isEmpty());
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->open(); }).isEmpty());
   EXPECT_EQ(count(), 20);
   for (const int length : {32768, 32767}) {
     const std::string path = m_dir.file("") + std::string(length - m_dir.file("").size(), 'n');
@@ -770,12 +775,12 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
   };
   for (const auto& [place, maximised] : places) {
     {
-      Form1 window;
+      MainWindow window;
       window.setGeometry(place);
       maximised ? window.showMaximized() : window.show();
       window.close();
     }
-    Form1 back;
+    MainWindow back;
     back.restorePlace();
     back.show();
     EXPECT_EQ(back.isMaximized(), maximised);
