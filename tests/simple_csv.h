@@ -42,9 +42,9 @@ struct CsvRowsSink : reference::PacketSink {
   }
 };
 
-// The straightforward way, one packet at a time: the reference decoder, convertPacket, appendCsvRow. On an
-// error the rows of the lines before the failing one are kept; with readOn, a line that cannot
-// be stored is noted and the reading goes on.
+// The straightforward way, one packet at a time: the reference decoder, convertPacket,
+// appendCsvRow. On an error the rows of the lines before the failing one are kept; with readOn, a
+// line that cannot be stored is noted and the reading goes on.
 inline CsvRows simpleCsvRows(const std::string& path, const std::string& separator,
                              bool readOn = false) {
   CsvRows result;

@@ -6,20 +6,13 @@ namespace {
 // The second byte of the escape pair that stands for value, or 0 for a byte sent as it is.
 std::uint8_t escapeSecond(std::uint8_t value) {
   switch (value) {
-    case 0xFF:
-      return 0xDF;
-    case 0xF8:
-      return 0xD8;
-    case 0xF9:
-      return 0xD9;
-    case 0xFA:
-      return 0xDA;
-    case 0xFB:
-      return 0xDE;  // not DB: FB travels as D7 DE
-    case 0xD7:
-      return 0xD6;
-    default:
-      return 0;
+    case 0xFF: return 0xDF;
+    case 0xF8: return 0xD8;
+    case 0xF9: return 0xD9;
+    case 0xFA: return 0xDA;
+    case 0xFB: return 0xDE;  // not DB: FB travels as D7 DE
+    case 0xD7: return 0xD6;
+    default: return 0;
   }
 }
 
