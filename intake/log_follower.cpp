@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace twk {
@@ -27,6 +26,8 @@ void LogFollower::open() {
   m_file = std::move(file);
   m_device = info.st_dev;
   m_inode = info.st_ino;
+  // A pipe or a device is read as it comes: only a file can be emptied and written anew.
+  m_regular = S_ISREG(info.st_mode);
   restart();
 }
 
@@ -39,15 +40,17 @@ void LogFollower::restart() {
   m_lastByteCount = 0;
 }
 
+// The bytes the reader was given, not what the file holds now: a station emptying the log as
+// the look ended would have changed that already, and the next pass would go unnoticed.
 void LogFollower::keepLastBytes() {
-  m_readTo = ::lseek(m_file->fd(), 0, SEEK_CUR);
-  const auto count = static_cast<std::size_t>(std::clamp<off_t>(m_readTo, 0, kLastBytes));
-  const ssize_t got = ::pread(m_file->fd(), m_lastBytes.data(), count, m_readTo - off_t(count));
-  m_lastByteCount = got == static_cast<ssize_t>(count) ? count : 0;
+  const std::string_view last = m_reader->lastBytesRead();
+  m_readTo = static_cast<off_t>(m_reader->bytesRead());
+  m_lastByteCount = last.size();
+  last.copy(m_lastBytes.data(), last.size());
 }
 
 bool LogFollower::rewritten() const {
-  if (m_lastByteCount == 0) return false;
+  if (!m_regular || m_lastByteCount == 0) return false;
   std::array<char, kLastBytes> now{};
   const ssize_t got = ::pread(m_file->fd(), now.data(), m_lastByteCount,
                               m_readTo - static_cast<off_t>(m_lastByteCount));
