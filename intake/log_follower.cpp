@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+
+#include "core/error.h"
 
 namespace twk {
 namespace {
@@ -22,7 +25,9 @@ LogFollower::~LogFollower() = default;
 void LogFollower::open() {
   auto file = std::make_unique<LogFile>(m_path);
   struct stat info {};
-  ::fstat(file->fd(), &info);
+  if (::fstat(file->fd(), &info) != 0) {
+    throw Error(ErrorKind::OpenFailed, m_path, 0, systemReason(errno));
+  }
   m_file = std::move(file);
   m_device = info.st_dev;
   m_inode = info.st_ino;
@@ -32,7 +37,9 @@ void LogFollower::open() {
 }
 
 void LogFollower::restart() {
-  ::lseek(m_file->fd(), 0, SEEK_SET);
+  if (m_regular && ::lseek(m_file->fd(), 0, SEEK_SET) != 0) {
+    throw Error(ErrorKind::ReadFailed, m_path, 0, systemReason(errno));
+  }
   m_reader = std::make_unique<ChunkReader>(m_file->fd(), kChunkSize);
   m_reader->follow();
   m_lines = 0;

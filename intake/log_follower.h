@@ -27,13 +27,13 @@ class LogFollower {
 
   // Opens the log. What it holds when following starts (or starts again) is read on
   // catchUpThreads threads (0: as many as the machine has, as for loading a log). Throws Error
-  // (OpenFailed).
+  // (OpenFailed, or ReadFailed where it cannot be read from its start).
   explicit LogFollower(std::string path, unsigned catchUpThreads = 0);
   ~LogFollower();
 
   // Hands what was appended to sink; the first call reads the file from its start. Throws Error
-  // (ReadFailed, or what the sink throws) after the lines before the failing one went to the
-  // sink.
+  // (ReadFailed, OpenFailed for a file that replaced it, or what the sink throws) after the lines
+  // before the failing one went to the sink.
   Change read(ChunkSink& sink);
 
  private:
