@@ -27,10 +27,14 @@ class ChangeEvents {
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0               ? "/"
                                                           : path.substr(0, slash);
-    if (m_fd >= 0) {
-      ::inotify_add_watch(m_fd, folder.c_str(),
-                          IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY);
+    if (m_fd < 0) return;
+    constexpr auto kFolderEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY;
+    try {
+      if (::inotify_add_watch(m_fd, folder.c_str(), kFolderEvents) < 0) throw cannotWatch(folder);
       watchFile();
+    } catch (...) {
+      ::close(m_fd);
+      throw;
     }
   }
   ~ChangeEvents() {
@@ -45,6 +49,8 @@ class ChangeEvents {
     if (m_fd < 0) return;
     if (m_fileWatch >= 0) ::inotify_rm_watch(m_fd, m_fileWatch);
     m_fileWatch = ::inotify_add_watch(m_fd, m_path.c_str(), IN_MODIFY | IN_ATTRIB);
+    // A file gone already was replaced again, which the folder's watch tells.
+    if (m_fileWatch < 0 && errno != ENOENT) throw cannotWatch(m_path);
   }
 
   // Waits for a change, at most the fallback time; true when stopFd became readable.
@@ -60,6 +66,13 @@ class ChangeEvents {
   }
 
  private:
+  // A watch that cannot be set is an error: following on the fallback check alone would be slow
+  // without a word.
+  static Error cannotWatch(const std::string& path) {
+    return Error(ErrorKind::OpenFailed, path, 0,
+                 "cannot watch for changes: " + systemReason(errno));
+  }
+
   std::string m_path;
   int m_fd = -1;
   int m_fileWatch = -1;
@@ -91,8 +104,8 @@ std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view 
         note(path + ": truncated, reading it again from its start");
         break;
       case LogFollower::Change::Replaced:
-        events.watchFile();
         note(path + ": replaced, reading the new file from its start");
+        events.watchFile();
         break;
     }
     if (stop) return rows.packets();

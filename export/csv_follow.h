@@ -13,7 +13,8 @@ namespace twk {
 // note. Waits without polling busily: on the file system's change events, and a quarter second
 // at most, as some file systems (network folders) send none. Returns once stopFd becomes
 // readable, after writing the row of every line completed by then. Throws Error for a failing
-// read or write. Returns the number of packets written.
+// read or write, and for a change watch on the file or its folder that cannot be set. Returns the
+// number of packets written.
 std::uint64_t followLogAsCsv(const std::string& path, int out, std::string_view separator,
                              int stopFd, const std::function<void(const std::string&)>& note);
 

@@ -52,12 +52,25 @@ std::size_t ChunkReader::readBytes(char* into, std::size_t size) {
   if (m_error != 0) return 0;
   for (;;) {
     const ssize_t got = ::read(m_fd, into, size);
-    if (got >= 0) return static_cast<std::size_t>(got);
+    if (got >= 0) {
+      if (m_following) keepLastBytes(into, static_cast<std::size_t>(got));
+      return static_cast<std::size_t>(got);
+    }
     if (errno != EINTR) {
       m_error = errno;
       return 0;
     }
   }
+}
+
+// Kept from the bytes as read: by the time a look ends, the file may hold the next pass.
+void ChunkReader::keepLastBytes(const char* bytes, std::size_t size) {
+  m_bytesRead += size;
+  const std::size_t added = std::min(size, kLastBytesKept);
+  const std::size_t kept = std::min(m_lastByteCount, kLastBytesKept - added);
+  std::memmove(m_lastBytes.data(), m_lastBytes.data() + m_lastByteCount - kept, kept);
+  std::memcpy(m_lastBytes.data() + kept, bytes + size - added, added);
+  m_lastByteCount = kept + added;
 }
 
 // A byte-order mark can only stand at the start; read until three bytes are there or the input

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -56,6 +57,13 @@ class ChunkReader {
   }
   void setChunkSize(std::size_t chunkSize) { m_chunkSize = chunkSize == 0 ? 1 : chunkSize; }
 
+  // While following: the log's last bytes read, as they came from the file (before a byte-order
+  // mark, UTF-16 or a run of blanks is dealt with), and the offset they end at, the bytes read in
+  // all. A log emptied or written anew since they were read no longer holds them there.
+  static constexpr std::size_t kLastBytesKept = 4096;
+  std::string_view lastBytesRead() const { return {m_lastBytes.data(), m_lastByteCount}; }
+  std::uint64_t bytesRead() const { return m_bytesRead; }
+
  private:
   std::size_t fill(LogChunk& chunk);
   bool readLongLine(LogChunk& chunk, bool resumed);
@@ -63,6 +71,7 @@ class ChunkReader {
   void keepRest(const LogChunk& chunk, std::size_t from);
   std::size_t readChars(char* into, std::size_t size);
   std::size_t readBytes(char* into, std::size_t size);
+  void keepLastBytes(const char* bytes, std::size_t size);
   void detectByteOrderMark();
 
   enum class Encoding { Bytes, Utf16Le, Utf16Be };
@@ -83,6 +92,9 @@ class ChunkReader {
   std::vector<char> m_first;         // the first bytes, read to look for a byte-order mark
   std::vector<unsigned char> m_raw;  // UTF-16 bytes not yet turned into characters
   std::size_t m_rawKept = 0;
+  std::uint64_t m_bytesRead = 0;
+  std::array<char, kLastBytesKept> m_lastBytes;
+  std::size_t m_lastByteCount = 0;
 };
 
 }  // namespace twk

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "core/error.h"
 
 namespace twk {
 namespace {
@@ -23,15 +25,21 @@ LogFollower::~LogFollower() = default;
 void LogFollower::open() {
   auto file = std::make_unique<LogFile>(m_path);
   struct stat info {};
-  ::fstat(file->fd(), &info);
+  if (::fstat(file->fd(), &info) != 0) {
+    throw Error(ErrorKind::OpenFailed, m_path, 0, systemReason(errno));
+  }
   m_file = std::move(file);
   m_device = info.st_dev;
   m_inode = info.st_ino;
+  // A pipe or a device is read as it comes: only a file can be emptied and written anew.
+  m_regular = S_ISREG(info.st_mode);
   restart();
 }
 
 void LogFollower::restart() {
-  ::lseek(m_file->fd(), 0, SEEK_SET);
+  if (m_regular && ::lseek(m_file->fd(), 0, SEEK_SET) != 0) {
+    throw Error(ErrorKind::ReadFailed, m_path, 0, systemReason(errno));
+  }
   m_reader = std::make_unique<ChunkReader>(m_file->fd(), kChunkSize);
   m_reader->follow();
   m_lines = 0;
@@ -39,15 +47,17 @@ void LogFollower::restart() {
   m_lastByteCount = 0;
 }
 
+// The bytes the reader was given, not what the file holds now: a station emptying the log as
+// the look ended would have changed that already, and the next pass would go unnoticed.
 void LogFollower::keepLastBytes() {
-  m_readTo = ::lseek(m_file->fd(), 0, SEEK_CUR);
-  const auto count = static_cast<std::size_t>(std::clamp<off_t>(m_readTo, 0, kLastBytes));
-  const ssize_t got = ::pread(m_file->fd(), m_lastBytes.data(), count, m_readTo - off_t(count));
-  m_lastByteCount = got == static_cast<ssize_t>(count) ? count : 0;
+  const std::string_view last = m_reader->lastBytesRead();
+  m_readTo = static_cast<off_t>(m_reader->bytesRead());
+  m_lastByteCount = last.size();
+  last.copy(m_lastBytes.data(), last.size());
 }
 
 bool LogFollower::rewritten() const {
-  if (m_lastByteCount == 0) return false;
+  if (!m_regular || m_lastByteCount == 0) return false;
   std::array<char, kLastBytes> now{};
   const ssize_t got = ::pread(m_file->fd(), now.data(), m_lastByteCount,
                               m_readTo - static_cast<off_t>(m_lastByteCount));

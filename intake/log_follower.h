@@ -27,13 +27,13 @@ class LogFollower {
 
   // Opens the log. What it holds when following starts (or starts again) is read on
   // catchUpThreads threads (0: as many as the machine has, as for loading a log). Throws Error
-  // (OpenFailed).
+  // (OpenFailed, or ReadFailed where it cannot be read from its start).
   explicit LogFollower(std::string path, unsigned catchUpThreads = 0);
   ~LogFollower();
 
   // Hands what was appended to sink; the first call reads the file from its start. Throws Error
-  // (ReadFailed, or what the sink throws) after the lines before the failing one went to the
-  // sink.
+  // (ReadFailed, OpenFailed for a file that replaced it, or what the sink throws) after the lines
+  // before the failing one went to the sink.
   Change read(ChunkSink& sink);
 
  private:
@@ -48,12 +48,13 @@ class LogFollower {
   std::unique_ptr<LogFile> m_file;
   dev_t m_device = 0;
   ino_t m_inode = 0;
+  bool m_regular = true;
   std::unique_ptr<ChunkReader> m_reader;
   std::uint64_t m_lines = 0;  // the lines of the file read so far
   bool m_atStart = true;      // nothing of the file read yet: what it holds goes to the pool
   // The last bytes read and where they end: a station that writes its log anew changes them,
   // whatever the size and inode say. Several lines' worth, as frames often end alike.
-  static constexpr std::size_t kLastBytes = 4096;
+  static constexpr std::size_t kLastBytes = ChunkReader::kLastBytesKept;
   std::array<char, kLastBytes> m_lastBytes{};
   std::size_t m_lastByteCount = 0;
   off_t m_readTo = 0;

@@ -24,7 +24,7 @@ done
 packets=$((minutes * 60 * rate))
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill -CONT "$p" 2>/dev/null; kill "$p" 2>/dev/null || true; done; wait; rm -rf "$work"' EXIT
+trap 'for p in "${pids[@]}"; do kill -CONT "$p" 2>/dev/null || true; kill "$p" 2>/dev/null || true; done; wait; rm -rf "$work"' EXIT
 
 fail() {
   echo "soak: FAIL: $*" >&2

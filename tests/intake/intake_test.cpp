@@ -7,16 +7,20 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "core/error.h"
 #include "intake/channel_bytes.h"
 #include "intake/chunk_reader.h"
+#include "intake/log_follower.h"
 #include "intake/store_loader.h"
 #include "log_text.h"
 #include "simple_csv.h"
@@ -125,6 +129,68 @@ TEST(ChunkReader, LineEndsAndByteOrderMarksFromAFileAndAPipe) {
     EXPECT_EQ(readAll(pipe[0]), lines) << "through a pipe";
     writer.join();
     ::close(pipe[0]);
+  }
+}
+
+// The text of the lines a follower hands out; after the first chunk, the station's move.
+struct TextSink : ChunkSink {
+  struct : ChunkDecoder {
+    void packet(const ChannelBytes&, DecodedChunk&) override {}
+  } none;
+  std::string text;
+  std::function<void()> afterLines;
+  ChunkDecoder& decoder(unsigned) override { return none; }
+  void take(const DecodedChunk& chunk, const std::string&, std::uint64_t) override {
+    text += chunk.input.lines();
+    if (afterLines) std::exchange(afterLines, nullptr)();
+  }
+};
+
+// The station empties the log, or writes it anew, as the follower hands out a pass's last line,
+// before it has taken note of what it read: the next look reads the new pass whole. What it
+// compares is the file's bytes as read, not the text they became. A pipe cannot be written
+// anew: it is read as it comes.
+TEST(LogFollower, ALogEmptiedAsALookEndsIsReadAgainFromItsStart) {
+  using enum LogFollower::Change;
+  const std::string pass = "# pass 1\nline 1\nline 2\n";
+  const std::string next = "# pass 2\nline 3\nline 4\n";  // as long as pass
+  struct Case {
+    std::string first;   // the log at the first look
+    std::string during;  // what it holds once that look handed out its lines
+    std::string after;   // appended after that look
+    LogFollower::Change change;
+    std::string read;  // what the next look hands out
+  };
+  const Case cases[] = {
+      {pass, "", "# pass 2\n", Truncated, "# pass 2\n"},
+      {pass, "", next + "line 5\n", Truncated, next + "line 5\n"},
+      {pass, next, "", Truncated, next},
+      {utf16(pass, true), utf16(pass, true), utf16("line 3\n", true).substr(2), None, "line 3\n"},
+  };
+  const test::TempDir dir;
+  for (const Case& c : cases) {
+    const std::string log = dir.write("pass.log", c.first);
+    LogFollower follower(log, 1);
+    TextSink sink;
+    sink.afterLines = [&dir, &c] { dir.write("pass.log", c.during); };
+    EXPECT_EQ(follower.read(sink), None);
+    std::ofstream(log, std::ios::app | std::ios::binary) << c.after;
+    sink.text.clear();
+    EXPECT_EQ(follower.read(sink), c.change) << c.read;
+    EXPECT_EQ(sink.text, c.read);
+  }
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  int station = ::open(fifo.c_str(), O_RDWR);  // so that the follower's open does not wait
+  LogFollower follower(fifo, 1);
+  TextSink sink;
+  for (const std::string line : {"a\n", "b\n"}) {
+    if (station < 0) station = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_EQ(::write(station, line.data(), line.size()), ssize_t(line.size()));
+    ::close(std::exchange(station, -1));  // a pipe ends a look once no one writes to it
+    sink.text.clear();
+    EXPECT_EQ(follower.read(sink), None);
+    EXPECT_EQ(sink.text, line);
   }
 }
 
