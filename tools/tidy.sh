@@ -10,7 +10,8 @@ if ! command -v clang-tidy >/dev/null; then
 fi
 if [[ ! -f build/dev/compile_commands.json ]]; then
   export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-ccache}
-  nice -n 10 cmake --preset dev && nice -n 10 cmake --build --preset dev
+  nice -n 10 cmake --preset dev
+  nice -n 10 cmake --build --preset dev
 fi
 # Headers are checked where the project's own sources include them; build/ is left out.
 folders=$(git ls-files '*.h' '*.cpp' | cut -d/ -f1 | sort -u | paste -sd'|')
