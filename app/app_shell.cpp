@@ -42,7 +42,7 @@ void AppShell::buildMenus() {
   // The shortcuts every desktop program has are shown beside the items, and every caption has
   // an access key ("&"), which the style underlines; the captions' text stays as it is.
   const auto item = [this](QWidget* menu, const char* name, const QString& text, auto handler,
-                           QKeySequence shortcut = {}) {
+                           const QKeySequence& shortcut = {}) {
     auto* action = new QAction(text, menu);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);

@@ -93,6 +93,7 @@ BENCHMARK(BM_UnescapeLine)->DenseRange(0, kBeacons.size() - 1);
 
 void BM_ConvertPacket(benchmark::State& state) {
   std::vector<twk::PacketBytes> rows;
+  rows.reserve(kBeacons.size());
   for (const std::string_view beacon : kBeacons) rows.push_back(decodedRow(beacon));
   twk::ChannelRow values{};
   for (auto _ : state) {

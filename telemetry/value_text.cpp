@@ -36,18 +36,18 @@ Decimal splitScientific(const char* text, const char* end) {
 bool scaledDigits(std::uint64_t m, int k, int exponent, std::uint64_t& digits) {
   const int p = 14 - exponent;
   if (p < 0 || p > 19) return false;
-  __extension__ using u128 = unsigned __int128;
-  u128 whole;
+  __extension__ using Uint128 = unsigned __int128;
+  Uint128 whole;
   bool above = false;
   bool half = false;
   if (k >= 0) {
-    whole = (static_cast<u128>(m) << k) * kPow10[p];
+    whole = (static_cast<Uint128>(m) << k) * kPow10[p];
   } else {
-    const u128 scaled = static_cast<u128>(m) * kPow10[p];
+    const Uint128 scaled = static_cast<Uint128>(m) * kPow10[p];
     const int shift = -k;
     whole = scaled >> shift;
-    const u128 rest = scaled - (whole << shift);
-    const u128 halfway = static_cast<u128>(1) << (shift - 1);
+    const Uint128 rest = scaled - (whole << shift);
+    const Uint128 halfway = static_cast<Uint128>(1) << (shift - 1);
     above = rest > halfway;
     half = rest == halfway;
   }
@@ -212,7 +212,7 @@ void appendGeneralText(std::string& out, double x, std::string_view separator) {
     out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
     out += digits;
   } else {
-    const auto whole = static_cast<std::size_t>(d.exponent + 1);
+    const auto whole = static_cast<std::size_t>(d.exponent) + 1;
     if (digits.size() <= whole) {
       out += digits;
       out.append(whole - digits.size(), '0');

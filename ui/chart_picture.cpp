@@ -22,7 +22,7 @@ const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
 // file size limit), so the flush is checked first.
 QString commit(QSaveFile& file) {
   if (!file.flush() || file.error() != QFileDevice::NoError) {
-    const QString reason = file.errorString();
+    QString reason = file.errorString();
     file.cancelWriting();
     return reason;
   }

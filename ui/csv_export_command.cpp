@@ -66,6 +66,7 @@ QString CsvExportCommand::suggestedPath() const {
 
 QString CsvExportCommand::writeTo(const QString& target) {
   std::vector<std::string> captions;
+  captions.reserve(kChannelCount);
   for (int n = 0; n < kChannelCount; ++n) {
     // The file is 8-bit text, as the captions are; none of the window's holds another letter.
     captions.push_back(m_window.channelCaption(n).toLocal8Bit().toStdString());

@@ -10,7 +10,7 @@ namespace twk {
 QString ElidingLabel::shownText() const {
   const QFontMetrics metrics = fontMetrics();
   const int width = contentsRect().width();
-  const QString whole = text();
+  QString whole = text();
   if (metrics.horizontalAdvance(whole) <= width) return whole;
   // The folders go first, from their middle: the file's name and the notes after it say more.
   const qsizetype first = whole.indexOf(QLatin1Char('/'));
@@ -29,7 +29,7 @@ QString ElidingLabel::shownText() const {
         high = middle - 1;
       }
     }
-    const QString shorter = keeping(low);
+    QString shorter = keeping(low);
     if (metrics.horizontalAdvance(shorter) <= width) return shorter;
   }
   return metrics.elidedText(whole, Qt::ElideMiddle, width);
