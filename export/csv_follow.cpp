@@ -23,10 +23,7 @@ class ChangeEvents {
  public:
   explicit ChangeEvents(const std::string& path) : m_path(path) {
     m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
+    const std::string folder = folderOf(path);
     if (m_fd < 0) return;
     constexpr auto kFolderEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY;
     try {
