@@ -63,6 +63,10 @@ log_type=$(awk -F: '$3 == "*.log" { print $2; exit }' /usr/share/mime/globs2 2>/
 if [[ -n $log_type ]]; then
   grep -q "^MimeType=\(.*;\)\?$log_type;" "$entry" || fail "the entry is not offered for $log_type"
 fi
+# A window of its own, filed with the science programs.
+for line in "Type=Application" "Terminal=false" "Categories=\(.*;\)\?Science;"; do
+  grep -q "^$line" "$entry" || fail "the desktop entry lacks $line"
+done
 icon=$(grep '^Icon=' "$entry" | cut -d= -f2)
 [[ -f $root/usr/share/icons/hicolor/64x64/apps/$icon.png ]] || fail "no icon $icon.png"
 [[ -f $root/usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "no icon $icon.svg"
@@ -71,6 +75,10 @@ metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
 [[ ${#metainfo[@]} -eq 1 && -f ${metainfo[0]} ]] || fail "metainfo files: ${metainfo[*]}"
 report=$(appstreamcli validate --no-net --pedantic "${metainfo[0]}" 2>&1) ||
   fail "appstream metadata: $report"
+# Software centres offer the program for the logs the entry opens.
+for type in $(grep '^MimeType=' "$entry" | cut -d= -f2 | tr ';' ' '); do
+  grep -qF "<mediatype>$type<" "${metainfo[0]}" || fail "the metainfo lacks the media type $type"
+done
 for provided in "<launchable type=\"desktop-id\">$(basename "$entry")<" \
   "<binary>twk-decoder<" "<binary>twk-csv<" "<release version=\"$version\""; do
   grep -qF "$provided" "${metainfo[0]}" || fail "the metainfo lacks $provided"

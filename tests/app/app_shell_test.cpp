@@ -12,20 +12,20 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/shell_fixture.h"
 #include "ui/about_box.h"
 #include "ui/settings_dialog.h"
 #include "ui/user_settings.h"
+#include "window_driver.h"
 
 namespace twk {
 namespace {
 
 using test::readFile;
 
-class AppShellTest : public test::ShellTest {
+class AppShellTest : public test::WindowTest {
  protected:
   void SetUp() override {
-    ShellTest::SetUp();
+    WindowTest::SetUp();
     m_window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
   }
@@ -54,24 +54,28 @@ TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
   EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("version"))->text(), loaded);
 }
 
-// "File" > "Settings…", above "Exit": "Packets held" takes effect at once and at the next start;
-// Cancel changes nothing.
+// "File" > "Settings…", above "Exit", shows "Packets held" as chosen before: the choice takes
+// effect at once and at the next start; Cancel changes nothing.
 TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
   QMenu* file = m_window.menuBar()->actions().front()->menu();
   const QList<QAction*> items = file->actions();
   ASSERT_GE(items.size(), 2);
   EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Se&ttings\u2026"));
   open({test::generatedLog(342, 7)});
+  int shown = 0;
+  int before = 5000;
   for (const auto& [chosen, accepted, held] :
        {std::tuple{250, true, 250}, {7, true, 100}, {900, false, 100}}) {
-    QTimer::singleShot(0, [chosen, accepted] {
+    QTimer::singleShot(0, [&shown, chosen = chosen, accepted = accepted] {
       auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
       if (dialog == nullptr) return;
       auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("packetsHeld"));
+      shown = spin->value();
       spin->setValue(chosen);
       accepted ? dialog->accept() : dialog->reject();
     });
     items[items.size() - 2]->trigger();
+    EXPECT_EQ(shown, std::exchange(before, held)) << chosen;
     EXPECT_EQ(m_window.packets().capacity(), held) << chosen;
     EXPECT_EQ(count(), std::min(342, held)) << chosen;
     MainWindow next;
@@ -79,7 +83,7 @@ TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
         next, [] { return std::nullopt; }, QString());
     EXPECT_EQ(next.packets().capacity(), held) << chosen;
   }
-  user_settings::rememberPacketsHeld(kDefaultPacketsHeld);
+  user_settings::rememberPacketsHeld(5000);
 }
 
 // Shortcuts, F10 and the access keys: Alt with a menu's key opens it, and an item's key in an

@@ -109,7 +109,9 @@ TEST_F(TwkCsv, LimitsAreReportedOnStandardErrorAndTheCsvStays) {
 }
 
 // Nothing is left beside the output when a bad line, a signal or the file-size limit ends the
-// run, and the old output stays.
+// run, and the old output stays; a run that ends well writes it with the mode of a new file.
+// Each once more where the file system has no unnamed files and -o writes a hidden file beside
+// the output, which SIGKILL alone can leave.
 TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
   std::string lines;
   for (int i = 0; i < 50; ++i) lines += test::telemetryLine({{35, std::uint8_t(i)}}) + "\n";
@@ -127,16 +129,28 @@ TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
       "exec " TWK_CSV_PATH " -o " + out + " " + good + " " + bad,
       signalled("INT"),
       signalled("TERM"),
-      signalled("KILL"),
       "ulimit -f 1; exec " TWK_CSV_PATH " -o " + out + " " + many,
+      "exec " TWK_CSV_PATH " -o " + out + " " + good,
+      signalled("KILL"),
   };
-  for (const std::string& script : cases) {
-    dir.write("out.csv", "old");
-    const int status = std::system(("exec 2>/dev/null </dev/null; " + script).c_str());
-    EXPECT_NE(status, 0) << script;
-    EXPECT_EQ(test::readFile(out), "old") << script;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-      EXPECT_NE(entry.path().filename().string()[0], '.') << script << " left " << entry.path();
+  const std::string named =
+      "export LD_PRELOAD=" TWK_NO_UNNAMED_FILES
+      " ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0; ";
+  const std::string written = run(good).out;
+  for (const std::string& fileSystem : {std::string(), named}) {
+    for (const std::string& script : cases) {
+      if (!fileSystem.empty() && script == cases[5]) continue;
+      std::filesystem::remove(out);
+      if (script != cases[4]) dir.write("out.csv", "old");
+      const int status =
+          std::system(("exec 2>/dev/null </dev/null; umask 022; " + fileSystem + script).c_str());
+      EXPECT_EQ(status == 0, script == cases[4]) << fileSystem << script;
+      EXPECT_EQ(test::readFile(out), script == cases[4] ? written : "old") << fileSystem << script;
+      EXPECT_EQ(std::filesystem::status(out).permissions() & std::filesystem::perms::all,
+                std::filesystem::perms(0644));
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << script << " left " << entry.path();
+      }
     }
   }
   ::unlink(fifo.c_str());

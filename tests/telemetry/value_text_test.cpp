@@ -26,6 +26,9 @@ TEST(ValueText, EachRuleAtItsEdges) {
       {2, 0.125, ".", ".13"},   // "#.00": halves away from zero
       {2, 2.675, ".", "2.68"},  // judged on 15 digits, not on the binary value below 2.675
       {2, -0.0039, ".", ".00"},
+      {2, 0.00503, ".", ".01"},  // a half cent below a cent rounds up, a tenth of one down
+      {2, 0.00061, ".", ".00"},
+      {2, -0.0078, ".", "-.01"},
       {2, -0.078125, ",", "-,08"},
       {2, 999.999, ".", "1000.00"},
       {1, 2.5, ".", "2"},  // whole numbers: halves to even

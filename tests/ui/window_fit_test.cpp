@@ -22,10 +22,10 @@
 #include <map>
 #include <set>
 
-#include "app/shell_fixture.h"
 #include "ui/bar_chart.h"
 #include "ui/client_area.h"
 #include "ui/eliding_label.h"
+#include "window_driver.h"
 
 namespace twk {
 namespace {
@@ -40,7 +40,7 @@ const std::pair<const char*, const char*> kGrows[] = {
     {"chart", "wh"}, {"fileLabel", ""}, {"packetLabel", ""}, {"packetScrollBar", "w"}};
 // clang-format on
 
-class WindowFit : public test::ShellTest {
+class WindowFit : public test::WindowTest {
  protected:
   QWidget* placed(const char* name) const {
     for (auto* frame : m_window.findChildren<QGroupBox*>()) {
@@ -57,22 +57,7 @@ class WindowFit : public test::ShellTest {
     m_window.resize(size + m_window.size() - m_window.centralWidget()->size());
     QApplication::processEvents();
   }
-  void wheel(QWidget* target, QPoint at, int delta, Qt::KeyboardModifiers modifiers = {}) {
-    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      modifiers, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &event);
-  }
   int packet() const { return scroll()->value(); }
-  // What the screen shows of w: the window's picture after the repaints so far, which may
-  // cover only the parts that changed.
-  QImage onScreen(QWidget* w) const {
-    QApplication::processEvents();
-    const QRect r(w->mapTo(&m_window, QPoint()), w->size());
-    return m_window.screen()
-        ->grabWindow(m_window.winId(), r.x(), r.y(), r.width(), r.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-  }
   // How many pixels of a and b differ, in the part of b that a covers.
   static int differing(const QImage& a, const QImage& b) {
     int n = 0;
@@ -165,29 +150,29 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   resizeClient(m_window.centralWidget()->sizeHint());
   const int gap = m_window.centralWidget()->height() - 1 - in("packetScrollBar").bottom();
   // The packet label of a long followed log takes room from the file label, then gives it back.
-  auto* packetLabel = control<QLabel>("packetLabel");
+  auto* numbers = control<QLabel>("packetLabel");
   const QRect packets = in("packetLabel");
   for (const char* text : {"1234567/1234567", "6/342"}) {
-    packetLabel->setText(text);
+    numbers->setText(text);
     QApplication::processEvents();
     EXPECT_EQ(in("packetLabel").right(), packets.right()) << text;
     EXPECT_EQ(in("packetLabel").width(),
-              std::max(packets.width(), packetLabel->sizeHint().width()));
+              std::max(packets.width(), numbers->sizeHint().width()));
     EXPECT_LT(in("fileLabel").right(), in("packetLabel").left()) << text;
   }
   EXPECT_EQ(in("packetLabel"), packets);
   // The file label leaves out folders of a path too long for it.
-  auto* fileLabel = static_cast<ElidingLabel*>(placed("fileLabel"));
+  auto* label = static_cast<ElidingLabel*>(placed("fileLabel"));
   const QString text =
       "Following /srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log, "
       "2 lines skipped, last packet 3 min ago";
-  fileLabel->setText(text);
-  const QStringList parts = fileLabel->shownText().split(QChar(0x2026));
-  ASSERT_EQ(parts.size(), 2) << fileLabel->shownText().toStdString();
+  label->setText(text);
+  const QStringList parts = label->shownText().split(QChar(0x2026));
+  ASSERT_EQ(parts.size(), 2) << label->shownText().toStdString();
   EXPECT_TRUE(parts[0].startsWith("Following /srv/") &&
               parts[1].endsWith("/pass.log, 2 lines skipped, last packet 3 min ago"))
-      << fileLabel->shownText().toStdString();
-  const auto expectBottomRowInView = [this, gap] {
+      << label->shownText().toStdString();
+  const auto expectBottomRowInView = [&] {
     const QRect area = m_window.centralWidget()->rect();
     for (const char* name : {"fileLabel", "packetLabel", "packetScrollBar"}) {
       EXPECT_TRUE(area.contains(in(name))) << name << " in " << area.height();
@@ -198,22 +183,22 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
     scroll()->setValue(5);
     QTest::mouseClick(scroll(), Qt::LeftButton, {},
                       QPoint(scroll()->width() - 3, scroll()->height() / 2));
-    EXPECT_EQ(label("packetLabel"), "6/342");
+    EXPECT_EQ(packetLabel(), "6/342");
   };
   resizeClient({400, 250});
   EXPECT_EQ(m_window.centralWidget()->size(), QSize(400, 250));
   expectBottomRowInView();
   // Narrower still, the middle of the text goes; the end stays in view, and the whole text
   // shows where the mouse rests.
-  const QString shown = fileLabel->shownText();
+  const QString shown = label->shownText();
   EXPECT_TRUE(shown.startsWith("Fo") && shown.endsWith(" ago") && !shown.contains("/pass"))
       << shown.toStdString();
-  const QImage elided = fileLabel->grab().toImage();
-  QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), fileLabel->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(fileLabel, &help);
+  const QImage elided = label->grab().toImage();
+  QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(label, &help);
   EXPECT_EQ(QToolTip::text(), text);
-  fileLabel->setText(shown);
-  EXPECT_EQ(fileLabel->grab().toImage(), elided);
+  label->setText(shown);
+  EXPECT_EQ(label->grab().toImage(), elided);
 
   m_window.resize(m_window.sizeHint());
   m_window.fitToScreen();
@@ -248,22 +233,25 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
       {Qt::Key_Right, 36}, {Qt::Key_PageUp, 19}, {Qt::Key_Left, 18},     {Qt::Key_PageUp, 1}};
   for (const auto& [key, expected] : keys) {
     QTest::keyClick(scroll(), key);
-    EXPECT_EQ(label("packetLabel"), QStringLiteral("%1/342").arg(expected)) << key;
+    EXPECT_EQ(packetLabel(), QStringLiteral("%1/342").arg(expected)) << key;
     EXPECT_EQ(onScreen(scroll()), scroll()->grab().toImage().convertToFormat(QImage::Format_RGB32))
         << key;  // the thumb where the packet is
   }
   // Over the scroll bar and the chart, down (a negative delta) is later, one per notch, also
-  // in the small steps of a high-resolution wheel.
+  // in the small steps of a high-resolution wheel; a tilt or a sideways scroll to the right too.
   scroll()->setValue(100);
   const QPoint onChart = chart()->rect().center();
-  const std::tuple<QWidget*, std::vector<int>, int> turns[] = {{scroll(), {-120}, 101},
-                                                               {chart(), {-120}, 102},
-                                                               {chart(), {360}, 99},
-                                                               {scroll(), {240}, 97},
-                                                               {chart(), {-40, -40, -40}, 98}};
+  const std::tuple<QWidget*, std::vector<QPoint>, int> turns[] = {
+      {scroll(), {{0, -120}}, 101},
+      {chart(), {{0, -120}}, 102},
+      {chart(), {{0, 360}}, 99},
+      {scroll(), {{0, 240}}, 97},
+      {chart(), {{0, -40}, {0, -40}, {0, -40}}, 98},
+      {chart(), {{-120, 0}}, 99},
+      {scroll(), {{240, 0}}, 97}};
   for (const auto& [target, deltas, expected] : turns) {
-    for (const int d : deltas) wheel(target, target == chart() ? onChart : QPoint(5, 5), d);
-    EXPECT_EQ(packet(), expected) << target->objectName().toStdString() << deltas[0];
+    for (const QPoint d : deltas) wheel(target, target == chart() ? onChart : QPoint(5, 5), d);
+    EXPECT_EQ(packet(), expected) << target->objectName().toStdString() << deltas[0].y();
   }
 
   // Tab: the log view, then every visible option button (1 to 29) and value field (0 to 29)
@@ -313,7 +301,7 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
 
   // Ctrl+wheel away from the user zooms in around the mouse; the label spacing follows.
   const QPoint at(g.xOfRow(199), g.top + 10);
-  for (int i = 0; i < 10; ++i) wheel(chart(), at, 120, Qt::ControlModifier);
+  for (int i = 0; i < 10; ++i) wheel(chart(), at, {0, 120}, Qt::ControlModifier);
   const int shown = chart()->lastVisibleRow() - chart()->firstVisibleRow() + 1;
   EXPECT_LT(shown, 40);
   EXPECT_NEAR(chart()->rowAt(at), 200, 1);

@@ -1,8 +1,5 @@
-// The main window with its commands, driven as a user drives it: open, drop, follow, scroll,
-// pick a channel, export. Values are compared with what the core and twk-csv give for the same
-// logs.
-
-#include <gtest/gtest.h>
+// The main window with its commands, driven as a user drives it: open, drop, follow, step, pick
+// a channel, export. Values are compared with what the core and twk-csv give for the same logs.
 
 #include <QDir>
 #include <QDropEvent>
@@ -11,43 +8,46 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QScreen>
-#include <QTest>
 #include <QTextBlock>
 #include <QTreeView>
 #include <QUrl>
-
 #include <algorithm>
 #include <fstream>
 #include <functional>
 
-#include "app/shell_fixture.h"
 #include "telemetry/channel_conversion.h"
 #include "telemetry/value_text.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_follow_command.h"
-#include "ui/log_view_sink.h"
 #include "ui/user_settings.h"
+#include "window_driver.h"
 
 namespace twk {
 namespace {
 
 using test::generatedLog;
+using test::holds;
 using test::readFile;
 
-class WindowTest : public test::ShellTest {
+// A telemetry line whose RAAC (channel 1) reads id, and a log of those from first to last.
+std::string packet(int id) {
+  return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
+}
+std::string packets(int first, int last) {
+  std::string text;
+  for (int id = first; id <= last; ++id) text += packet(id);
+  return text;
+}
+void append(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::app | std::ios::binary) << text;
+}
+QColor rgb(QRgb value) {
+  return QColor::fromRgb(value);
+}
+
+class WindowTest : public test::WindowTest {
  protected:
-  // A load of packets whose bytes are 0 but byte position holds value.
-  void fill(int packets, int position, int value) {
-    PacketStore& store = m_window.packets();
-    store.clear();
-    for (int i = 1; i <= packets; ++i) {
-      PacketBytes& bytes = store.append();
-      bytes.fill(0);
-      bytes[static_cast<std::size_t>(position)] = static_cast<std::uint8_t>(value);
-    }
-  }
-  ChannelRow valuesOf(int row) {
+  ChannelRow valuesOf(int row) const {
     ChannelRow values{};
     convertPacket(m_window.packets().bytes(row), values);
     return values;
@@ -64,7 +64,7 @@ class WindowTest : public test::ShellTest {
   std::pair<bool, QStringList> drop(const QList<QUrl>& urls) {
     QMimeData data;
     urls.isEmpty() ? data.setText(QStringLiteral("flight.log")) : data.setUrls(urls);
-    QWidget* view = m_window.logView().viewport();
+    QWidget* view = logView().viewport();
     const QPoint at = view->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -78,15 +78,18 @@ class WindowTest : public test::ShellTest {
     return QUrl::fromLocalFile(QString::fromStdString(path));
   }
   // The value fields show the packet the scroll bar names, or nothing without packets.
-  void expectPanel() {
+  void expectPanel() const {
     const int packet = scroll()->value();
     for (int n = 0; n < kChannelCount; ++n) {
-      EXPECT_EQ(text1(n).toStdString(),
-                m_window.packets().count() == 0
-                    ? ""
-                    : channelText(n, valuesOf(packet)[static_cast<std::size_t>(n)], "."))
+      EXPECT_EQ(field(n).toStdString(),
+                count() == 0 ? "" : channelText(n, valuesOf(packet)[std::size_t(n)], "."))
           << "packet " << packet << ", field " << n;
     }
+  }
+  // The log view's highlighted line, -1 for none.
+  int highlighted() const {
+    const QList<QTextEdit::ExtraSelection> marks = logView().extraSelections();
+    return marks.isEmpty() ? -1 : marks.front().cursor.blockNumber();
   }
 };
 
@@ -94,32 +97,39 @@ TEST_F(WindowTest, PanelShowsThePacketTheScrollBarNames) {
   open({generatedLog(342, 7)});
   expectPanel();
   scroll()->setValue(17);
-  EXPECT_EQ(label("packetLabel"), "17/342");
+  EXPECT_EQ(packetLabel(), "17/342");
   expectPanel();
   scroll()->setSliderDown(true);  // the panel follows a dragged thumb
   scroll()->setSliderPosition(40);
-  EXPECT_EQ(label("packetLabel"), "40/342");
+  EXPECT_EQ(packetLabel(), "40/342");
   expectPanel();
   scroll()->setSliderDown(false);
-
   // A value wider than its field shows its start, and all of it where the mouse rests.
   open({test::writeLog("wide.log",
                        {test::telemetryLine({{76, 0xFF}, {77, 0xFF}, {78, 0xFF}, {79, 0xFF}})})});
-  auto* rxCount = control<QLineEdit>(QStringLiteral("valueField(28)"));
-  EXPECT_EQ(rxCount->cursorPosition(), 0);
-  EXPECT_EQ(rxCount->toolTip(), "4294967295");
+  EXPECT_EQ(fieldOf(28)->cursorPosition(), 0);
+  EXPECT_EQ(fieldOf(28)->toolTip(), "4294967295");
 }
 
-// The key F fits the chart that a click gave the focus, and the choice outlives the window.
-TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
+// The chart's choices, made with the key F on a clicked chart and from its menu, hold for the
+// next window and show there in the menu too.
+TEST_F(WindowTest, TheChartsChoicesOutliveTheWindow) {
   open({generatedLog(40, 3)});
-  QTest::mouseClick(chart(), Qt::LeftButton, {}, chart()->rect().center());
+  click(chart());
   EXPECT_EQ(chart()->focusPolicy(), Qt::ClickFocus);
-  QTest::keyClick(chart(), Qt::Key_F);
-  EXPECT_TRUE(chart()->fitted());
-  EXPECT_TRUE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->fitted());
-  QTest::keyClick(chart(), Qt::Key_F);  // back to bars, for the other tests too
-  EXPECT_FALSE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->fitted());
+  const std::pair<const char*, std::function<void()>> choices[] = {
+      {"fitToValues", [this] { QTest::keyClick(chart(), Qt::Key_F); }},
+      {"labelByTime", [this] { action("labelByTime")->trigger(); }}};
+  for (const auto& [name, choose] : choices) {
+    for (const bool on : {true, false}) {
+      choose();
+      EXPECT_EQ(action(name)->isChecked(), on) << name;
+      const MainWindow next;
+      const auto* chart = next.findChild<BarChart*>(QStringLiteral("chart"));
+      EXPECT_EQ(next.findChild<QAction*>(QLatin1String(name))->isChecked(), on) << name;
+      EXPECT_EQ(std::string(name) == "fitToValues" ? chart->fitted() : chart->timeLabels(), on);
+    }
+  }
 }
 
 // The limits file of the configuration folder marks the panel's values, the chart's bars and
@@ -127,34 +137,28 @@ TEST_F(WindowTest, KeyFFitsTheClickedChartAndANewWindowRemembersIt) {
 TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
   const QString limits = user_settings::limitsFilePath();
   QDir().mkpath(QFileInfo(limits).absolutePath());
-  {
-    QFile file(limits);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[1]\nyellowHigh=300\nredHigh=600\n[40]\n");
-  }
-  const std::string log =
-      test::writeLog("raac.log", {test::telemetryLine({{35, 1}}), test::telemetryLine({{35, 2}}),
-                                  test::telemetryLine({{35, 3}})});
+  QFile file(limits);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[1]\nyellowHigh=300\nredHigh=600\n[40]\n");
+  file.close();
+  const std::string log = test::writeLog("raac.log", {packet(256), packet(512), packet(768)});
   const QStringList boxes = open({log});
   ASSERT_EQ(boxes.size(), 1);
-  EXPECT_TRUE(boxes[0].contains("limits.ini:4: section [40]")) << boxes[0].toStdString();
+  EXPECT_TRUE(holds(boxes[0], "limits.ini:4: section [40]"));
   EXPECT_TRUE(open({log}).isEmpty());  // told once
-
   // packet: RAAC, its text colour, the chart's read-out
-  const std::tuple<int, const char*, QRgb, const char*> cases[] = {
-      {1, "256", QGuiApplication::palette().color(QPalette::Text).rgba(), "256 mAh\n"},
-      {2, "512", QColor(0xB8, 0x6E, 0x00).rgba(), "512 mAh, above yellow high"},
-      {3, "768", QColor(0xC0, 0x00, 0x00).rgba(), "768 mAh, above red high"},
+  const std::tuple<int, const char*, QColor, const char*> cases[] = {
+      {1, "256", QGuiApplication::palette().color(QPalette::Text), "256 mAh\n"},
+      {2, "512", rgb(0xB86E00), "512 mAh, above yellow high"},
+      {3, "768", rgb(0xC00000), "768 mAh, above red high"},
   };
   const ChartGeometry& g = chart()->geometry();
-  for (const auto& [packet, value, colour, readOut] : cases) {
-    scroll()->setValue(packet);
-    EXPECT_EQ(text1(1), value);
-    auto* field = control<QLineEdit>(QStringLiteral("valueField(1)"));
-    EXPECT_EQ(field->palette().color(QPalette::Text).rgba(), colour) << packet;
-    const ChartGeometry::Column& bar = g.columns[std::size_t(packet - 1)];
-    EXPECT_TRUE(chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)).contains(readOut))
-        << chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)).toStdString();
+  for (const auto& [row, value, colour, readOut] : cases) {
+    scroll()->setValue(row);
+    EXPECT_EQ(field(1), value);
+    EXPECT_EQ(fieldOf(1)->palette().color(QPalette::Text), colour) << row;
+    const ChartGeometry::Column& bar = g.columns[std::size_t(row - 1)];
+    EXPECT_TRUE(holds(chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)), readOut));
   }
   // Packet 2 has a yellow strip above 300, packet 3 a yellow and a red one above 600.
   ASSERT_EQ(g.beyond.size(), 3u);
@@ -165,107 +169,85 @@ TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
 }
 
 // Label by On-board Time names the bars by their packets' times, to the minute; a clock reset
-// shows as a jump in the labels with the bars in packet order. The choice outlives the window.
+// shows as a jump in the labels with the bars in packet order.
 TEST_F(WindowTest, LabelsByOnBoardTimeJumpAtAClockReset) {
   const auto at = [](unsigned seconds) {
-    const unsigned count = seconds * 384;
-    return test::telemetryLine({{17, count >> 24},
-                                {18, (count >> 16) & 0xFF},
-                                {19, (count >> 8) & 0xFF},
-                                {20, count & 0xFF}});
+    const unsigned n = seconds * 384;
+    return test::telemetryLine(
+        {{17, n >> 24}, {18, (n >> 16) & 0xFF}, {19, (n >> 8) & 0xFF}, {20, n & 0xFF}});
   };
   const unsigned day = 86400;
   open({test::writeLog("reset.log",
                        {at(2 * day + 14 * 3600 + 5 * 60), at(2 * day + 50700), at(60), at(125)})});
-  chart()->findChild<QAction*>(QStringLiteral("labelByTime"))->trigger();
-  // row: its label with and without times
-  const std::tuple<int, const char*, const char*> cases[] = {
-      {1, "2d 14:05", "1"}, {2, "2d 14:05", "2"}, {3, "0d 00:01", "3"}, {4, "0d 00:02", "4"}};
-  for (const auto& [row, time, number] : cases) {
-    EXPECT_EQ(chart()->categoryLabel(row), time) << row;
-    EXPECT_EQ(QString::number(chart()->rowNumber(row)), number) << row;
+  action("labelByTime")->trigger();
+  const char* times[] = {"2d 14:05", "2d 14:05", "0d 00:01", "0d 00:02"};
+  for (int row = 1; row <= 4; ++row) {
+    EXPECT_EQ(chart()->categoryLabel(row), times[row - 1]) << row;
+    EXPECT_EQ(chart()->rowNumber(row), row);
   }
   const ChartGeometry& g = chart()->geometry();
   const QString readOut = chart()->toolTipAt(QPoint(g.columns[2].x, g.top + g.height / 2));
   EXPECT_TRUE(readOut.startsWith("Packet 3: ") && readOut.contains("0d 00:01:00"))
       << readOut.toStdString();
-  EXPECT_TRUE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->timeLabels());
   // A copied or saved picture says what it shows above the chart.
-  const QString title = QString::fromUtf8("RAAC [mAh] \u00b7 reset.log \u00b7 packets ");
-  EXPECT_EQ(chart()->pictureTitle(),
-            title + QString::fromUtf8("1\u20134 \u00b7 on-board 2d 14:05 \u2013 0d 00:02"));
+  EXPECT_EQ(chart()->pictureTitle(), QString::fromUtf8("RAAC [mAh] \u00b7 reset.log \u00b7 packets "
+                                                       "1\u20134 \u00b7 on-board 2d 14:05 \u2013 "
+                                                       "0d 00:02"));
   EXPECT_EQ(
       chartPicture(*chart()).height(),
       (chart()->height() + chart()->fontMetrics().height() + 8) * chart()->devicePixelRatio());
-  chart()->findChild<QAction*>(QStringLiteral("labelByTime"))->trigger();
+  action("labelByTime")->trigger();
   EXPECT_EQ(chart()->categoryLabel(3), "3");
-  EXPECT_FALSE(MainWindow().findChild<BarChart*>(QStringLiteral("chart"))->timeLabels());
 }
 
-TEST_F(WindowTest, OneOptionButtonAtATimeAndAClickOnABarShowsItsPacket) {
-  open({test::writeLog("three.log", {test::telemetryLine({{55, 1}}), test::telemetryLine({{56, 2}}),
-                                     test::telemetryLine({{56, 3}})})});
-  for (const int n : {7, 12})
-    control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(n))->click();
-  const auto buttons = m_window.findChildren<QRadioButton*>();
-  EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(), [](auto* b) { return b->isChecked(); }),
-            1);
-  EXPECT_EQ(chart()->value(3), valuesOf(3)[12]);
-  EXPECT_NE(chart()->value(3), 0);
-  const ChartGeometry::Column& bar = chart()->geometry().columns[1];
-  QTest::mouseClick(chart(), Qt::LeftButton, {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
-  EXPECT_EQ(label("packetLabel"), "2/3");
-  // A load charts channel 1 again, and its button says so.
-  open({generatedLog(12, 1)});
-  for (QRadioButton* b : buttons) {
-    EXPECT_EQ(b->isChecked(), b->objectName() == "chartButton(1)") << b->objectName().toStdString();
-  }
-}
-
-// Ctrl+click charts a second channel beside the first, on its own axis at the right with its
-// own colour and legend entry; Ctrl+click takes it off again, a plain click charts one channel.
-TEST_F(WindowTest, CtrlClickChartsASecondChannelBesideTheFirst) {
+// A plain click on an option button charts its channel alone, and only its button is checked;
+// Ctrl+click adds a second channel on its own axis at the right with its own colour and legend
+// entry and takes it off again. A click on a bar shows its packet; a load charts channel 1.
+TEST_F(WindowTest, OptionButtonsChartOneOrTwoChannels) {
   open({generatedLog(300, 4)});
   const auto ctrl = Qt::ControlModifier;
   // the button clicked, with Ctrl or not -> the channels charted (-1: none second)
   const std::tuple<int, Qt::KeyboardModifiers, int, int> steps[] = {
-      {3, {}, 3, -1},    {4, ctrl, 3, 4}, {3, ctrl, 3, 4}, {12, ctrl, 3, 12}, {12, ctrl, 3, -1},
-      {12, ctrl, 3, 12}, {7, {}, 7, -1},  {3, {}, 3, -1},  {4, ctrl, 3, 4}};
-  for (const auto& [n, modifiers, first, second] : steps) {
-    auto* button = control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(n));
-    QTest::mouseClick(button, Qt::LeftButton, modifiers, button->rect().center());
-    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("chartButton(%1)").arg(first))->isChecked());
+      {7, {}, 7, -1},  {12, {}, 12, -1},  {3, {}, 3, -1},    {4, ctrl, 3, 4},
+      {3, ctrl, 3, 4}, {12, ctrl, 3, 12}, {12, ctrl, 3, -1}, {12, ctrl, 3, 12},
+      {7, {}, 7, -1},  {3, {}, 3, -1},    {4, ctrl, 3, 4}};
+  const auto buttons = m_window.findChildren<QRadioButton*>();
+  for (const auto& [n, keys, first, second] : steps) {
+    click(button(n), keys);
+    for (QRadioButton* b : buttons) {
+      EXPECT_EQ(b->isChecked(), b == button(first)) << n << b->objectName().toStdString();
+    }
     EXPECT_EQ(chart()->value(9), valuesOf(9)[std::size_t(first)]) << n;
     ASSERT_EQ(chart()->hasOverlay(), second >= 0) << n;
     if (second < 0) continue;
     EXPECT_EQ(chart()->overlayValue(9), valuesOf(9)[std::size_t(second)]) << n;
-    EXPECT_EQ(control<QLineEdit>(QStringLiteral("valueField(%1)").arg(second))
-                  ->palette()
-                  .color(QPalette::Base)
-                  .rgba(),
-              QColor(0xD2, 0xEE, 0xEA).rgba());
+    EXPECT_EQ(fieldOf(second)->palette().color(QPalette::Base), rgb(0xD2EEEA));
   }
   // Battery A's temperature with its volts: legend, read-out, title and picture name both.
   EXPECT_EQ(chart()->legend(), QStringList({"Temp [C]", "Volts [V]"}));
   const ChartGeometry& g = chart()->geometry();
-  const QString readOut = chart()->toolTipAt(QPoint(g.columns[8].x, g.top + 1));
   const QString volts = QString::fromStdString(generalText(valuesOf(9)[4], "."));
-  EXPECT_TRUE(readOut.startsWith("Packet 9: ") && readOut.contains("\nVolts: " + volts + " V"))
-      << readOut.toStdString();
+  const QString readOut = chart()->toolTipAt(QPoint(g.columns[8].x, g.top + 1));
+  EXPECT_TRUE(readOut.startsWith("Packet 9: ")) << readOut.toStdString();
+  EXPECT_TRUE(holds(readOut, "\nVolts: " + volts + " V"));
   EXPECT_TRUE(chart()->pictureTitle().startsWith("Temp [C] and Volts [V] \u00b7 300_4.log"))
       << chart()->pictureTitle().toStdString();
-  const auto teal = [](const QImage& image) {
+  const auto teal = [this] {
     int pixels = 0;
+    const QImage image = chartPicture(*chart());
     for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x)
-        pixels += image.pixelColor(x, y) == QColor(0x00, 0x89, 0x7b);
+      for (int x = 0; x < image.width(); ++x) pixels += image.pixelColor(x, y) == rgb(0x00897B);
     }
     return pixels;
   };
-  EXPECT_GT(teal(chartPicture(*chart())), g.width);  // the line, its axis and the legend
-  open({generatedLog(12, 1)});                       // a load charts channel 1 alone
+  EXPECT_GT(teal(), g.width);  // the line, its axis and the legend
+  const ChartGeometry::Column& bar = g.columns[1];
+  click(chart(), {}, QPoint(bar.x + bar.width / 2, bar.bottom - 1));
+  EXPECT_EQ(packetLabel(), "2/300");
+  open({generatedLog(12, 1)});
   EXPECT_FALSE(chart()->hasOverlay());
-  EXPECT_EQ(teal(chartPicture(*chart())), 0);
+  EXPECT_EQ(teal(), 0);
+  for (QRadioButton* b : buttons) EXPECT_EQ(b->isChecked(), b == button(1));
 }
 
 // Whatever the load, the position, the values and the chart belong to the load shown, never to
@@ -278,208 +260,163 @@ TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
   const std::string extra = test::telemetryLine({{35, 7}, {36, 1}});  // past the table
   const std::string overfull = m_dir.write("overfull.log", readFile(full) + extra + "\r\n");
   struct Case {
-    const char* what;
     std::string before;
     std::function<QStringList()> load;
     std::vector<const char*> message;  // parts of the one message shown
-    QString label2;
+    QString packetLabel;
   };
   const Case cases[] = {
-      {"a new load", full, [&] { return open({full}); }, {}, "1/5000"},
-      {"a load without packets",
-       full,
+      {full, [&] { return open({full}); }, {}, "1/5000"},
+      {full,
        [&] {
          return open({note, other});
        },
        {"note.txt", "other.log", "X0TWK-1"},
        "1/0"},
-      {"a dropped file without packets",
-       small,
-       [&] { return drop({url(other)}).second; },
-       {"other.log", "X0TWK-1"},
-       "5/30"},
-      {"the line past the table",
-       small,
-       [&] { return open({overfull}); },
-       {"packet table full"},
-       "1/5000"},
+      {small, [&] { return drop({url(other)}).second; }, {"other.log", "X0TWK-1"}, "5/30"},
+      {small, [&] { return open({overfull}); }, {"packet table full"}, "1/5000"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.packetLabel.toStdString());
     open({c.before});
     scroll()->setValue(5);
     const QStringList boxes = c.load();
     ASSERT_EQ(boxes.size(), c.message.empty() ? 0 : 1);
-    for (const char* part : c.message) EXPECT_TRUE(boxes[0].contains(part)) << part;
-    EXPECT_EQ(label("packetLabel"), c.label2);
+    for (const char* part : c.message) EXPECT_TRUE(holds(boxes[0], part));
+    EXPECT_EQ(packetLabel(), c.packetLabel);
     expectPanel();
     EXPECT_EQ(chart()->rowCount(), count());
-    if (count() == 0) {
-      EXPECT_EQ(control<QGroupBox>(QStringLiteral("chartFrame"))->title(), "Graph");
-      EXPECT_TRUE(logText().isEmpty());
-      EXPECT_EQ(scroll()->minimum(), scroll()->maximum());  // no packet to move to
-    }
+    if (count() > 0) continue;
+    EXPECT_EQ(control<QGroupBox>(QStringLiteral("chartFrame"))->title(), "Graph");
+    EXPECT_TRUE(logText().isEmpty());
+    EXPECT_EQ(scroll()->minimum(), scroll()->maximum());  // no packet to move to
   }
   EXPECT_TRUE(logText().endsWith(QString::fromStdString(extra).remove(' ') + '\n'));
 }
 
 // Following a log: the panel starts at the newest packet and moves on with each new one unless
 // the user went back; a half-written line waits; a line that cannot be stored is shown, counted
-// and passed; past the packets held the oldest leave.
+// and passed; a stalled feed is told; another load ends following.
 TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
-  const auto packet = [](int id) {
-    return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
-  };
-  const auto append = [](const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::app | std::ios::binary) << text;
-  };
-  const auto reach = [this](int packets) {
-    return QTest::qWaitFor([&] { return count() == packets; }, 5000);
-  };
-  LogFollowCommand& follow = m_shell->followCommand();
-  const std::string log =
-      m_dir.write("pass.log", packet(1) + packet(2) + packet(3) + packet(4).substr(0, 90));
-  follow.follow(QString::fromStdString(log));
-  EXPECT_EQ(label("packetLabel"), "3/3");
-  EXPECT_EQ(text1(1), "3");  // RAAC carries the packet's number
+  const std::string log = m_dir.write("pass.log", packets(1, 3) + packet(4).substr(0, 90));
+  EXPECT_TRUE(follow(log).isEmpty());
+  EXPECT_EQ(packetLabel(), "3/3");
+  EXPECT_EQ(field(1), "3");
   const std::string tooLong = test::telemetryLine({}, 150) + "\r\n";
   const QStringList none = test::answerBoxes([&] {
     append(log, packet(4).substr(90) + tooLong + packet(5));
-    EXPECT_TRUE(reach(5));
-    EXPECT_EQ(label("packetLabel"), "5/5");
-    EXPECT_EQ(text1(1), "5");
+    ASSERT_TRUE(reach(5));
+    EXPECT_EQ(packetLabel(), "5/5");
+    EXPECT_EQ(field(1), "5");
     EXPECT_EQ(chart()->rowCount(), 5);
-    EXPECT_EQ(label("fileLabel"), QString::fromStdString("Following " + log + ", 1 line skipped"));
+    EXPECT_EQ(fileLabel(), QString::fromStdString("Following " + log + ", 1 line skipped"));
     EXPECT_EQ(logText().count('\n'), 6);
-    EXPECT_TRUE(logText().contains("\nline 5 skipped: line too long: 302 hex digits"));
+    EXPECT_TRUE(holds(logText(), "\nline 5 skipped: line too long: 302 hex digits"));
     scroll()->setValue(2);
     // A click at the start of the log view puts the caret there; the next line still goes last.
-    QTest::mouseClick(m_window.logView().viewport(), Qt::LeftButton, {}, QPoint(1, 1));
-    ASSERT_EQ(m_window.logView().textCursor().position(), 0);
+    click(logView().viewport(), {}, QPoint(1, 1));
+    ASSERT_EQ(logView().textCursor().position(), 0);
     append(log, packet(6) + tooLong);
-    EXPECT_TRUE(reach(6));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return label("fileLabel").endsWith("2 lines skipped"); }, 5000));
-    const QString sixth = QString::fromStdString(packet(6)).remove(' ').trimmed();
-    EXPECT_TRUE(logText().endsWith(sixth + "\nline 8 skipped: line too long: 302 hex digits after "
-                                           "un-escaping (at most 301 fit)\n"))
+    ASSERT_TRUE(reach(6));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel().endsWith("2 lines skipped"); }, 5000));
+    EXPECT_TRUE(logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() +
+                                   "\nline 8 skipped: line too long: 302 hex digits after "
+                                   "un-escaping (at most 301 fit)\n"))
         << logText().toStdString();
-    EXPECT_EQ(label("packetLabel"), "2/6");
-    EXPECT_EQ(text1(1), "2");
-    EXPECT_EQ(label("fileLabel"), QString::fromStdString("Following " + log + ", 2 lines skipped"));
+    EXPECT_EQ(packetLabel(), "2/6");
+    EXPECT_EQ(field(1), "2");
   });
   EXPECT_TRUE(none.isEmpty()) << none.join('\n').toStdString();
 
   // A stalled feed: the label says since when, from a minute on, until the next packet.
   std::int64_t now = 0;
-  follow.setClock([&now] { return now; });
+  m_shell->followCommand().setClock([&now] { return now; });
   append(log, packet(7));
-  EXPECT_TRUE(reach(7));
+  ASSERT_TRUE(reach(7));
   const QString following = QString::fromStdString("Following " + log + ", 2 lines skipped");
   now += 59 * 1000;
   QTest::qWait(1100);
-  EXPECT_EQ(label("fileLabel"), following);
+  EXPECT_EQ(fileLabel(), following);
   now += 3 * 60 * 1000;
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return label("fileLabel").endsWith("last packet 3 min ago"); }, 3000))
-      << label("fileLabel").toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel().endsWith("last packet 3 min ago"); }, 3000))
+      << fileLabel().toStdString();
   append(log, packet(8));
-  EXPECT_TRUE(reach(8));
-  EXPECT_EQ(label("fileLabel"), following);
+  ASSERT_TRUE(reach(8));
+  EXPECT_EQ(fileLabel(), following);
 
   // A log without a packet yet: the chart is titled with its channel once the first comes.
   const std::string waiting = m_dir.write("waiting.log", "");
-  follow.follow(QString::fromStdString(waiting));
+  follow(waiting);
   const auto* chartFrame = control<QGroupBox>(QStringLiteral("chartFrame"));
   EXPECT_EQ(chartFrame->title(), "Graph");
   append(waiting, packet(1));
-  EXPECT_TRUE(reach(1));
+  ASSERT_TRUE(reach(1));
   EXPECT_EQ(chartFrame->title(), "RAAC  [ mAh ]");
-
-  const std::string full = m_dir.write("full.log", readFile(generatedLog(4999, 5)));
-  follow.follow(QString::fromStdString(full));
-  const QStringList boxes = test::answerBoxes([&] {
-    append(full, packet(1) + packet(2));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 5001; }, 5000));
-  });
-  EXPECT_TRUE(boxes.isEmpty());
-  EXPECT_TRUE(follow.following());
-  EXPECT_EQ(label("packetLabel"), "5001/5001");
-  EXPECT_EQ(text1(1), "2");
-  EXPECT_TRUE(label("fileLabel").endsWith(", newest 5000 held"))
-      << label("fileLabel").toStdString();
 
   // Another load, opened or dropped, ends following: Stop Following is greyed again and the
   // label no longer says "Following".
   const std::function<void()> loads[] = {[&] { open({generatedLog(12, 1)}); },
                                          [&] { drop({url(generatedLog(9, 3))}); }};
   for (const auto& load : loads) {
-    follow.follow(QString::fromStdString(log));
-    ASSERT_TRUE(control<QAction>(QStringLiteral("stopFollowing"))->isEnabled());
+    follow(log);
+    ASSERT_TRUE(action("stopFollowing")->isEnabled());
     load();
-    EXPECT_FALSE(follow.following());
-    EXPECT_FALSE(control<QAction>(QStringLiteral("stopFollowing"))->isEnabled());
-    EXPECT_FALSE(label("fileLabel").startsWith("Following")) << label("fileLabel").toStdString();
+    EXPECT_FALSE(m_shell->followCommand().following());
+    EXPECT_FALSE(action("stopFollowing")->isEnabled());
+    EXPECT_FALSE(fileLabel().startsWith("Following")) << fileLabel().toStdString();
   }
 }
 
 // Past a small "Packets held", a followed log keeps its newest packets with their numbers: the
 // scroll bar covers those held, the CSV holds them, a panel moved back keeps its packet, and a
-// log emptied for the next pass shows a grey line before its first packet.
+// log emptied or replaced for the next pass is read from its start, said so in the file label,
+// with a grey line before its first packet on the chart.
 TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
-  const auto packet = [](int id) {
-    return test::telemetryLine(test::word(35, static_cast<unsigned>(id))) + "\r\n";
-  };
-  const auto packets = [&](int from, int to) {
-    std::string text;
-    for (int id = from; id <= to; ++id) text += packet(id);
-    return text;
-  };
   m_window.setPacketsHeld(100);
-  LogFollowCommand& follow = m_shell->followCommand();
   const std::string log = m_dir.write("pass.log", packets(1, 150));
-  EXPECT_TRUE(test::answerBoxes([&] { follow.follow(QString::fromStdString(log)); }).isEmpty());
-  enum Action { Append, Truncate, Back };
-  // what is done; the newest number, the label, the scroll bar's maximum, the RAAC shown, the
-  // first charted number and the rows a pass starts at
-  const std::tuple<Action, int, int, QString, int, QString, QString, std::vector<int>> steps[] = {
-      {Back, 150, 150, "150/150", 100, "150", "51", {}},
-      {Append, 151, 180, "180/180", 100, "180", "81", {}},
-      {Back, 90, 180, "90/180", 100, "90", "81", {}},
-      {Append, 181, 185, "90/185", 100, "90", "86", {}},
-      {Back, 185, 185, "185/185", 100, "185", "86", {}},
-      {Truncate, 1, 190, "190/190", 100, "5", "91", {96}},
+  EXPECT_TRUE(follow(log).isEmpty());
+  enum Action { Append, Empty, Replace, Back };
+  // what is done; the newest number, the packet label, the RAAC shown, the first charted number,
+  // the rows a pass starts at, and the note in the file label
+  const std::tuple<Action, int, int, QString, int, int, std::vector<int>, const char*> steps[] = {
+      {Back, 150, 150, "150/150", 150, 51, {}, ", newest 100 held"},
+      {Append, 151, 180, "180/180", 180, 81, {}, ", newest 100 held"},
+      {Back, 90, 180, "90/180", 90, 81, {}, ", newest 100 held"},
+      {Append, 181, 185, "90/185", 90, 86, {}, ", newest 100 held"},
+      {Back, 185, 185, "185/185", 185, 86, {}, ", newest 100 held"},
+      {Empty, 1, 190, "190/190", 5, 91, {96}, " (emptied at "},
+      {Replace, 1, 193, "193/193", 3, 94, {93, 98}, " (replaced at "},
   };
-  for (const auto& [action, from, to, label2, maximum, raac, firstCharted, passes] : steps) {
-    if (action == Append) std::ofstream(log, std::ios::app | std::ios::binary) << packets(from, to);
-    if (action == Truncate) std::ofstream(log, std::ios::trunc | std::ios::binary) << packets(1, 5);
-    if (action == Back) scroll()->setValue(m_window.packets().rowOf(from));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == to; }, 5000)) << to;
-    EXPECT_EQ(label("packetLabel"), label2);
-    EXPECT_EQ(scroll()->maximum(), maximum);
-    EXPECT_EQ(text1(1), raac);
+  for (const auto& [step, from, to, label, raac, firstCharted, passes, note] : steps) {
+    if (step == Append) append(log, packets(from, to));
+    if (step == Empty) std::ofstream(log, std::ios::trunc | std::ios::binary) << packets(1, 5);
+    if (step == Replace) std::filesystem::rename(m_dir.write("next.log", packets(1, 3)), log);
+    if (step == Back) scroll()->setValue(m_window.packets().rowOf(from));
+    ASSERT_TRUE(reach(to)) << to;
+    EXPECT_EQ(packetLabel(), label);
+    EXPECT_EQ(scroll()->maximum(), 100);
+    EXPECT_EQ(field(1).toInt(), raac);
     // The view holds both passes' lines: the packet's number in the load is its line.
-    const QList<QTextEdit::ExtraSelection> marks = m_window.logView().extraSelections();
-    ASSERT_EQ(marks.size(), 1);
-    EXPECT_EQ(marks[0].cursor.blockNumber(), label2.section('/', 0, 0).toInt() - 1);
-    EXPECT_EQ(chart()->rowCount(), maximum);
-    EXPECT_EQ(QString::number(chart()->rowNumber(1)), firstCharted);
-    EXPECT_EQ(chart()->value(maximum), m_window.packets().bytes(maximum)[36]) << to;
+    EXPECT_EQ(highlighted(), label.section('/', 0, 0).toInt() - 1);
+    EXPECT_EQ(chart()->rowCount(), 100);
+    EXPECT_EQ(chart()->rowNumber(1), firstCharted);
+    EXPECT_EQ(chart()->value(100), m_window.packets().bytes(100)[36]) << to;
     EXPECT_EQ(m_window.packets().passStartRows(), passes);
+    EXPECT_EQ(chart()->passStarts(), passes);
+    EXPECT_TRUE(holds(fileLabel(), note));
   }
-  EXPECT_TRUE(label("fileLabel").contains(", newest 100 held")) << label("fileLabel").toStdString();
   EXPECT_TRUE(exportCsv().isEmpty());
-  // The packets held: 91 to 185 of the first pass, then 1 to 5 again.
+  // The packets held: 94 to 185 of the first pass, 1 to 5 of the second, 1 to 3 of the third.
   EXPECT_EQ(readFile(csvPath()),
-            converted({m_dir.write("held.log", packets(91, 185) + packets(1, 5))}));
+            converted({m_dir.write("held.log", packets(94, 185) + packets(1, 5) + packets(1, 3))}));
   // The log view keeps the newest lines only, as the store does.
-  std::ofstream(log, std::ios::app | std::ios::binary) << packets(6, 10005);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return m_window.packets().lastNumber() == 10190; }, 9000));
-  const QTextDocument& view = *m_window.logView().document();
-  EXPECT_EQ(view.blockCount(), static_cast<int>(LogViewSink::kMostLinesShown));
-  const QString newest = QString::fromStdString(packet(10005)).remove(QLatin1Char(' ')).trimmed();
+  append(log, packets(4, 10003));
+  ASSERT_TRUE(reach(10193));
+  const QTextDocument& view = *logView().document();
+  EXPECT_EQ(view.blockCount(), 10000);
+  const QString newest = QString::fromStdString(packet(10003)).remove(QLatin1Char(' ')).trimmed();
   EXPECT_EQ(view.lastBlock().previous().text(), newest);
-  EXPECT_EQ(m_window.logView().extraSelections().value(0).cursor.block().text(), newest);
+  EXPECT_EQ(logView().extraSelections().value(0).cursor.block().text(), newest);
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
@@ -492,7 +429,13 @@ TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
       {2, 24, 70, 0, 0, 0},   {2, 22, 68, 0, 0, -273.15},
   };
   for (const auto& [packets, channel, position, value, divisions, charted] : cases) {
-    fill(packets, position, value);
+    PacketStore& store = m_window.packets();
+    store.clear();
+    for (int i = 1; i <= packets; ++i) {
+      PacketBytes& bytes = store.append();
+      bytes.fill(0);
+      bytes[std::size_t(position)] = std::uint8_t(value);
+    }
     m_window.chartChannel(channel);
     EXPECT_EQ(chart()->autoCategorySpacing() ? 0 : chart()->divisionsPerLabel(), divisions)
         << packets;
@@ -501,15 +444,14 @@ TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
   }
 }
 
+// The CSV holds what twk-csv writes for the logs as one load: a fresh load of 40 after one of
+// 100, two files and a dropped one, short frames after long ones.
 TEST_F(WindowTest, ExportWritesWhatTwkCsvWritesForTheLoad) {
-  // Short frames after long ones keep nothing of them past their end.
   std::vector<std::string> longFrames, shortFrames;
   for (int i = 1; i <= 3; ++i) {
     longFrames.push_back(test::telemetryLine({{76, 0x10}, {79, std::uint8_t(i)}, {81, 0x7F}}, 120));
     shortFrames.push_back(test::telemetryLine({{35, std::uint8_t(i)}}, 40));
   }
-  // A load of 100, a fresh one of 40 (rows 41 to 100 keep values but are not written), two
-  // files and a dropped one as one table, then the short frames after the long ones.
   const std::vector<std::vector<std::string>> loads = {{generatedLog(100, 21)},
                                                        {generatedLog(40, 22)},
                                                        {generatedLog(12, 1), generatedLog(9, 3)},
@@ -520,7 +462,7 @@ TEST_F(WindowTest, ExportWritesWhatTwkCsvWritesForTheLoad) {
     if (load.size() == 2) drop({url(load.emplace_back(generatedLog(21, 4)))});
     EXPECT_TRUE(exportCsv().isEmpty());
     EXPECT_EQ(readFile(csvPath()), converted(load));
-    EXPECT_EQ(label("fileLabel"), QString::fromStdString(csvPath()) + " has been written");
+    EXPECT_EQ(fileLabel(), QString::fromStdString(csvPath()) + " has been written");
   }
   // A folder where the file goes: the message names it, the label stays.
   m_window.fileLabel().clear();
@@ -528,10 +470,8 @@ TEST_F(WindowTest, ExportWritesWhatTwkCsvWritesForTheLoad) {
   std::filesystem::create_directory(csvPath());
   const QStringList boxes = exportCsv();
   ASSERT_EQ(boxes.size(), 1);
-  EXPECT_TRUE(
-      boxes[0].contains(QString::fromStdString(csvPath()) + " was not written:\nIs a directory"))
-      << boxes[0].toStdString();
-  EXPECT_TRUE(label("fileLabel").isEmpty());
+  EXPECT_TRUE(holds(boxes[0], QString::fromStdString(csvPath()) + " was not written:\nIs a dir"));
+  EXPECT_TRUE(fileLabel().isEmpty());
 }
 
 // Runs as its own CTest entry under a German locale, which sets TWK_EXPECT_DECIMAL_COMMA.
@@ -539,7 +479,7 @@ TEST_F(WindowTest, DecimalComma) {
   if (!qEnvironmentVariableIsSet("TWK_EXPECT_DECIMAL_COMMA")) GTEST_SKIP();
   const std::string log = generatedLog(12, 1);
   open({log});
-  EXPECT_TRUE(text1(2).contains(',')) << text1(2).toStdString();
+  EXPECT_TRUE(holds(field(2), ","));
   EXPECT_TRUE(exportCsv().isEmpty());
   std::string expected = converted({log});
   std::replace(expected.begin() + expected.find('\n'), expected.end(), '.', ',');
@@ -574,41 +514,43 @@ TEST_F(WindowTest, DropAddsTheFirstFileWhenItsNameEndsInLog) {
     open({generatedLog(100, 11)});
     const auto [taken, boxes] = drop(urls);
     EXPECT_EQ(taken, !urls.isEmpty());
-    EXPECT_EQ(label("packetLabel"), QStringLiteral("1/%1").arg(100 + added));
+    EXPECT_EQ(packetLabel(), QStringLiteral("1/%1").arg(100 + added));
     EXPECT_EQ(logText().count('\n'), shown);
     ASSERT_EQ(boxes.size(), failure.isEmpty() ? 0 : 1);
-    if (!failure.isEmpty()) {
-      EXPECT_TRUE(boxes[0].contains(failure)) << boxes[0].toStdString();
-      EXPECT_FALSE(boxes[0].contains("not read"));
-    }
+    if (failure.isEmpty()) continue;
+    EXPECT_TRUE(holds(boxes[0], failure));
+    EXPECT_FALSE(boxes[0].contains("not read"));
   }
 }
 
-TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShown) {
-  struct Case {
-    std::vector<std::string> paths;  // the one before the last fails
-    const char* reason;
-    int stored;
-    std::string label3;  // the last file read
+// A file that fails is named with the chosen files not read; the load so far stays shown. Cancel
+// changes nothing; an answer text of 32767 characters still goes to the decoder (and fails
+// there), one more is refused before anything changes.
+TEST_F(WindowTest, FailedFilesCancelAndTooManyFiles) {
+  const std::string missing = m_dir.file("missing.log");
+  const std::string longest = m_dir.file("") + std::string(32767 - m_dir.file("").size(), 'n');
+  // chosen; the start and end of the one message; packets then, and the file label
+  const std::tuple<std::optional<QStringList>, QString, QString, int, std::string> cases[] = {
+      {QStringList{QString::fromStdString(generatedLog(12, 1)), QString::fromStdString(missing),
+                   QString::fromStdString(generatedLog(9, 3))},
+       "Decoding stopped in " + QString::fromStdString(missing) + ":\nNo such file",
+       "not read:\n" + QString::fromStdString(generatedLog(9, 3)), 12, generatedLog(12, 1)},
+      {QStringList{QString::fromStdString(missing), QString::fromStdString(generatedLog(9, 3))},
+       "Decoding stopped in", QString::fromStdString(generatedLog(9, 3)), 0, ""},
+      {std::nullopt, "", "", 20, generatedLog(20, 7)},
+      {QStringList{QString::fromStdString(longest + "n")}, "Es wurden zu viele Dateien ausgewählt!",
+       "", 20, generatedLog(20, 7)},
+      {QStringList{QString::fromStdString(longest)}, "Decoding stopped", "", 0, ""},
   };
-  const Case cases[] = {
-      {{generatedLog(12, 1), m_dir.file("missing.log"), generatedLog(9, 3)},
-       ":\nNo such file",
-       12,
-       generatedLog(12, 1)},
-      {{m_dir.file("vanished.log"), generatedLog(9, 3)}, ":\nNo such file", 0, ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [chosen, start, end, stored, label] : cases) {
     open({generatedLog(20, 7)});
-    const QStringList boxes = open(c.paths);
-    ASSERT_EQ(boxes.size(), 1);
-    const QString failed = QString::fromStdString(c.paths[c.paths.size() - 2]);
-    EXPECT_TRUE(boxes[0].startsWith("Decoding stopped in " + failed + c.reason))
-        << boxes[0].toStdString();
-    EXPECT_TRUE(boxes[0].endsWith("not read:\n" + QString::fromStdString(c.paths.back())))
-        << boxes[0].toStdString();
-    EXPECT_EQ(label("packetLabel"), QStringLiteral("1/%1").arg(c.stored));
-    EXPECT_EQ(label("fileLabel"), QString::fromStdString(c.label3));
+    m_choice = chosen;
+    const QStringList boxes = test::answerBoxes([this] { m_shell->open(); });
+    ASSERT_EQ(boxes.size(), start.isEmpty() ? 0 : 1) << start.toStdString();
+    const QString box = boxes.value(0, QStringLiteral(""));
+    EXPECT_TRUE(box.startsWith(start) && box.endsWith(end)) << box.toStdString();
+    EXPECT_EQ(packetLabel(), QStringLiteral("1/%1").arg(stored));
+    EXPECT_EQ(fileLabel().toStdString(), label);
   }
 }
 
@@ -618,9 +560,9 @@ TEST_F(WindowTest, AFailedFileIsNamedWithTheFilesNotReadAndTheLoadSoFarStaysShow
 // packet of an earlier file has none.
 TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
   const std::string good = test::telemetryLine({{35, 4}});
-  const std::string tooLong = test::telemetryLine({}, 170);
   const std::string tooWide = test::telemetryLine({}, 12) + std::string(66000, '0');
-  const std::string one = test::writeLog("one.log", {good, "# a", tooLong, good});
+  const std::string one =
+      test::writeLog("one.log", {good, "# a", test::telemetryLine({}, 170), good});
   std::vector<std::string> many;
   for (int i = 0; i < 12; ++i) many.insert(many.end(), {tooWide, good});
   const std::string twelve = test::writeLog("twelve.log", many);
@@ -652,44 +594,27 @@ TEST_F(WindowTest, ALoadReadsOnPastLinesThatCannotBeStored) {
       EXPECT_GE(at, 0) << part.toStdString() << " in " << boxes[0].toStdString();
     }
     EXPECT_FALSE(boxes[0].contains("line 21:")) << boxes[0].toStdString();
-    EXPECT_TRUE(boxes[0].contains(c.last)) << boxes[0].toStdString();
+    EXPECT_TRUE(holds(boxes[0], c.last));
     EXPECT_EQ(count(), c.stored);
-    for (const auto& [packet, line] : c.highlighted) {
-      scroll()->setValue(packet);
-      const QList<QTextEdit::ExtraSelection> marks = m_window.logView().extraSelections();
-      ASSERT_EQ(marks.size(), line < 0 ? 0 : 1) << packet;
+    for (const auto& [row, line] : c.highlighted) {
+      scroll()->setValue(row);
+      EXPECT_EQ(highlighted(), line) << row;
       if (line < 0) continue;
-      EXPECT_EQ(marks[0].cursor.blockNumber(), line) << packet;
-      const QRect at = m_window.logView().cursorRect(marks[0].cursor);
-      EXPECT_TRUE(m_window.logView().viewport()->rect().contains(at.center())) << packet;
+      const QRect shown = logView().cursorRect(logView().extraSelections()[0].cursor);
+      EXPECT_TRUE(logView().viewport()->rect().contains(shown.center())) << row;
     }
   }
   // The last load's view: each skipped line in red between the packets' lines.
-  const QTextBlock first = m_window.logView().document()->firstBlock();
+  const QTextBlock first = logView().document()->firstBlock();
   EXPECT_EQ(first.text(),
-            "line 1 skipped: line too long: 66026 characters besides blanks (at "
-            "most 65535 are read)");
+            "line 1 skipped: line too long: 66026 characters besides blanks (at most 65535 are "
+            "read)");
   ASSERT_FALSE(first.textFormats().isEmpty());
   EXPECT_EQ(first.textFormats().front().format.foreground().color(), QColor(Qt::red));
   EXPECT_EQ(first.next().textFormats().front().format.foreground().color(), QColor(Qt::black));
 }
 
-// Cancel changes nothing. The selection's answer text holds 32767 characters: one path of that
-// length still goes to the decoder (and fails there), one more is refused before anything changes.
-TEST_F(WindowTest, CancelAndTooManyFilesChangeNothing) {
-  open({generatedLog(20, 7)});
-  m_choice.reset();
-  EXPECT_TRUE(test::answerBoxes([this] { m_shell->open(); }).isEmpty());
-  EXPECT_EQ(count(), 20);
-  for (const int length : {32768, 32767}) {
-    const std::string path = m_dir.file("") + std::string(length - m_dir.file("").size(), 'n');
-    const QStringList boxes = open({path});
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes[0] == "Es wurden zu viele Dateien ausgewählt!", length == 32768);
-    EXPECT_EQ(count(), length == 32768 ? 20 : 0);
-  }
-}
-
+// The open dialog offers log files in any case, and with "All Files" also names without a dot.
 TEST(LogFileDialog, ShowsLogFilesInAnyCaseAndAllFilesAlsoWithoutADot) {
   test::TempDir dir;
   for (const char* name : {"flight.log", "FLIGHT2.LOG", "notes.txt", "catalog"})
@@ -716,15 +641,19 @@ TEST(LogFileDialog, ShowsLogFilesInAnyCaseAndAllFilesAlsoWithoutADot) {
       << listed().toStdString();
 }
 
-// A file dialog opens at a size that shows every column and comes back at the size and in the
-// folder it was left; the main window comes back where it was, maximised or not, and on a
-// screen that exists.
+// Each file dialog opens at a size that shows every column and comes back at the size and in
+// the folder it was left, apart from the other dialogs; the main window comes back where it
+// was, maximised or not, on a screen that exists and no larger than it.
 TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
   test::TempDir dir;
-  const QString folder = QString::fromStdString(dir.path().string());
+  const QString open = QString::fromStdString(dir.path().string());
+  const QString followed = QString::fromStdString((dir.path() / "followed").string());
   const QString log = QString::fromStdString(dir.write("a.log", ""));
-  const FileChooser chooser = logFileDialog(nullptr);
-  const auto answer = [&](const std::function<void(QFileDialog&)>& user) {
+  QDir().mkpath(followed);
+  dir.write("followed/b.log", "");
+  // Shows a chooser's dialog and lets user answer it once it is up.
+  const auto answer = [](const FileChooser& chooser,
+                         const std::function<void(QFileDialog&)>& user) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -735,10 +664,12 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     poll.start(5);
     return chooser();
   };
+  const FileChooser openDialog = logFileDialog(nullptr);
+  const FileChooser followDialog = logFileDialog(nullptr, false);
   QSize left;
-  const auto chosen = answer([&](QFileDialog& dialog) {
+  const auto chosen = answer(openDialog, [&](QFileDialog& dialog) {
     // Every column shows its texts whole once the folder is listed.
-    dialog.setDirectory(folder);
+    dialog.setDirectory(open);
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     const auto whole = [view] {
       for (int column = 1; column < 4; ++column) {
@@ -754,15 +685,25 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     name->setText(QStringLiteral("a.log"));
     QTest::keyClick(name, Qt::Key_Return);
-    if (dialog.isVisible()) {
-      ADD_FAILURE() << "the dialog stayed open";
-      dialog.reject();
-    }
+    if (!dialog.isVisible()) return;
+    ADD_FAILURE() << "the dialog stayed open";
+    dialog.reject();
   });
   EXPECT_EQ(chosen, std::optional(QStringList(log)));
-  answer([&](QFileDialog& dialog) {
+  // The Follow Log dialog is left in another folder; the open dialog comes back in its own.
+  answer(followDialog, [&](QFileDialog& dialog) {
+    EXPECT_NE(dialog.size(), left);
+    dialog.setDirectory(followed);
+    QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
+    dialog.selectFile(QStringLiteral("b.log"));
+  });
+  answer(openDialog, [&](QFileDialog& dialog) {
     EXPECT_EQ(dialog.size(), left);
-    EXPECT_EQ(dialog.directory().absolutePath(), folder);
+    EXPECT_EQ(dialog.directory().absolutePath(), open);
+    dialog.reject();
+  });
+  answer(followDialog, [&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.directory().absolutePath(), followed);
     dialog.reject();
   });
 
@@ -772,12 +713,14 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
       {QRect(30, 40, 500, 400), false},
       {QRect(5000, 3000, 500, 400), false},  // on a monitor unplugged since
       {QRect(60, 50, 450, 350), true},
+      {QRect(10, 10, screen.width() + 300, screen.height() + 300), false},  // a larger screen
   };
   for (const auto& [place, maximised] : places) {
     {
       MainWindow window;
       window.setGeometry(place);
       maximised ? window.showMaximized() : window.show();
+      (void)QTest::qWaitFor([&] { return window.geometry() != place || !maximised; });
       window.close();
     }
     MainWindow back;
@@ -785,9 +728,7 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     back.show();
     EXPECT_EQ(back.isMaximized(), maximised);
     EXPECT_TRUE(screen.contains(back.normalGeometry())) << place.x();
-    if (screen.contains(place)) {
-      EXPECT_EQ(back.normalGeometry(), place);
-    }
+    EXPECT_TRUE(!screen.contains(place) || back.normalGeometry() == place) << place.x();
   }
 }
 

@@ -4,11 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
+#include <filesystem>
 #include <optional>
 
 #include "app/app_shell.h"
@@ -62,36 +65,79 @@ inline QStringList answerBoxes(const std::function<void()>& action) {
   return texts;
 }
 
-// The main window and its shell as the program builds them, with a file chooser that answers
-// m_choice and the CSV going to a folder of the test's own.
-class ShellTest : public ::testing::Test {
+// Whether text holds part, saying what text was where not.
+inline ::testing::AssertionResult holds(const QString& text, const QString& part) {
+  if (text.contains(part)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << '"' << text.toStdString() << "\" lacks \"" << part.toStdString() << '"';
+}
+
+// The main window and its shell as the program builds them, driven as a user drives it: a file
+// chooser that answers m_choice, the CSV written to a folder of the test's own. Each step that
+// may show message boxes answers them and returns their texts.
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { m_window.show(); }
 
-  // Opens paths through "File" > "Open" as if chosen in the dialog; the boxes shown.
   QStringList open(const std::vector<std::string>& paths) {
     m_choice = QStringList();
     for (const std::string& path : paths) *m_choice += QString::fromStdString(path);
     return answerBoxes([this] { m_shell->open(); });
   }
+  QStringList follow(const std::string& path) {
+    return answerBoxes([&] { m_shell->followCommand().follow(QString::fromStdString(path)); });
+  }
   QStringList exportCsv() {
     return answerBoxes([this] { m_shell->writeCsvFile(); });
   }
+  // Waits until the load's newest packet has number last.
+  bool reach(std::int64_t last) {
+    return QTest::qWaitFor([&] { return m_window.packets().lastNumber() == last; }, 9000);
+  }
+
   template <typename T = QWidget>
   T* control(const QString& name) const {
     T* found = m_window.findChild<T*>(name);
     if (found == nullptr) throw std::runtime_error("no control " + name.toStdString());
     return found;
   }
-  QString text1(int n) const {
-    return control<QLineEdit>(QStringLiteral("valueField(%1)").arg(n))->text();
+  QLineEdit* fieldOf(int channel) const {
+    return control<QLineEdit>(QStringLiteral("valueField(%1)").arg(channel));
   }
-  QString label(const char* name) const { return control<QLabel>(QLatin1String(name))->text(); }
+  QString field(int channel) const { return fieldOf(channel)->text(); }
+  QAbstractButton* button(int channel) const {
+    return control<QAbstractButton>(QStringLiteral("chartButton(%1)").arg(channel));
+  }
+  QAction* action(const char* name) const { return control<QAction>(QLatin1String(name)); }
+  QString packetLabel() const { return control<QLabel>(QStringLiteral("packetLabel"))->text(); }
+  QString fileLabel() const { return m_window.fileLabel().text(); }
   QScrollBar* scroll() const { return control<QScrollBar>(QStringLiteral("packetScrollBar")); }
   BarChart* chart() const { return control<BarChart>(QStringLiteral("chart")); }
-  int count() { return m_window.packets().count(); }
-  QString logText() const { return m_window.logView().toPlainText(); }
+  LogView& logView() const { return m_window.logView(); }
+  QString logText() const { return logView().toPlainText(); }
+  int count() const { return m_window.packets().count(); }
   std::string csvPath() const { return m_dir.file("twk_telemetry.csv"); }
+
+  // A click in the middle of w, or at a point of it.
+  static void click(QWidget* w, Qt::KeyboardModifiers keys = {}, std::optional<QPoint> at = {}) {
+    QTest::mouseClick(w, Qt::LeftButton, keys, at.value_or(w->rect().center()));
+  }
+  // A wheel turned by delta eighths of a degree (negative: towards the user), or tilted.
+  static void wheel(QWidget* w, QPoint at, QPoint delta, Qt::KeyboardModifiers keys = {}) {
+    QWheelEvent event(at, w->mapToGlobal(at), QPoint(), delta, Qt::NoButton, keys,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &event);
+  }
+  // What the screen shows of w: the window's picture after the repaints so far, which may
+  // cover only the parts that changed.
+  QImage onScreen(QWidget* w) const {
+    QApplication::processEvents();
+    const QRect r(w->mapTo(&m_window, QPoint()), w->size());
+    return m_window.screen()
+        ->grabWindow(m_window.winId(), r.x(), r.y(), r.width(), r.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  }
 
   TempDir m_dir;
   MainWindow m_window;
