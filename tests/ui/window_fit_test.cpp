@@ -156,8 +156,7 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
     numbers->setText(text);
     QApplication::processEvents();
     EXPECT_EQ(in("packetLabel").right(), packets.right()) << text;
-    EXPECT_EQ(in("packetLabel").width(),
-              std::max(packets.width(), numbers->sizeHint().width()));
+    EXPECT_EQ(in("packetLabel").width(), std::max(packets.width(), numbers->sizeHint().width()));
     EXPECT_LT(in("fileLabel").right(), in("packetLabel").left()) << text;
   }
   EXPECT_EQ(in("packetLabel"), packets);
