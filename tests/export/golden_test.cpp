@@ -1,6 +1,6 @@
 // Whole logs against golden CSV files: every tests/data/<case>.log with a <case>.expected.csv
 // beside it goes through the core, as the window decodes and exports it, and through twk-csv;
-// both must give the expected bytes. The expected files come from tests/data/oracle.
+// both must give the expected bytes, which the reference decoder (tests/reference) gives too.
 
 #include <gtest/gtest.h>
 
@@ -70,6 +70,11 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
     appendCsvRow(core, values, ".");
   }
   EXPECT_EQ(mismatch(expected, core, GetParam()), "");
+  // The expected bytes are also what the straightforward reference decoder gives.
+  std::string reference;
+  appendCsvHeader(reference, defaultCaptions());
+  reference += test::simpleCsvRows(log, ".", true).rows;
+  EXPECT_EQ(mismatch(expected, reference, GetParam() + ".reference"), "");
   const std::string converted = run(std::string("LC_ALL=C '") + TWK_CSV_PATH + "' '" + log + "'");
   EXPECT_EQ(mismatch(expected, converted, GetParam() + ".twk-csv"), "");
 }
