@@ -38,6 +38,9 @@ wait_for "the X server" test -s "$work/display"
 # The X server's window, also where the caller's environment picked Qt's offscreen platform.
 export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C XDG_CONFIG_HOME="$work/config" \
   QT_QPA_PLATFORM=xcb
+# The display number comes before the server takes clients, and a window manager that finds
+# none gives up at once: it starts once the server answers.
+wait_for "the X server to take clients" xdotool getdisplaygeometry
 openbox >"$work/openbox.out" 2>&1 &
 pids+=($!)
 wait_for "the window manager" xdotool get_num_desktops
