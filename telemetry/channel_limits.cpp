@@ -61,6 +61,12 @@ std::string_view limitText(LimitCrossed crossed) {
   return {};
 }
 
+std::string crossingLine(std::int64_t packet, int channel, std::string_view value,
+                         LimitCrossed crossed) {
+  return "packet " + std::to_string(packet) + "; " + channelLongName(channel) + "; " +
+         std::string(value) + "; " + std::string(limitText(crossed));
+}
+
 LimitsTable parseLimits(std::string_view text, const std::string& fileName) {
   LimitsTable table;
   int channel = -1;  // the section's channel; -1 before the first or in a section of none

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ LimitCrossed crossedLimit(const ChannelLimits& limits, double value);
 bool isRed(LimitCrossed crossed);
 // "above red high", "below yellow low"; empty for None.
 std::string_view limitText(LimitCrossed crossed);
+// One crossing as twk-csv --limits reports it and the window's list copies it: "packet 2;
+// Battery A RAAC; 512; above red high", the value as the CSV file writes it.
+std::string crossingLine(std::int64_t packet, int channel, std::string_view value,
+                         LimitCrossed crossed);
 
 // The limits of every channel, as the limits file gives them.
 struct LimitsTable {

@@ -41,4 +41,14 @@ const std::array<ChannelInfo, kChannelCount>& channelTable() {
   return kTable;
 }
 
+std::string channelLongName(int channel) {
+  const ChannelInfo& info = channelTable().at(static_cast<std::size_t>(channel));
+  for (const ChannelInfo& other : channelTable()) {
+    if (other.name == info.name && other.group != info.group) {
+      return std::string(info.group) + " " + std::string(info.name);
+    }
+  }
+  return std::string(info.name);
+}
+
 }  // namespace twk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace twk {
@@ -17,5 +18,10 @@ struct ChannelInfo {
 
 // Channels 0 to 30 in channel order.
 const std::array<ChannelInfo, kChannelCount>& channelTable();
+
+// A channel's name where its group's frame does not say it: its caption after its group's name
+// where another group has a channel of the same caption ("Battery A Volts"), else its caption
+// ("RSSI [dB]").
+std::string channelLongName(int channel);
 
 }  // namespace twk
