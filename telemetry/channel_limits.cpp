@@ -134,4 +134,28 @@ LimitsTable readLimitsFile(const std::string& path) {
   return parseLimits(text.str(), path);
 }
 
+std::string limitsFileText(const LimitsTable& limits) {
+  std::string text;
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    const ChannelLimits& l = limits.channels[static_cast<std::size_t>(channel)];
+    if (!l.any()) continue;
+    const ChannelInfo& info = channelTable()[static_cast<std::size_t>(channel)];
+    text += (text.empty() ? "[" : "\n[") + std::to_string(channel) + "]\n; " +
+            channelLongName(channel) +
+            (info.unit.empty() ? "" : " [" + std::string(info.unit) + "]") + "\n";
+    const std::pair<const char*, const std::optional<double>&> keys[] = {
+        {"yellowLow", l.yellowLow},
+        {"yellowHigh", l.yellowHigh},
+        {"redLow", l.redLow},
+        {"redHigh", l.redHigh}};
+    for (const auto& [key, value] : keys) {
+      if (!value) continue;
+      char digits[32];
+      const auto end = std::to_chars(digits, digits + sizeof digits, *value).ptr;
+      text += std::string(key) + "=" + std::string(digits, end) + "\n";
+    }
+  }
+  return text;
+}
+
 }  // namespace twk

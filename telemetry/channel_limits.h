@@ -55,5 +55,8 @@ LimitsTable parseLimits(std::string_view text, const std::string& fileName);
 // Reads and parses path; a missing file gives no limits and no problems. An unreadable one
 // throws OpenFailed or ReadFailed.
 LimitsTable readLimitsFile(const std::string& path);
+// The limits file that parseLimits reads back as limits: a section for each channel with a
+// limit, its name and unit in a comment, each number as short as it reads back exactly.
+std::string limitsFileText(const LimitsTable& limits);
 
 }  // namespace twk

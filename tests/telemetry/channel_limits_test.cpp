@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "telemetry/limit_crossings.h"
+
 #include <tuple>
 
 #include "temp_dir.h"
@@ -73,6 +75,51 @@ TEST(ChannelLimits, TheMostSevereLimitCrossedIsNamed) {
   ChannelLimits zero;
   zero.redHigh = 0;
   EXPECT_EQ(crossedLimit(zero, 1), LimitCrossed::RedHigh);  // a limit of 0 counts
+}
+
+// The window writes what its limits editor holds; the file reads back as the same limits, and
+// names each channel as its crossings are named.
+TEST(ChannelLimits, AWrittenFileReadsBackAndCrossingsAreFoundPacketByPacket) {
+  LimitsTable table;
+  table.channels[4] = {.yellowLow = 3.7, .redLow = 0.1 + 0.2};
+  table.channels[9] = {.yellowHigh = -1e-05, .redHigh = 4294967295.5};
+  table.channels[25] = {.redLow = -118.5};
+  const std::string text = limitsFileText(table);
+  const LimitsTable back = parseLimits(text, "limits.ini");
+  EXPECT_TRUE(back.problems.empty());
+  for (int n = 0; n < kChannelCount; ++n) {
+    const ChannelLimits& a = table.channels[std::size_t(n)];
+    const ChannelLimits& b = back.channels[std::size_t(n)];
+    EXPECT_TRUE(a.yellowLow == b.yellowLow && a.yellowHigh == b.yellowHigh &&
+                a.redLow == b.redLow && a.redHigh == b.redHigh)
+        << n << "\n"
+        << text;
+  }
+  EXPECT_NE(text.find("[4]\n; Battery A Volts [V]\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[25]\n; RSSI [dB]\nredLow=-118.5\n"), std::string::npos) << text;
+
+  // Packets 1 to 3 with RAAC 256, 512 and 768 on both batteries (channels 1 and 6).
+  PacketStore store;
+  for (int raac = 256; raac <= 768; raac += 256) {
+    PacketBytes& bytes = store.append();
+    bytes.fill(0);
+    for (const std::size_t at : {35, 45}) bytes[at] = std::uint8_t(raac >> 8);
+  }
+  LimitsTable raac;
+  raac.channels[1] = {.yellowHigh = 300, .redHigh = 600};
+  raac.channels[6] = {.yellowLow = 300};
+  std::vector<LimitCrossing> found;
+  findLimitCrossings(store, raac, 2, found);
+  const std::vector<LimitCrossing> expected = {{2, 1, 512, LimitCrossed::YellowHigh},
+                                               {3, 1, 768, LimitCrossed::RedHigh}};
+  EXPECT_EQ(found, expected);
+  found.clear();
+  findLimitCrossings(store, raac, 1, found);
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(crossingLine(found[0].packet, found[0].channel, "256", found[0].crossed),
+            "packet 1; Battery B RAAC; 256; below yellow low");
+  EXPECT_EQ(crossingLine(9, 25, "-120", LimitCrossed::RedLow),
+            "packet 9; RSSI [dB]; -120; below red low");
 }
 
 }  // namespace
