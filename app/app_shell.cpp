@@ -28,6 +28,7 @@ AppShell::AppShell(MainWindow& window, FileChooser chooser, QString csvFolder)
       m_drop(window) {
   buildMenus();
   window.setPacketsHeld(user_settings::packetsHeld());
+  m_export.setOnWritten([this](const QString& path) { m_follow->noteWritten(path); });
   connect(&window.logView(), &LogView::filesDropped, this,
           [this](const QMimeData& data) { m_drop.take(data); });
 }

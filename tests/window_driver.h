@@ -23,6 +23,11 @@
 #include "ui/log_view.h"
 #include "ui/main_window.h"
 
+// GoogleTest shows a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace twk::test {
 
 // The folder of this test process's logs, removed when the process ends.

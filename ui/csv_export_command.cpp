@@ -77,7 +77,8 @@ QString CsvExportCommand::writeTo(const QString& target) {
   } catch (const Error& error) {
     return QString::fromStdString(error.reason());
   }
-  m_window.fileLabel().setText(target + QStringLiteral(" has been written"));
+  m_window.fileLabel().setParts({{target, true}, {QStringLiteral(" has been written")}});
+  if (m_onWritten) m_onWritten(target);
   return {};
 }
 

@@ -33,6 +33,10 @@ class CsvExportCommand {
   // "twk_telemetry.csv" in the folder of the last log read, or in the home folder.
   QString suggestedPath() const;
   void setSaveChooser(SaveChooser chooser) { m_chooser = std::move(chooser); }
+  // Told the path of each file written, after the file label named it.
+  void setOnWritten(std::function<void(const QString&)> onWritten) {
+    m_onWritten = std::move(onWritten);
+  }
 
  private:
   // Tells the user that there is nothing to write, if so.
@@ -43,6 +47,7 @@ class CsvExportCommand {
   MainWindow& m_window;
   QString m_folder;
   SaveChooser m_chooser;
+  std::function<void(const QString&)> m_onWritten;
 };
 
 }  // namespace twk

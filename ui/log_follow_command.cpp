@@ -19,9 +19,11 @@ namespace twk {
 
 namespace {
 constexpr int kFallbackMs = 250;
-constexpr int kStallCheckMs = 1000;
+constexpr int kTickMs = 1000;
 constexpr int kGatherMs = 40;
 constexpr std::int64_t kMinuteMs = 60 * 1000;
+// The age of a packet a minute old and more: the panel's amber, legible on the window's grey.
+constexpr QRgb kStaleColour = 0xFF8A5200;
 }  // namespace
 
 LogFollowCommand::LogFollowCommand(MainWindow& window, FileChooser chooser)
@@ -33,8 +35,10 @@ LogFollowCommand::LogFollowCommand(MainWindow& window, FileChooser chooser)
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
   };
-  m_stallCheck.setInterval(kStallCheckMs);
-  connect(&m_stallCheck, &QTimer::timeout, this, &LogFollowCommand::checkStall);
+  m_tick.setInterval(kTickMs);
+  connect(&m_tick, &QTimer::timeout, this, [this] {
+    if (m_follower) showFollowing();
+  });
   m_soon.setSingleShot(true);
   m_soon.setInterval(kGatherMs);
   connect(&m_soon, &QTimer::timeout, this, &LogFollowCommand::readAppended);
@@ -83,9 +87,11 @@ void LogFollowCommand::follow(const QString& path) {
   if (m_window.packets().count() > 0) m_window.showPacket(m_window.packets().count());
   m_path = path;
   m_skippedLines = skipped.size();
+  // What the log held when following began arrived before; its newest is taken as now.
   m_lastPacketAt = m_clock();
-  m_stallShown = 0;
-  m_stallCheck.start();
+  m_anyPacket = m_window.packets().count() > 0;
+  m_arrivals.clear();
+  m_tick.start();
   m_watcher.addPath(path);
   m_watcher.addPath(QFileInfo(path).absolutePath());
   m_fallback.start();
@@ -98,34 +104,53 @@ void LogFollowCommand::stop() {
   m_follower.reset();
   m_fallback.stop();
   m_soon.stop();
-  m_stallCheck.stop();
+  m_tick.stop();
   m_window.stopFollowing();
   if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
   if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
-  if (m_window.fileLabel().text().startsWith(QStringLiteral("Following "))) {
-    m_window.fileLabel().setText(m_path);
-  }
+  m_window.fileLabel().setParts({{QStringLiteral("Stopped following \u00b7 ")}, {m_path, true}});
   emit followingChanged(false);
 }
 
 void LogFollowCommand::showFollowing() {
-  // A label too narrow for all of it shows its start and its end: the notes stay in view.
-  QString text = QStringLiteral("Following ") + m_path + m_window.heldNote();
-  if (m_skippedLines == 1) text += QStringLiteral(", 1 line skipped");
-  if (m_skippedLines > 1) text += QStringLiteral(", %1 lines skipped").arg(m_skippedLines);
-  m_stallShown = minutesSinceLastPacket();
-  if (m_stallShown > 0) text += QStringLiteral(", last packet %1 min ago").arg(m_stallShown);
-  if (!m_note.isEmpty()) text += QStringLiteral(" (") + m_note + QLatin1Char(')');
-  m_window.fileLabel().setText(text);
+  // What the operator needs first comes first; the path gives way before it.
+  const std::int64_t now = m_clock();
+  while (!m_arrivals.empty() && now - m_arrivals.front().first >= kMinuteMs) {
+    m_arrivals.pop_front();
+  }
+  std::int64_t lastMinute = 0;
+  for (const auto& [at, packets] : m_arrivals) lastMinute += packets;
+  const QString dot = QStringLiteral(" \u00b7 ");
+  QList<ElidingLabel::Part> parts{
+      {QStringLiteral("Following")},
+      {dot + (lastMinute == 1 ? QStringLiteral("1 packet in the last minute")
+                              : QStringLiteral("%1 packets in the last minute").arg(lastMinute))}};
+  const std::int64_t seconds = (now - m_lastPacketAt) / 1000;
+  if (!m_anyPacket) {
+    parts.append({dot + QStringLiteral("no packet yet")});
+  } else if (seconds < 60) {
+    parts.append({dot + QStringLiteral("last packet %1 s ago").arg(seconds)});
+  } else {
+    // A feed that stalled for a minute is marked.
+    parts.append({dot + QStringLiteral("last packet %1 min ago").arg(seconds / 60), false,
+                  QColor(kStaleColour)});
+  }
+  if (m_skippedLines == 1) parts.append({dot + QStringLiteral("1 line skipped")});
+  if (m_skippedLines > 1)
+    parts.append({dot + QStringLiteral("%1 lines skipped").arg(m_skippedLines)});
+  const PacketStore& store = m_window.packets();
+  if (store.firstNumber() > 1)
+    parts.append({dot + QStringLiteral("newest %1 held").arg(store.count())});
+  parts.append({dot});
+  parts.append({m_path, true});
+  if (!m_note.isEmpty()) parts.append({QStringLiteral(" (") + m_note + QLatin1Char(')')});
+  m_window.fileLabel().setParts(parts);
 }
 
-std::int64_t LogFollowCommand::minutesSinceLastPacket() const {
-  return (m_clock() - m_lastPacketAt) / kMinuteMs;
-}
-
-// A feed that stalls shows in the label, a minute after its last packet and each minute on.
-void LogFollowCommand::checkStall() {
-  if (m_follower && minutesSinceLastPacket() != m_stallShown) showFollowing();
+void LogFollowCommand::noteWritten(const QString& path) {
+  if (!m_follower) return;
+  m_note = QStringLiteral("%1 has been written").arg(path);
+  showFollowing();
 }
 
 void LogFollowCommand::readAppended() {
@@ -158,13 +183,14 @@ void LogFollowCommand::readAppended() {
     m_note = QStringLiteral("replaced at %1, the new file read from its start").arg(at);
   }
   m_skippedLines += skipped.size();
-  const bool packets = store.lastNumber() > before;
-  if (packets) m_lastPacketAt = m_clock();
-  if (change != LogFollower::Change::None || !skipped.empty() || (packets && m_stallShown > 0)) {
-    showFollowing();
+  const std::int64_t added = store.lastNumber() - before;
+  if (added > 0) {
+    m_lastPacketAt = m_clock();
+    m_anyPacket = true;
+    m_arrivals.emplace_back(m_lastPacketAt, added);
+    m_window.appendPackets(before + 1);
   }
-  if (store.lastNumber() > before) m_window.appendPackets(before + 1);
-  if (!m_window.heldNote().isEmpty()) showFollowing();
+  if (added > 0 || change != LogFollower::Change::None || !skipped.empty()) showFollowing();
 }
 
 }  // namespace twk

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -17,11 +18,13 @@ class LogFollower;
 
 // "File" > "Follow Log…": a fresh load of one log that the station is still writing, which the
 // window then keeps reading: each complete line appended becomes the next packet, shown within
-// a fraction of a second. The file label reads "Following FILE" meanwhile. A line that cannot
-// be stored is skipped: the log view shows it in red, the label counts it ("Following FILE,
-// 2 lines skipped"), and following goes on. Once no packet came for a minute, the label adds
-// "last packet N min ago" until the next one. Following ends with "File" > "Stop Following", a
-// new load (opened or dropped), a full table or a failing read.
+// a fraction of a second. Meanwhile the file label is a live line, brought up to date each
+// second: "Following · 118 packets in the last minute · last packet 2 s ago · 2 lines skipped
+// · newest 1000 held · PATH (emptied at 12:01:07, read again from its start)"; the age turns
+// amber once the last packet is a minute old, and the path gives way first where the label is
+// narrow. A line that cannot be stored is skipped: the log view shows it in red, the label counts
+// it, and following goes on. Following ends with "File" > "Stop Following", a new load (opened
+// or dropped) or a failing read; the label then says "Stopped following".
 class LogFollowCommand : public QObject {
   Q_OBJECT
 
@@ -40,6 +43,8 @@ class LogFollowCommand : public QObject {
   // Milliseconds on a steady clock, for the time since the last packet; tests set their own.
   using Clock = std::function<std::int64_t()>;
   void setClock(Clock clock) { m_clock = std::move(clock); }
+  // A CSV file was written: while following, the live line says so after the path.
+  void noteWritten(const QString& path);
 
  signals:
   void followingChanged(bool following);
@@ -47,19 +52,19 @@ class LogFollowCommand : public QObject {
  private:
   void readAppended();
   void showFollowing();
-  void checkStall();
-  std::int64_t minutesSinceLastPacket() const;
 
   MainWindow& m_window;
   FileChooser m_chooser;
   QString m_path;
   std::unique_ptr<LogFollower> m_follower;
-  QString m_note;  // what last happened to the file, for the label
+  QString m_note;  // what last happened to the file or the load, for the label
   std::uint64_t m_skippedLines = 0;
   Clock m_clock;
   std::int64_t m_lastPacketAt = 0;
-  std::int64_t m_stallShown = 0;  // the minutes the label names; 0 while packets come
-  QTimer m_stallCheck;            // once a second while following
+  bool m_anyPacket = false;
+  // When packets came in the last minute, and how many each time.
+  std::deque<std::pair<std::int64_t, std::int64_t>> m_arrivals;
+  QTimer m_tick;  // once a second while following, for the ages in the label
   QFileSystemWatcher m_watcher;
   // The file is also looked at a few times a second, always: some file systems (network
   // folders) send no change events. A look at a file that has not grown costs a few calls.

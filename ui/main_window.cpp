@@ -166,11 +166,6 @@ void MainWindow::setPacketsHeld(int packets) {
   if (following && m_packets.count() > 0) showPacket(m_packets.count());
 }
 
-QString MainWindow::heldNote() const {
-  if (m_packets.firstNumber() <= 1) return {};
-  return QStringLiteral(", newest %1 held").arg(m_packets.count());
-}
-
 void MainWindow::startLoad() {
   m_packets.clear();
   m_fileLabel->clear();

@@ -44,8 +44,6 @@ class MainWindow : public QMainWindow {
   const PacketStore& packets() const { return m_packets; }
   // How many packets the window holds; the packets held stay, as many of the newest as fit.
   void setPacketsHeld(int packets);
-  // ", newest N held" once the oldest packets of a followed log have left the window.
-  QString heldNote() const;
   // The label at the bottom left: the file read, or what became of a command.
   ElidingLabel& fileLabel() const { return *m_fileLabel; }
   LogView& logView() const { return *m_log; }

@@ -160,16 +160,19 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
     EXPECT_LT(in("fileLabel").right(), in("packetLabel").left()) << text;
   }
   EXPECT_EQ(in("packetLabel"), packets);
-  // The file label leaves out folders of a path too long for it.
+  // The file label's path gives way first, from the middle of its folders; what comes before
+  // and after it stays whole.
   auto* label = static_cast<ElidingLabel*>(placed("fileLabel"));
-  const QString text =
-      "Following /srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log, "
-      "2 lines skipped, last packet 3 min ago";
-  label->setText(text);
+  const QString status =
+      QString::fromUtf8("Following \u00b7 118 packets \u00b7 5 lines skipped \u00b7 ");
+  label->setParts({{status},
+                   {"/srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log", true},
+                   {" (emptied at 12:01:07)"}});
+  const QString text = label->text();
   const QStringList parts = label->shownText().split(QChar(0x2026));
   ASSERT_EQ(parts.size(), 2) << label->shownText().toStdString();
-  EXPECT_TRUE(parts[0].startsWith("Following /srv/") &&
-              parts[1].endsWith("/pass.log, 2 lines skipped, last packet 3 min ago"))
+  EXPECT_TRUE(parts[0].startsWith(status + "/srv/") &&
+              parts[1].endsWith("/pass.log (emptied at 12:01:07)"))
       << label->shownText().toStdString();
   const auto expectBottomRowInView = [&] {
     const QRect area = m_window.centralWidget()->rect();
@@ -187,11 +190,10 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   resizeClient({400, 250});
   EXPECT_EQ(m_window.centralWidget()->size(), QSize(400, 250));
   expectBottomRowInView();
-  // Narrower still, the middle of the text goes; the end stays in view, and the whole text
-  // shows where the mouse rests.
+  // Narrower still, the path goes, then what follows it; the whole text shows where the mouse
+  // rests.
   const QString shown = label->shownText();
-  EXPECT_TRUE(shown.startsWith("Fo") && shown.endsWith(" ago") && !shown.contains("/pass"))
-      << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith(status) && !shown.contains("/pass")) << shown.toStdString();
   const QImage elided = label->grab().toImage();
   QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(label, &help);

@@ -296,12 +296,20 @@ TEST_F(WindowTest, ALoadShowsNothingOfTheLoadBefore) {
 
 // Following a log: the panel starts at the newest packet and moves on with each new one unless
 // the user went back; a half-written line waits; a line that cannot be stored is shown, counted
-// and passed; a stalled feed is told; another load ends following.
+// and passed. The file label is a live line, each second: packets in the last minute, the last
+// one's age (amber from a minute on), the lines skipped, then the path; another load ends it.
 TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
+  std::int64_t now = 0;
+  m_shell->followCommand().setClock([&now] { return now; });
   const std::string log = m_dir.write("pass.log", packets(1, 3) + packet(4).substr(0, 90));
+  const auto live = [&log](const char* status) {
+    return QStringLiteral("Following \u00b7 %1 \u00b7 ").arg(QString::fromUtf8(status)) +
+           QString::fromStdString(log);
+  };
   EXPECT_TRUE(follow(log).isEmpty());
   EXPECT_EQ(packetLabel(), "3/3");
   EXPECT_EQ(field(1), "3");
+  EXPECT_EQ(fileLabel(), live("0 packets in the last minute \u00b7 last packet 0 s ago"));
   const std::string tooLong = test::telemetryLine({}, 150) + "\r\n";
   const QStringList none = test::answerBoxes([&] {
     append(log, packet(4).substr(90) + tooLong + packet(5));
@@ -309,16 +317,18 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     EXPECT_EQ(packetLabel(), "5/5");
     EXPECT_EQ(field(1), "5");
     EXPECT_EQ(chart()->rowCount(), 5);
-    EXPECT_EQ(fileLabel(), QString::fromStdString("Following " + log + ", 1 line skipped"));
+    EXPECT_EQ(fileLabel(), live("2 packets in the last minute \u00b7 last packet 0 s ago \u00b7 "
+                                "1 line skipped"));
     EXPECT_EQ(logText().count('\n'), 6);
     EXPECT_TRUE(holds(logText(), "\nline 5 skipped: line too long: 302 hex digits"));
     scroll()->setValue(2);
     // A click at the start of the log view puts the caret there; the next line still goes last.
     click(logView().viewport(), {}, QPoint(1, 1));
     ASSERT_EQ(logView().textCursor().position(), 0);
+    now += 1000;
     append(log, packet(6) + tooLong);
     ASSERT_TRUE(reach(6));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel().endsWith("2 lines skipped"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel().contains("2 lines skipped"); }, 5000));
     EXPECT_TRUE(logText().endsWith(QString::fromStdString(packet(6)).remove(' ').trimmed() +
                                    "\nline 8 skipped: line too long: 302 hex digits after "
                                    "un-escaping (at most 301 fit)\n"))
@@ -327,22 +337,21 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     EXPECT_EQ(field(1), "2");
   });
   EXPECT_TRUE(none.isEmpty()) << none.join('\n').toStdString();
-
-  // A stalled feed: the label says since when, from a minute on, until the next packet.
-  std::int64_t now = 0;
-  m_shell->followCommand().setClock([&now] { return now; });
+  // A stalled feed: the age counts on, and from a minute on it is marked.
+  const std::tuple<int, const char*, bool> ages[] = {
+      {58, "3 packets in the last minute \u00b7 last packet 58 s ago", false},
+      {1, "1 packet in the last minute \u00b7 last packet 59 s ago", false},
+      {121, "0 packets in the last minute \u00b7 last packet 3 min ago", true}};
+  for (const auto& [seconds, status, marked] : ages) {
+    now += seconds * 1000;
+    const QString expected = live((std::string(status) + " \u00b7 2 lines skipped").c_str());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel() == expected; }, 3000))
+        << fileLabel().toStdString();
+    EXPECT_EQ(m_window.fileLabel().shownParts().value(2).colour.isValid(), marked) << status;
+  }
   append(log, packet(7));
   ASSERT_TRUE(reach(7));
-  const QString following = QString::fromStdString("Following " + log + ", 2 lines skipped");
-  now += 59 * 1000;
-  QTest::qWait(1100);
-  EXPECT_EQ(fileLabel(), following);
-  now += 3 * 60 * 1000;
-  EXPECT_TRUE(QTest::qWaitFor([&] { return fileLabel().endsWith("last packet 3 min ago"); }, 3000))
-      << fileLabel().toStdString();
-  append(log, packet(8));
-  ASSERT_TRUE(reach(8));
-  EXPECT_EQ(fileLabel(), following);
+  EXPECT_TRUE(holds(fileLabel(), "1 packet in the last minute \u00b7 last packet 0 s ago"));
 
   // A log without a packet yet: the chart is titled with its channel once the first comes.
   const std::string waiting = m_dir.write("waiting.log", "");
@@ -365,6 +374,9 @@ TEST_F(WindowTest, FollowingALogShowsEachPacketAsItsLineIsComplete) {
     EXPECT_FALSE(action("stopFollowing")->isEnabled());
     EXPECT_FALSE(fileLabel().startsWith("Following")) << fileLabel().toStdString();
   }
+  follow(log);
+  m_shell->stopFollowing();
+  EXPECT_EQ(fileLabel(), "Stopped following \u00b7 " + QString::fromStdString(log));
 }
 
 // Past a small "Packets held", a followed log keeps its newest packets with their numbers: the
@@ -379,11 +391,11 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
   // what is done; the newest number, the packet label, the RAAC shown, the first charted number,
   // the rows a pass starts at, and the note in the file label
   const std::tuple<Action, int, int, QString, int, int, std::vector<int>, const char*> steps[] = {
-      {Back, 150, 150, "150/150", 150, 51, {}, ", newest 100 held"},
-      {Append, 151, 180, "180/180", 180, 81, {}, ", newest 100 held"},
-      {Back, 90, 180, "90/180", 90, 81, {}, ", newest 100 held"},
-      {Append, 181, 185, "90/185", 90, 86, {}, ", newest 100 held"},
-      {Back, 185, 185, "185/185", 185, 86, {}, ", newest 100 held"},
+      {Back, 150, 150, "150/150", 150, 51, {}, "newest 100 held \u00b7 /"},
+      {Append, 151, 180, "180/180", 180, 81, {}, "newest 100 held \u00b7 /"},
+      {Back, 90, 180, "90/180", 90, 81, {}, "newest 100 held \u00b7 /"},
+      {Append, 181, 185, "90/185", 90, 86, {}, "newest 100 held \u00b7 /"},
+      {Back, 185, 185, "185/185", 185, 86, {}, "newest 100 held \u00b7 /"},
       {Empty, 1, 190, "190/190", 5, 91, {96}, " (emptied at "},
       {Replace, 1, 193, "193/193", 3, 94, {93, 98}, " (replaced at "},
   };
@@ -406,6 +418,9 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
     EXPECT_TRUE(holds(fileLabel(), note));
   }
   EXPECT_TRUE(exportCsv().isEmpty());
+  EXPECT_TRUE(fileLabel().startsWith("Following") &&
+              fileLabel().endsWith(QString::fromStdString(csvPath()) + " has been written)"))
+      << fileLabel().toStdString();
   // The packets held: 94 to 185 of the first pass, 1 to 5 of the second, 1 to 3 of the third.
   EXPECT_EQ(readFile(csvPath()),
             converted({m_dir.write("held.log", packets(94, 185) + packets(1, 5) + packets(1, 3))}));
