@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "ui/about_box.h"
+#include "ui/limits_editor.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_view.h"
 #include "ui/main_window.h"
@@ -71,6 +72,21 @@ void AppShell::buildMenus() {
        QKeySequence(Qt::CTRL | Qt::Key_S));
   item(tlm, "writeCsvFileAs", QStringLiteral("Write CSV File &As\u2026"),
        &AppShell::writeCsvFileAs);
+  tlm->addSeparator();
+  item(
+      tlm, "limitCrossings", QStringLiteral("&Limit Crossings\u2026"),
+      [this] { m_window.showCrossingsList(); }, QKeySequence(Qt::CTRL | Qt::Key_K));
+  item(
+      tlm, "nextCrossing", QStringLiteral("&Next Crossing"), [this] { m_window.showCrossing(1); },
+      QKeySequence(Qt::Key_F8));
+  item(
+      tlm, "previousCrossing", QStringLiteral("&Previous Crossing"),
+      [this] { m_window.showCrossing(-1); }, QKeySequence(Qt::SHIFT | Qt::Key_F8));
+  item(
+      tlm, "acknowledgeAlarm", QStringLiteral("Ac&knowledge Alarm"),
+      [this] { m_window.acknowledgeAlarm(); }, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+  item(tlm, "editLimits", QStringLiteral("&Edit Limits\u2026"),
+       [this] { LimitsEditor::edit(m_window); });
 
   item(bar, "info", QStringLiteral("&Info"), &AppShell::showAbout);
 

@@ -1,10 +1,15 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -14,8 +19,10 @@
 #include "ui/bar_chart.h"
 #include "ui/channel_chart.h"
 #include "ui/client_area.h"
+#include "ui/crossings_window.h"
 #include "ui/eliding_label.h"
 #include "ui/fonts.h"
+#include "ui/limit_crossings_model.h"
 #include "ui/log_view.h"
 #include "ui/log_view_sink.h"
 #include "ui/message_box.h"
@@ -42,8 +49,18 @@ constexpr int kFrameAllowanceHeight = 720;
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Tarnwick Telemetry Decoder [Ostrel]"));
   setWindowIcon(QIcon(QPixmap::fromImage(satelliteIcon())));
+  m_crossings = new LimitCrossingsModel(m_packets, this);
   buildLayout();
   readLimits();
+  // Another program (an editor, a script) may change the limits while the window runs; the
+  // change is read once it has settled.
+  auto* settle = new QTimer(this);
+  settle->setSingleShot(true);
+  settle->setInterval(200);
+  connect(settle, &QTimer::timeout, this, &MainWindow::reloadLimits);
+  connect(&m_limitsWatcher, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
+  connect(&m_limitsWatcher, &QFileSystemWatcher::directoryChanged, settle,
+          qOverload<>(&QTimer::start));
 }
 
 MainWindow::~MainWindow() = default;
@@ -67,6 +84,20 @@ void MainWindow::buildLayout() {
   m_fileLabel->setObjectName(QStringLiteral("fileLabel"));
   m_fileLabel->setGeometry(tw.rect(120, 11640, 6975, 255));
   m_navigator = new PacketNavigator(*client, tw, m_packets);
+  // Only while red limits were crossed unseen, over the file label's end.
+  m_alarm = new QToolButton(client);
+  m_alarm->setObjectName(QStringLiteral("alarmMark"));
+  m_alarm->setStyleSheet(QStringLiteral(
+      "QToolButton { background: #c00000; color: white; font-weight: bold; border: none; "
+      "padding: 0 6px; }"));
+  m_alarm->setToolTip(QStringLiteral("Red limits were crossed: click to see them"));
+  m_alarm->setFocusPolicy(Qt::NoFocus);
+  m_alarm->hide();
+  connect(m_alarm, &QToolButton::clicked, this, [this] {
+    acknowledgeAlarm();
+    showCrossingsList();
+  });
+  m_fileLabel->installEventFilter(this);
 
   connect(m_panel, &ValuePanel::chartRequested, this, &MainWindow::chartChannel);
   connect(m_panel, &ValuePanel::secondRequested, this, &MainWindow::toggleSecondChannel);
@@ -166,6 +197,66 @@ void MainWindow::setPacketsHeld(int packets) {
   if (following && m_packets.count() > 0) showPacket(m_packets.count());
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_fileLabel &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    showAlarm();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showAlarm() {
+  if (m_unacknowledged == 0) {
+    m_alarm->hide();
+    m_fileLabel->setContentsMargins(0, 0, 0, 0);
+    return;
+  }
+  m_alarm->setText(m_unacknowledged == 1
+                       ? QStringLiteral("1 red limit crossed")
+                       : QStringLiteral("%1 red limits crossed").arg(m_unacknowledged));
+  const QRect label = m_fileLabel->geometry();
+  const int width = std::min(m_alarm->sizeHint().width(), label.width());
+  m_alarm->setGeometry(label.right() + 1 - width, label.top(), width, label.height());
+  m_fileLabel->setContentsMargins(0, 0, width + 4, 0);
+  m_alarm->show();
+  m_alarm->raise();
+}
+
+void MainWindow::acknowledgeAlarm() {
+  m_unacknowledged = 0;
+  showAlarm();
+}
+
+void MainWindow::showCrossingsList() {
+  if (m_crossingsWindow == nullptr) {
+    m_crossingsWindow = new CrossingsWindow(*m_crossings, this);
+    connect(m_crossingsWindow, &CrossingsWindow::packetChosen, this, [this](std::int64_t number) {
+      if (const int row = m_packets.rowOf(number); row > 0) showPacket(row);
+    });
+  }
+  m_crossingsWindow->show();
+  m_crossingsWindow->raise();
+  m_crossingsWindow->activateWindow();
+}
+
+void MainWindow::showCrossing(int direction) {
+  const std::vector<LimitCrossing>& all = m_crossings->crossings();
+  const std::int64_t shown = m_packets.count() > 0 ? m_packets.numberOf(m_navigator->row()) : 0;
+  std::int64_t target = 0;
+  if (direction > 0) {
+    const auto next =
+        std::upper_bound(all.begin(), all.end(), shown,
+                         [](std::int64_t n, const LimitCrossing& c) { return n < c.packet; });
+    if (next != all.end()) target = next->packet;
+  } else {
+    const auto before =
+        std::lower_bound(all.begin(), all.end(), shown,
+                         [](const LimitCrossing& c, std::int64_t n) { return c.packet < n; });
+    if (before != all.begin()) target = std::prev(before)->packet;
+  }
+  if (const int row = m_packets.rowOf(target); row > 0) showPacket(row);
+}
+
 void MainWindow::startLoad() {
   m_packets.clear();
   m_fileLabel->clear();
@@ -203,6 +294,10 @@ void MainWindow::showLoad() {
   // packets on the chart.
   m_navigator->startAtFirst();
   m_chart->startLoad();
+  std::vector<LimitCrossing> crossings;
+  findLimitCrossings(m_packets, m_limits, 1, crossings);
+  m_crossings->setCrossings(std::move(crossings));
+  acknowledgeAlarm();
   chartChannel(1);
   if (m_packets.count() > 0) {
     showChosenPacket();
@@ -236,6 +331,16 @@ void MainWindow::appendPackets(std::int64_t first) {
   // The packets that left the window since the chart was drawn: the rows shift by as many.
   const int dropped = m_chart->appendPackets(added);
   m_navigator->packetsChanged();
+  std::vector<LimitCrossing> crossings;
+  findLimitCrossings(m_packets, m_limits, count - added + 1, crossings);
+  m_crossings->update(crossings, m_packets.firstNumber());
+  const auto red = std::count_if(crossings.begin(), crossings.end(),
+                                 [](const LimitCrossing& c) { return isRed(c.crossed); });
+  if (red > 0) {
+    m_unacknowledged += static_cast<int>(red);
+    showAlarm();
+    QApplication::alert(this);
+  }
   // A panel on the newest packet moves on to the new newest; one the user moved back stays on
   // its packet while it is held, else on the oldest held.
   if (atNewest) {
@@ -292,6 +397,26 @@ void MainWindow::readLimits() {
         this, QStringLiteral("Lines of the limits file skipped:\n") + told.join(QLatin1Char('\n')));
   }
   m_chart->limitsChanged();
+  watchLimitsFile();
+}
+
+void MainWindow::watchLimitsFile() {
+  const QString path = user_settings::limitsFilePath();
+  const QString folder = QFileInfo(path).absolutePath();
+  if (QFileInfo::exists(path) && !m_limitsWatcher.files().contains(path)) {
+    m_limitsWatcher.addPath(path);
+  }
+  if (QDir(folder).exists() && !m_limitsWatcher.directories().contains(folder)) {
+    m_limitsWatcher.addPath(folder);
+  }
+}
+
+void MainWindow::reloadLimits() {
+  readLimits();
+  std::vector<LimitCrossing> crossings;
+  findLimitCrossings(m_packets, m_limits, 1, crossings);
+  m_crossings->setCrossings(std::move(crossings));
+  if (m_packets.count() > 0) showChosenPacket();
 }
 
 }  // namespace twk

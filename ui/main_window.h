@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -10,11 +12,14 @@
 #include "telemetry/channel_limits.h"
 
 class QScreen;
+class QToolButton;
 
 namespace twk {
 
 class ChannelChart;
+class CrossingsWindow;
 class ElidingLabel;
+class LimitCrossingsModel;
 class LogView;
 class PacketNavigator;
 class ValuePanel;
@@ -87,6 +92,23 @@ class MainWindow : public QMainWindow {
   // label and the log view's line.
   void showPacket(int row);
 
+  // The channels' limits, from the limits file of the user's configuration folder.
+  const LimitsTable& limits() const { return m_limits; }
+  // Reads the limits file again and applies it to the panel, the chart and the crossings; tells
+  // of lines it skipped. A file changed by another program is read again by itself.
+  void reloadLimits();
+  // The values outside their limits among the packets held.
+  LimitCrossingsModel& crossings() const { return *m_crossings; }
+  // Shows the packet of the next crossing after the packet shown (direction 1), or of the one
+  // before it (-1); none there, nothing changes.
+  void showCrossing(int direction);
+  // The list of crossings, a window of its own.
+  void showCrossingsList();
+  // Red limits crossed by followed packets since the alarm was last acknowledged: the alarm mark
+  // at the bottom says how many, and the window asks for attention.
+  int unacknowledgedAlarms() const { return m_unacknowledged; }
+  void acknowledgeAlarm();
+
  signals:
   // A log is about to be read into the store (opened or dropped).
   void loadStarting();
@@ -94,6 +116,7 @@ class MainWindow : public QMainWindow {
  protected:
   // Remembers the window's size, place and maximised state for the next start.
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildLayout();
@@ -103,6 +126,8 @@ class MainWindow : public QMainWindow {
   void showChosenPacket();
   // Reads the limits file of the user's configuration folder; tells of lines it skipped.
   void readLimits();
+  void watchLimitsFile();
+  void showAlarm();
 
   PacketStore m_packets;
   QString m_logPath;
@@ -113,6 +138,11 @@ class MainWindow : public QMainWindow {
   ChannelChart* m_chart = nullptr;
   ElidingLabel* m_fileLabel = nullptr;
   PacketNavigator* m_navigator = nullptr;
+  LimitCrossingsModel* m_crossings = nullptr;
+  QPointer<CrossingsWindow> m_crossingsWindow;
+  QToolButton* m_alarm = nullptr;
+  int m_unacknowledged = 0;
+  QFileSystemWatcher m_limitsWatcher;
 };
 
 }  // namespace twk

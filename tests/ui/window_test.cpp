@@ -1,6 +1,8 @@
 // The main window with its commands, driven as a user drives it: open, drop, follow, step, pick
 // a channel, export. Values are compared with what the core and twk-csv give for the same logs.
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -8,6 +10,8 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTreeView>
 #include <QUrl>
@@ -17,6 +21,8 @@
 
 #include "telemetry/channel_conversion.h"
 #include "telemetry/value_text.h"
+#include "ui/crossings_window.h"
+#include "ui/limit_crossings_model.h"
 #include "ui/log_file_dialog.h"
 #include "ui/log_follow_command.h"
 #include "ui/user_settings.h"
@@ -432,6 +438,71 @@ TEST_F(WindowTest, FollowingPastThePacketsHeldKeepsTheNewest) {
   const QString newest = QString::fromStdString(packet(10003)).remove(QLatin1Char(' ')).trimmed();
   EXPECT_EQ(view.lastBlock().previous().text(), newest);
   EXPECT_EQ(logView().extraSelections().value(0).cursor.block().text(), newest);
+}
+
+// Limits edited in the window apply at once, also while following; red limits crossed by
+// followed packets raise the alarm until acknowledged; the crossings are listed, shown from the
+// list or with F8 and Shift+F8, copied in twk-csv's words; a limits file another program changes
+// is read again.
+TEST_F(WindowTest, LimitsCrossingsAndTheAlarm) {
+  const QString limitsFile = user_settings::limitsFilePath();
+  const auto editLimits = [this](const std::vector<std::tuple<int, int, QString>>& cells) {
+    QStringList boxes;
+    QTimer::singleShot(0, [&] {
+      auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(editor, nullptr);
+      auto* table = editor->findChild<QTableWidget*>(QStringLiteral("limitsTable"));
+      for (const auto& [channel, column, text] : cells)
+        table->item(channel - 1, column)->setText(text);
+      auto* ok = editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+      boxes = test::answerBoxes([ok] { ok->click(); });
+      if (editor->isVisible()) editor->reject();
+    });
+    action("editLimits")->trigger();
+    return boxes;
+  };
+  const std::string log = m_dir.write("raac.log", packets(250, 252));
+  EXPECT_TRUE(follow(log).isEmpty());
+  const QStringList refused = editLimits({{1, 1, "3x"}});
+  ASSERT_EQ(refused.size(), 1);
+  EXPECT_EQ(refused[0], "Battery A RAAC [mAh], Yellow high: \"3x\" is no number.");
+  EXPECT_FALSE(QFile::exists(limitsFile));
+  EXPECT_TRUE(editLimits({{1, 1, "251.5"}, {1, 3, "255"}}).isEmpty());
+  EXPECT_EQ(readFile(limitsFile.toStdString()),
+            "[1]\n; Battery A RAAC [mAh]\nyellowHigh=251.5\nredHigh=255\n");
+  EXPECT_EQ(fieldOf(1)->palette().color(QPalette::Text), rgb(0xB86E00));  // 252, shown at once
+  EXPECT_EQ(m_window.crossings().rowCount(), 1);
+  append(log, packets(256, 257));
+  ASSERT_TRUE(reach(5));
+  auto* alarm = control<QAbstractButton>(QStringLiteral("alarmMark"));
+  EXPECT_TRUE(alarm->isVisible());
+  EXPECT_EQ(alarm->text(), "2 red limits crossed");
+  // From packet 1: F8 twice, then Shift+F8.
+  scroll()->setValue(1);
+  m_window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+  for (const auto& [keys, shown] :
+       {std::pair{Qt::NoModifier, "3/5"}, {Qt::NoModifier, "4/5"}, {Qt::ShiftModifier, "3/5"}}) {
+    QTest::keyClick(&m_window, Qt::Key_F8, keys);
+    EXPECT_EQ(packetLabel(), shown);
+  }
+  click(alarm);
+  EXPECT_FALSE(alarm->isVisible());
+  auto* list = m_window.findChild<CrossingsWindow*>();
+  ASSERT_TRUE(list != nullptr && list->isVisible());
+  EXPECT_EQ(list->copiedText(),
+            "packet 3; Battery A RAAC; 252; above yellow high\n"
+            "packet 4; Battery A RAAC; 256; above red high\n"
+            "packet 5; Battery A RAAC; 257; above red high\n");
+  auto* table = list->findChild<QTableView*>();
+  table->setCurrentIndex(table->model()->index(2, 0));
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_EQ(packetLabel(), "5/5");
+  // Another program's limits, read again by themselves; no alarm for packets already shown.
+  std::ofstream(limitsFile.toStdString()) << "[6]\nyellowLow=1\n";
+  EXPECT_TRUE(QTest::qWaitFor([this] { return m_window.crossings().rowCount() == 5; }, 5000));
+  EXPECT_FALSE(alarm->isVisible());
+  QFile::remove(limitsFile);
 }
 
 TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
