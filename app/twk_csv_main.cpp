@@ -53,12 +53,13 @@ constexpr const char* kHelp =
     "                   only.\n"
     "  --limits FILE    also report on standard error each packet's values outside\n"
     "                   the limits FILE sets, one line per packet and channel:\n"
-    "                   \"packet N; CHANNEL; VALUE; LIMIT\", LIMIT the most severe one\n"
-    "                   crossed (\"below red low\", \"above yellow high\", ...). The\n"
-    "                   CSV stays the same. FILE is an INI file with a section per\n"
-    "                   channel, [0] to [30] as the CSV's columns, and the keys\n"
-    "                   yellowLow, yellowHigh, redLow, redHigh; lines it cannot\n"
-    "                   read are reported and skipped.\n"
+    "                   \"packet N; CHANNEL; VALUE; LIMIT\", CHANNEL after its group\n"
+    "                   where another group has a channel of that name (\"Battery A\n"
+    "                   Volts\"), LIMIT the most severe one crossed (\"below red low\",\n"
+    "                   \"above yellow high\", ...). The CSV stays the same. FILE is an\n"
+    "                   INI file with a section per channel, [0] to [30] as the CSV's\n"
+    "                   columns, and the keys yellowLow, yellowHigh, redLow, redHigh;\n"
+    "                   lines it cannot read are reported and skipped.\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
@@ -212,9 +213,9 @@ int main(int argc, char** argv) {
       for (const twk::Error& problem : limits.problems) {
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", problem.what());
       }
-      limitScan.emplace(
-          std::move(limits), twk::defaultCaptions(), separator,
-          [](const std::string& line) { std::fprintf(stderr, "twk-csv: %s\n", line.c_str()); });
+      limitScan.emplace(std::move(limits), separator, [](const std::string& line) {
+        std::fprintf(stderr, "twk-csv: %s\n", line.c_str());
+      });
     }
     Output output(outputPath);
     std::string header;

@@ -90,7 +90,7 @@ TEST_F(TwkCsv, LimitsAreReportedOnStandardErrorAndTheCsvStays) {
       {"--limits " + limits + " " + good, 0,
        skipped + " (yellowLow, yellowHigh, redLow or redHigh); line skipped\n"
                  "twk-csv: packet 1; RSSI [dB]; -91.5225; below red low\n"
-                 "twk-csv: packet 2; RAAC; 512; above red high\n"
+                 "twk-csv: packet 2; Battery A RAAC; 512; above red high\n"
                  "twk-csv: packet 2; RSSI [dB]; -91.5225; below red low\n"},
       {"--limits " + none + " " + good, 0, ""},
       {"--limits " + dir.file("missing.ini") + " " + good, 1,
@@ -205,7 +205,7 @@ TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
   // Limits are compared with the value, whatever its separator.
   const std::string limits = dir.write("limits.ini", "[2]\nyellowHigh=19.9\n");
   EXPECT_EQ(run("--limits " + limits + " " + line, german).err,
-            "twk-csv: packet 1; Avg. Current; 19,921875; above yellow high\n");
+            "twk-csv: packet 1; Battery A Avg. Current; 19,921875; above yellow high\n");
 }
 
 }  // namespace
