@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QLocale>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -26,8 +27,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: twk-csv [-k] [-o FILE] [--limits FILE] LOG...\n"
-    "       twk-csv -f LOG\n";
+    "Usage: twk-csv [-k] [-o FILE] [--limits FILE] [--decimal SEP] LOG...\n"
+    "       twk-csv -f [--decimal SEP] LOG\n";
 
 constexpr const char* kHelp =
     "Decodes Tarnwick telemetry logs and writes every packet's 31 channel values as\n"
@@ -53,18 +54,22 @@ constexpr const char* kHelp =
     "                   only.\n"
     "  --limits FILE    also report on standard error each packet's values outside\n"
     "                   the limits FILE sets, one line per packet and channel:\n"
-    "                   \"packet N; CHANNEL; VALUE; LIMIT\", LIMIT the most severe one\n"
-    "                   crossed (\"below red low\", \"above yellow high\", ...). The\n"
-    "                   CSV stays the same. FILE is an INI file with a section per\n"
-    "                   channel, [0] to [30] as the CSV's columns, and the keys\n"
-    "                   yellowLow, yellowHigh, redLow, redHigh; lines it cannot\n"
-    "                   read are reported and skipped.\n"
+    "                   \"packet N; CHANNEL; VALUE; LIMIT\", CHANNEL after its group\n"
+    "                   where another group has a channel of that name (\"Battery A\n"
+    "                   Volts\"), LIMIT the most severe one crossed (\"below red low\",\n"
+    "                   \"above yellow high\", ...). The CSV stays the same. FILE is an\n"
+    "                   INI file with a section per channel, [0] to [30] as the CSV's\n"
+    "                   columns, and the keys yellowLow, yellowHigh, redLow, redHigh;\n"
+    "                   lines it cannot read are reported and skipped.\n"
+    "  --decimal SEP    write SEP, \".\" or \",\", as the decimal separator instead of\n"
+    "                   the locale's\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
-    "The decimal separator follows the locale (LC_ALL, LC_NUMERIC, LANG). Unlike the\n"
-    "window, which holds as many packets as its \"Packets held\" setting (5000 unless\n"
-    "set), the converter streams any number of packets.\n"
+    "Unless --decimal sets it, the decimal separator follows the locale (LC_ALL,\n"
+    "LC_NUMERIC, LANG) as in the window, also a locale not installed on this machine.\n"
+    "Unlike the window, which holds as many packets as its \"Packets held\" setting\n"
+    "(5000 unless set), the converter streams any number of packets.\n"
     "Exit status: 0 success, 1 an input or output error or a line skipped, 2 wrong\n"
     "usage.\n";
 
@@ -146,18 +151,17 @@ int followLog(const std::string& path, const std::string& separator) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The system's messages (strerror) in the user's language.
   std::setlocale(LC_ALL, "");
-  const std::string separator = std::localeconv()->decimal_point;
 
-  static const option kOptions[] = {{"output", required_argument, nullptr, 'o'},
-                                    {"keep-going", no_argument, nullptr, 'k'},
-                                    {"follow", no_argument, nullptr, 'f'},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {"version", no_argument, nullptr, 'V'},
-                                    {"limits", required_argument, nullptr, 'L'},
-                                    {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {
+      {"output", required_argument, nullptr, 'o'},  {"keep-going", no_argument, nullptr, 'k'},
+      {"follow", no_argument, nullptr, 'f'},        {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'V'},       {"limits", required_argument, nullptr, 'L'},
+      {"decimal", required_argument, nullptr, 'D'}, {nullptr, 0, nullptr, 0}};
   std::optional<std::string> outputPath;
   std::optional<std::string> limitsPath;
+  std::optional<std::string> decimal;
   bool follow = false;
   bool keepGoing = false;
   opterr = 0;
@@ -166,13 +170,21 @@ int main(int argc, char** argv) {
       case 'o': outputPath = optarg; break;
       case 'k': keepGoing = true; break;
       case 'L': limitsPath = optarg; break;
+      case 'D':
+        if (std::string_view(optarg) != "." && std::string_view(optarg) != ",") {
+          return usageError("--decimal takes \".\" or \",\", not '" + std::string(optarg) + "'");
+        }
+        decimal = optarg;
+        break;
       case 'f': follow = true; break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return 0;
       case 'V': std::printf("twk-csv %s (Tarnwick telemetry decoder)\n", TWK_VERSION); return 0;
-      case ':': return usageError("an option needs a file name");
+      case ':':
+        return usageError(optopt == 'D' ? "--decimal needs \".\" or \",\""
+                                        : "an option needs a file name");
       default: {
         // A short option is in optopt; a long one is the word getopt just passed.
         const std::string word = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
@@ -182,6 +194,9 @@ int main(int argc, char** argv) {
     }
   }
   if (optind >= argc) return usageError("no log file given");
+  // The window's separator: Qt's for the locale that LC_ALL, LC_NUMERIC or LANG names, from Qt's
+  // own locale data, so a locale not installed here gives the same as where it is.
+  const std::string separator = decimal ? *decimal : QLocale::system().decimalPoint().toStdString();
   if (follow) {
     if (outputPath) return usageError("--follow writes to standard output only, not with -o");
     if (limitsPath) return usageError("--limits is not taken with --follow");
@@ -212,9 +227,9 @@ int main(int argc, char** argv) {
       for (const twk::Error& problem : limits.problems) {
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", problem.what());
       }
-      limitScan.emplace(
-          std::move(limits), twk::defaultCaptions(), separator,
-          [](const std::string& line) { std::fprintf(stderr, "twk-csv: %s\n", line.c_str()); });
+      limitScan.emplace(std::move(limits), separator, [](const std::string& line) {
+        std::fprintf(stderr, "twk-csv: %s\n", line.c_str());
+      });
     }
     Output output(outputPath);
     std::string header;

@@ -4,12 +4,8 @@
 
 namespace twk {
 
-CsvLimitScan::CsvLimitScan(LimitsTable limits, std::vector<std::string> captions,
-                           std::string separator, Report report)
-    : m_limits(std::move(limits)),
-      m_captions(std::move(captions)),
-      m_separator(std::move(separator)),
-      m_report(std::move(report)) {
+CsvLimitScan::CsvLimitScan(LimitsTable limits, std::string separator, Report report)
+    : m_limits(std::move(limits)), m_separator(std::move(separator)), m_report(std::move(report)) {
   for (const ChannelLimits& c : m_limits.channels) m_anyLimit = m_anyLimit || c.any();
 }
 
@@ -48,8 +44,7 @@ void CsvLimitScan::scanRow(std::string_view row) {
     if (ec != std::errc() || stop != number.data() + number.size()) continue;
     const LimitCrossed crossed = crossedLimit(limits, value);
     if (crossed == LimitCrossed::None) continue;
-    m_report("packet " + std::to_string(m_packet) + "; " + m_captions.at(channel) + "; " +
-             std::string(field) + "; " + std::string(limitText(crossed)));
+    m_report(crossingLine(m_packet, static_cast<int>(channel), field, crossed));
   }
 }
 
