@@ -2,13 +2,13 @@
 // a channel, export. Values are compared with what the core and twk-csv give for the same logs.
 
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
