@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -33,17 +34,27 @@ CrossingsWindow::CrossingsWindow(LimitCrossingsModel& model, QWidget* parent)
   connect(copy, &QAction::triggered, this, &CrossingsWindow::copy);
   connect(m_table, &QTableView::activated, this,
           [this](const QModelIndex& index) { choose(index.row()); });
+  m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_table);
-  // Wide enough for its columns at the font's size.
-  const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-  resize(46 * em, 24 * fontMetrics().height());
   // A followed log's new crossings come into view while the list shows its end.
   connect(&model, &QAbstractItemModel::rowsInserted, this, [this] {
     if (m_table->currentIndex().isValid()) return;
     m_table->scrollToBottom();
   });
+}
+
+void CrossingsWindow::showEvent(QShowEvent* event) {
+  // Wide enough for its columns, twenty rows high, the newest crossings in view.
+  m_table->resizeColumnsToContents();
+  int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+  for (int column = 0; column < m_model.columnCount(); ++column) {
+    width += m_table->columnWidth(column);
+  }
+  resize(width, m_table->horizontalHeader()->height() + 20 * (fontMetrics().height() + 4));
+  if (!m_table->currentIndex().isValid()) m_table->scrollToBottom();
+  QWidget::showEvent(event);
 }
 
 void CrossingsWindow::choose(int row) {

@@ -29,6 +29,7 @@ class CrossingsWindow : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void choose(int row);

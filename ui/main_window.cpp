@@ -234,7 +234,16 @@ void MainWindow::showCrossingsList() {
       if (const int row = m_packets.rowOf(number); row > 0) showPacket(row);
     });
   }
-  m_crossingsWindow->show();
+  if (!m_crossingsWindow->isVisible()) {
+    // Beside the window where the screen has room, else over its right part.
+    m_crossingsWindow->show();
+    const QRect frame = frameGeometry();
+    const QRect screen = this->screen()->availableGeometry();
+    const int width = m_crossingsWindow->frameGeometry().width();
+    const int left = frame.right() + width < screen.right() ? frame.right() + 1
+                                                            : std::max(screen.right() - width, 0);
+    m_crossingsWindow->move(left, frame.top());
+  }
   m_crossingsWindow->raise();
   m_crossingsWindow->activateWindow();
 }

@@ -38,11 +38,20 @@ wait_for "the X server" test -s "$work/display"
 # The X server's window, also where the caller's environment picked Qt's offscreen platform.
 export DISPLAY=":$(head -n 1 "$work/display")" LC_ALL=C XDG_CONFIG_HOME="$work/config" \
   QT_QPA_PLATFORM=xcb
-# The display number comes before the server takes clients, and a window manager that finds
-# none gives up at once: it starts once the server answers.
+# A window manager that cannot open the display gives up at once (seen on a busy machine, the
+# server answering xdotool): it is started again, up to five times.
 wait_for "the X server to take clients" xdotool getdisplaygeometry
-openbox >"$work/openbox.out" 2>&1 &
-pids+=($!)
+for _ in 1 2 3 4 5; do
+  openbox >"$work/openbox.out" 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do
+    xdotool get_num_desktops >/dev/null 2>&1 && break 2
+    kill -0 "$wm" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$wm" 2>/dev/null && break  # slow, not failed
+done
+pids+=("$wm")
 wait_for "the window manager" xdotool get_num_desktops
 
 # The CSV goes next to the program, so the program runs from a folder of its own.
