@@ -559,6 +559,11 @@ MUTANTS = [
      "      std::clamp(place.left(), room.left(), std::max(room.right() - place.width(), room.left())));",
      "      place.left());",
      "a window last closed on a monitor unplugged since comes back off the screen"),
+    ("title-bar-above-screen", "ui/main_window.cpp",
+     "return screen.availableGeometry().adjusted(border, tw(kTitleBarAllowance), -border, -border);",
+     "return screen.availableGeometry().adjusted(0, 0, -2 * border, -tw(kTitleBarAllowance) - border);",
+     "a window left at the top of the screen, or as tall as it, comes back with its title bar "
+     "above the screen"),
     ("window-maximised-forgotten", "ui/user_settings.cpp",
      "settings.setValue(kWindowMaximised, place.maximised);",
      "settings.setValue(kWindowMaximised, false);",

@@ -31,11 +31,12 @@ namespace twk {
 namespace {
 
 // The least heights of the chart and the log view in a window smaller than the default, and
-// room for the title bar and borders that the window manager adds, in twips.
+// room for the title bar above the client area and the borders at its other sides that the
+// window manager adds, in twips.
 constexpr int kLeastChartHeight = 1800;
 constexpr int kLeastLogHeight = 900;
-constexpr int kFrameAllowanceWidth = 240;
-constexpr int kFrameAllowanceHeight = 720;
+constexpr int kTitleBarAllowance = 600;
+constexpr int kBorderAllowance = 120;
 
 }  // namespace
 
@@ -106,9 +107,9 @@ void MainWindow::setVisible(bool visible) {
 QRect MainWindow::roomOn(const QScreen& screen) const {
   const TwipScale tw(logicalDpiX());
   // The window manager's frame is not known before the window is shown; this leaves room for
-  // a usual one.
-  return screen.availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
-                                             -tw(kFrameAllowanceHeight));
+  // a usual one around the client area, which the window's geometry is.
+  const int border = tw(kBorderAllowance);
+  return screen.availableGeometry().adjusted(border, tw(kTitleBarAllowance), -border, -border);
 }
 
 void MainWindow::fitToScreen() {
@@ -125,7 +126,10 @@ void MainWindow::fitToScreen() {
     size.setWidth(std::min(size.width() + bar, available.width()));
   }
   resize(size);
-  if (!available.contains(QRect(pos(), size))) move(available.topLeft());
+  // A window whose frame would not lie on the free area goes to its top left corner. pos() is
+  // the frame's top left corner, and the client area lies within the frame's allowance.
+  const QPoint corner = screen->availableGeometry().topLeft();
+  if (!available.contains(QRect(pos() - corner + available.topLeft(), size))) move(corner);
 }
 
 void MainWindow::restorePlace() {
