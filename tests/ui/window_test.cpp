@@ -697,15 +697,24 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
     dialog.selectFile(QStringLiteral("b.log"));
   });
-  answer(openDialog, [&](QFileDialog& dialog) {
+  // There a full path typed into the name field chooses a file in another folder, where the
+  // dialog opens next.
+  const QString typed = followed + QStringLiteral("/b.log");
+  const auto typedChosen = answer(openDialog, [&](QFileDialog& dialog) {
     EXPECT_EQ(dialog.size(), left);
     EXPECT_EQ(dialog.directory().absolutePath(), open);
-    dialog.reject();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(typed);
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog.isVisible()) dialog.reject();
   });
-  answer(followDialog, [&](QFileDialog& dialog) {
-    EXPECT_EQ(dialog.directory().absolutePath(), followed);
-    dialog.reject();
-  });
+  EXPECT_EQ(typedChosen, std::optional(QStringList(typed)));
+  for (const FileChooser& chooser : {openDialog, followDialog}) {
+    answer(chooser, [&](QFileDialog& dialog) {
+      EXPECT_EQ(dialog.directory().absolutePath(), followed);
+      dialog.reject();
+    });
+  }
 
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   // where it was left: the normal place, whether it was maximised, whether it comes back there
