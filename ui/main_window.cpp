@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -116,11 +117,17 @@ void MainWindow::fitToScreen() {
   const QScreen* screen = this->screen();
   if (screen == nullptr) return;
   const QRect available = roomOn(*screen);
-  QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  // At a fractional device pixel ratio Qt asks the window manager for sizes in steps of a
+  // logical pixel in device pixels, rounded (2 at 1.5), and the window manager rounds down: the
+  // window may come out a logical pixel smaller than asked, so it asks for one more.
+  const int rounding = devicePixelRatioF() == std::floor(devicePixelRatioF()) ? 0 : 1;
+  QSize size = (sizeHint() + QSize(rounding, rounding))
+                   .boundedTo(available.size())
+                   .expandedTo(minimumSizeHint());
   // A panel that has to scroll up and down gets the width of its scroll bar, where the screen
   // has it, so that it need not scroll sideways as well.
   const auto* client = static_cast<const ClientArea*>(centralWidget());
-  const int clientHeight = size.height() - (sizeHint() - client->sizeHint()).height();
+  const int clientHeight = size.height() - rounding - (sizeHint() - client->sizeHint()).height();
   if (clientHeight < client->leastSize().height()) {
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     size.setWidth(std::min(size.width() + bar, available.width()));
