@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -38,11 +39,12 @@ namespace twk {
 namespace {
 
 // The least heights of the chart and the log view in a window smaller than the default, and
-// room for the title bar and borders that the window manager adds, in twips.
+// room for the title bar above the client area and the borders at its other sides that the
+// window manager adds, in twips.
 constexpr int kLeastChartHeight = 1800;
 constexpr int kLeastLogHeight = 900;
-constexpr int kFrameAllowanceWidth = 240;
-constexpr int kFrameAllowanceHeight = 720;
+constexpr int kTitleBarAllowance = 600;
+constexpr int kBorderAllowance = 120;
 
 }  // namespace
 
@@ -137,26 +139,35 @@ void MainWindow::setVisible(bool visible) {
 QRect MainWindow::roomOn(const QScreen& screen) const {
   const TwipScale tw(logicalDpiX());
   // The window manager's frame is not known before the window is shown; this leaves room for
-  // a usual one.
-  return screen.availableGeometry().adjusted(0, 0, -tw(kFrameAllowanceWidth),
-                                             -tw(kFrameAllowanceHeight));
+  // a usual one around the client area, which the window's geometry is.
+  const int border = tw(kBorderAllowance);
+  return screen.availableGeometry().adjusted(border, tw(kTitleBarAllowance), -border, -border);
 }
 
 void MainWindow::fitToScreen() {
   const QScreen* screen = this->screen();
   if (screen == nullptr) return;
   const QRect available = roomOn(*screen);
-  QSize size = sizeHint().boundedTo(available.size()).expandedTo(minimumSizeHint());
+  // At a fractional device pixel ratio Qt asks the window manager for sizes in steps of a
+  // logical pixel in device pixels, rounded (2 at 1.5), and the window manager rounds down: the
+  // window may come out a logical pixel smaller than asked, so it asks for one more.
+  const int rounding = devicePixelRatioF() == std::floor(devicePixelRatioF()) ? 0 : 1;
+  QSize size = (sizeHint() + QSize(rounding, rounding))
+                   .boundedTo(available.size())
+                   .expandedTo(minimumSizeHint());
   // A panel that has to scroll up and down gets the width of its scroll bar, where the screen
   // has it, so that it need not scroll sideways as well.
   const auto* client = static_cast<const ClientArea*>(centralWidget());
-  const int clientHeight = size.height() - (sizeHint() - client->sizeHint()).height();
+  const int clientHeight = size.height() - rounding - (sizeHint() - client->sizeHint()).height();
   if (clientHeight < client->leastSize().height()) {
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     size.setWidth(std::min(size.width() + bar, available.width()));
   }
   resize(size);
-  if (!available.contains(QRect(pos(), size))) move(available.topLeft());
+  // A window whose frame would not lie on the free area goes to its top left corner. pos() is
+  // the frame's top left corner, and the client area lies within the frame's allowance.
+  const QPoint corner = screen->availableGeometry().topLeft();
+  if (!available.contains(QRect(pos() - corner + available.topLeft(), size))) move(corner);
 }
 
 void MainWindow::restorePlace() {

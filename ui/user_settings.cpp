@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScreen>
@@ -76,7 +77,11 @@ void rememberDialog(const QFileDialog& dialog, Dialog which) {
   QSettings settings = store();
   const QString name = dialogName(which);
   settings.setValue(kDialogSize.arg(name), dialog.size());
-  settings.setValue(kDialogFolder.arg(name), dialog.directory().absolutePath());
+  // The folder of the file chosen: a full path typed into the name field chooses one in another
+  // folder than the dialog shows.
+  const QString chosen = dialog.selectedFiles().value(0);
+  settings.setValue(kDialogFolder.arg(name), chosen.isEmpty() ? dialog.directory().absolutePath()
+                                                              : QFileInfo(chosen).absolutePath());
 }
 
 std::optional<WindowPlace> windowPlace() {

@@ -21,7 +21,7 @@ enum class Dialog { OpenLog, FollowLog, WriteCsvAs, SaveChartAs };
 // remembered folder where that still exists (a save dialog keeps a suggested path's folder
 // unless the user has chosen one before).
 void restoreDialog(QFileDialog& dialog, Dialog which);
-// Keeps the size and the folder of a dialog the user has confirmed.
+// Keeps the size of a dialog the user has confirmed and the folder of the (first) file chosen.
 void rememberDialog(const QFileDialog& dialog, Dialog which);
 
 // The main window's normal (unmaximised) geometry and whether it was maximised when it was last

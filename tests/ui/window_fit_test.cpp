@@ -11,10 +11,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTest>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cmath>
 #include <csignal>
@@ -206,6 +209,27 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   QApplication::processEvents();
   EXPECT_TRUE(m_window.screen()->availableGeometry().contains(m_window.frameGeometry()));
   expectBottomRowInView();
+}
+
+// Fitted to a screen wide enough, the window does not scroll sideways, also where it has to
+// scroll up and down, and where the window manager grants sizes only in the steps that Qt asks,
+// one logical pixel in device pixels rounded (at a ratio of 1.5: 2, and 987 pixels become 986).
+// Run once more on screens of 1920x1080 and 1366x768 at 144 dpi, a ratio of 1.5.
+TEST_F(WindowFit, FittedToAWideScreenItDoesNotScrollSideways) {
+  const auto* area = m_window.centralWidget()->findChild<QScrollArea*>();
+  for (QScreen* screen : QGuiApplication::screens()) {
+    m_window.windowHandle()->setScreen(screen);
+    m_window.move(screen->availableGeometry().topLeft());
+    m_window.fitToScreen();
+    const double ratio = m_window.devicePixelRatioF();
+    const auto granted = [ratio](int size) {
+      const int pixels = qRound(size * ratio);
+      return qRound((pixels - pixels % qRound(ratio)) / ratio);
+    };
+    m_window.resize(granted(m_window.width()), granted(m_window.height()));
+    QApplication::processEvents();
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible()) << screen->name().toStdString();
+  }
 }
 
 // Each option button shows its whole circle, as tall as it is wide, clear of its neighbours'.

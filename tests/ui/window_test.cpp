@@ -783,25 +783,36 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
     dialog.selectFile(QStringLiteral("b.log"));
   });
-  answer(openDialog, [&](QFileDialog& dialog) {
+  // There a full path typed into the name field chooses a file in another folder, where the
+  // dialog opens next.
+  const QString typed = followed + QStringLiteral("/b.log");
+  const auto typedChosen = answer(openDialog, [&](QFileDialog& dialog) {
     EXPECT_EQ(dialog.size(), left);
     EXPECT_EQ(dialog.directory().absolutePath(), open);
-    dialog.reject();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(typed);
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog.isVisible()) dialog.reject();
   });
-  answer(followDialog, [&](QFileDialog& dialog) {
-    EXPECT_EQ(dialog.directory().absolutePath(), followed);
-    dialog.reject();
-  });
+  EXPECT_EQ(typedChosen, std::optional(QStringList(typed)));
+  for (const FileChooser& chooser : {openDialog, followDialog}) {
+    answer(chooser, [&](QFileDialog& dialog) {
+      EXPECT_EQ(dialog.directory().absolutePath(), followed);
+      dialog.reject();
+    });
+  }
 
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  // where it was left: the normal place, and whether it was maximised
-  const std::tuple<QRect, bool> places[] = {
-      {QRect(30, 40, 500, 400), false},
-      {QRect(5000, 3000, 500, 400), false},  // on a monitor unplugged since
-      {QRect(60, 50, 450, 350), true},
-      {QRect(10, 10, screen.width() + 300, screen.height() + 300), false},  // a larger screen
+  // where it was left: the normal place, whether it was maximised, whether it comes back there
+  const std::tuple<QRect, bool, bool> places[] = {
+      {QRect(30, 60, 500, 400), false, true},
+      {QRect(30, 0, 500, 400), false, false},       // at the very top: its title bar would be above
+      {QRect(5000, 3000, 500, 400), false, false},  // on a monitor unplugged since
+      {QRect(60, 50, 450, 350), true, true},
+      {QRect(60, 0, 450, 350), true, false},
+      {QRect(10, 10, screen.width() + 300, screen.height() + 300), false, false},  // larger screen
   };
-  for (const auto& [place, maximised] : places) {
+  for (const auto& [place, maximised, same] : places) {
     {
       MainWindow window;
       window.setGeometry(place);
@@ -813,8 +824,12 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     back.restorePlace();
     back.show();
     EXPECT_EQ(back.isMaximized(), maximised);
-    EXPECT_TRUE(screen.contains(back.normalGeometry())) << place.x();
-    EXPECT_TRUE(!screen.contains(place) || back.normalGeometry() == place) << place.x();
+    // The place is the client area's; the frame's title bar goes above it.
+    const QRect normal = back.normalGeometry();
+    EXPECT_TRUE(screen.contains(normal)) << place.x();
+    EXPECT_GE(normal.top() - screen.top(), back.style()->pixelMetric(QStyle::PM_TitleBarHeight))
+        << place.y();
+    EXPECT_EQ(normal == place, same) << place.y();
   }
 }
 
