@@ -413,6 +413,15 @@ void BarChart::keyPressEvent(QKeyEvent* event) {
     m_fitAction->trigger();
     return;
   }
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: emit navigationKey(event->key()); return;
+    default: break;
+  }
   QWidget::keyPressEvent(event);
 }
 

@@ -27,7 +27,7 @@ namespace twk {
 // and the plain wheel reports notches. The context menu copies the picture or saves it as PNG or
 // SVG (chart_picture.h), and fits the value axis to the values shown (also the key F once a
 // click gave the chart the focus): a line with the band of each pixel column's values instead
-// of bars.
+// of bars. The keys that move through the packets on the scroll bar are reported too.
 class BarChart : public QWidget {
   Q_OBJECT
 
@@ -115,6 +115,9 @@ class BarChart : public QWidget {
   void rowClicked(int row);
   // Wheel notches without Ctrl: positive when turned towards the user.
   void wheelSteps(int notches);
+  // A key that moves through the rows, as on the scroll bar: Left, Right, Page Up, Page Down,
+  // Home or End.
+  void navigationKey(int key);
   void visibleRowsChanged(int first, int last);
   // The user chose bars or a fitted line from the menu or with the key F.
   void fittedToggled(bool fitted);

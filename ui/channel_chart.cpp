@@ -8,6 +8,7 @@
 
 #include "intake/packet_store.h"
 #include "telemetry/channel_conversion.h"
+#include "telemetry/channel_table.h"
 #include "telemetry/value_text.h"
 #include "ui/bar_chart.h"
 #include "ui/chart_geometry.h"
@@ -75,8 +76,9 @@ void ChannelChart::draw() {
   // A saved picture is suggested in the folder of the last log read, named after the channel.
   const QString folder =
       m_logPath.isEmpty() ? QDir::homePath() : QFileInfo(m_logPath).absolutePath();
-  m_chart->setSuggestedSavePath(QDir(folder).filePath(
-      pictureFileName(m_captions.caption(m_channel)) + QStringLiteral(".png")));
+  m_chart->setSuggestedSavePath(
+      QDir(folder).filePath(pictureFileName(QString::fromStdString(channelLongName(m_channel))) +
+                            QStringLiteral(".png")));
 }
 
 int ChannelChart::appendPackets(int added) {
@@ -137,21 +139,23 @@ QString ChannelChart::shortTimeOf(int row) const {
 }
 
 QString ChannelChart::readOut(int row) const {
+  // The values as the panel writes them, the second channel by its name outside the panel.
   const std::string separator = QLocale::system().decimalPoint().toStdString();
-  const int packet = m_store.rowOf(m_chart->rowNumber(row));
-  const QString unit = m_captions.unit(m_channel);
+  const auto valueText = [&separator, this](int channel, double value) {
+    const QString unit = m_captions.unit(channel);
+    return QString::fromStdString(channelText(channel, value, separator)) +
+           (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit);
+  };
   QString text = QStringLiteral("Packet %1: ").arg(m_chart->rowNumber(row)) +
-                 QString::fromStdString(generalText(m_chart->value(row), separator));
-  if (!unit.isEmpty()) text += QLatin1Char(' ') + unit;
+                 valueText(m_channel, m_chart->value(row));
   const std::string_view crossed =
       limitText(crossedLimit(limitsOf(m_channel), m_chart->value(row)));
   if (!crossed.empty()) text += QStringLiteral(", ") + QString::fromUtf8(crossed);
   if (m_chart->hasOverlay()) {
-    const QString secondUnit = m_captions.unit(m_second);
-    text += QLatin1Char('\n') + m_captions.caption(m_second) + QStringLiteral(": ") +
-            QString::fromStdString(generalText(m_chart->overlayValue(row), separator));
-    if (!secondUnit.isEmpty()) text += QLatin1Char(' ') + secondUnit;
+    text += QLatin1Char('\n') + QString::fromStdString(channelLongName(m_second)) +
+            QStringLiteral(": ") + valueText(m_second, m_chart->overlayValue(row));
   }
+  const int packet = m_store.rowOf(m_chart->rowNumber(row));
   if (packet >= 1) {
     ChannelRow values{};
     convertPacket(m_store.bytes(packet), values);

@@ -307,4 +307,9 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   return g;
 }
 
+int ChartGeometry::labelLeft(double x, int textWidth, int chartWidth) {
+  const int centred = static_cast<int>(x) - textWidth / 2;
+  return std::max(std::min(centred, chartWidth - textWidth), 0);
+}
+
 }  // namespace twk

@@ -158,6 +158,9 @@ struct ChartGeometry {
   static Range panned(Range shown, int rowCount, int rows);
   // The smallest move of shown that brings row into it.
   static Range revealing(Range shown, int rowCount, int row);
+  // The left edge of a category label textWidth wide, centred on x where the chart's width
+  // allows, else moved inside it: the first and last labels stay whole.
+  static int labelLeft(double x, int textWidth, int chartWidth);
 
   double mapValueToY(double value) const;
   double mapOverlayToY(double value) const;

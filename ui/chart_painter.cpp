@@ -205,9 +205,9 @@ void ChartPainter::paintCategories(QPainter& p, const ChartGeometry& g) const {
   }
   for (const ChartGeometry::Mark& label : g.labels) {
     const QString text = m_chart.categoryLabel(label.row + 1);
-    const int w = metrics.horizontalAdvance(text);
-    p.drawText(QRect(static_cast<int>(label.x) - w / 2 - 1, baseline + kTickLength, w + 2,
-                     metrics.height()),
+    const int w = metrics.horizontalAdvance(text) + 2;
+    p.drawText(QRect(ChartGeometry::labelLeft(label.x, w, m_chart.width()), baseline + kTickLength,
+                     w, metrics.height()),
                Qt::AlignCenter, text);
   }
   // A thin grey line before the first packet of each new pass, at the left of its column.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QScreen>
 #include <QStyle>
@@ -107,6 +108,10 @@ void MainWindow::buildLayout() {
   PacketScrollBar* scroll = m_navigator->scrollBar();
   connect(m_chart->chart(), &BarChart::rowClicked, scroll, &QScrollBar::setValue);
   connect(m_chart->chart(), &BarChart::wheelSteps, scroll, &PacketScrollBar::stepPackets);
+  connect(m_chart->chart(), &BarChart::navigationKey, scroll, [scroll](int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(scroll, &press);
+  });
 
   // How the controls take a size other than the default.
   using R = ClientArea::Role;

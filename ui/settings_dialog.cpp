@@ -7,6 +7,7 @@
 
 #include "intake/packet_store.h"
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 #include "ui/user_settings.h"
 
 namespace twk {
@@ -16,13 +17,18 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
   m_packetsHeld = new QSpinBox(this);
   m_packetsHeld->setObjectName(QStringLiteral("packetsHeld"));
   m_packetsHeld->setRange(kLeastPacketsHeld, kMostPacketsHeld);
-  m_packetsHeld->setGroupSeparatorShown(true);
   m_packetsHeld->setValue(user_settings::packetsHeld());
   m_packetsHeld->setToolTip(
       QStringLiteral("A load stops after this many packets; a followed log keeps the newest this "
                      "many. Each packet held takes about 100 bytes."));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  // A number out of range is said so, not silently replaced by the last one in range.
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (m_packetsHeld->hasAcceptableInput()) return accept();
+    showMessage(this, QStringLiteral("Packets held must be a whole number from %1 to %2.")
+                          .arg(kLeastPacketsHeld)
+                          .arg(kMostPacketsHeld));
+  });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QFormLayout(this);
   layout->addRow(QStringLiteral("Packets held:"), m_packetsHeld);

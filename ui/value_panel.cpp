@@ -54,11 +54,12 @@ constexpr int kHiddenLeft = 13800;
 constexpr std::array<int, 3> kSpareRowTops{3240, 3480, 3720};
 
 // The charted channel's field: light yellow; a second charted channel's: a pale tint of its
-// line's teal. A value outside its limits: red, or amber for a yellow limit.
+// line's teal. A value outside its limits: red, or amber for a yellow limit, both dark enough to
+// read on any of the fields' backgrounds (a contrast of 4.5:1 at least).
 constexpr QRgb kChartedColour = 0xFFFFFFC0;
 constexpr QRgb kSecondChartedColour = 0xFFD2EEEA;
 constexpr QRgb kRedLimitColour = 0xFFC00000;
-constexpr QRgb kYellowLimitColour = 0xFFB86E00;
+constexpr QRgb kYellowLimitColour = 0xFF8A5200;
 constexpr QRgb kGreyText = 0xFF808080;
 
 QString text(std::string_view s) {
@@ -210,8 +211,8 @@ QString ValuePanel::unit(int channel) const {
 }
 
 QString ValuePanel::seriesName(int channel) const {
-  const QString unit = this->unit(channel);
-  return unit.isEmpty() ? caption(channel) : caption(channel) + QStringLiteral(" [") + unit + ']';
+  const QString name = QString::fromStdString(channelLongName(channel));
+  return unit(channel).isEmpty() ? name : name + QStringLiteral(" [") + unit(channel) + ']';
 }
 
 void ValuePanel::showValues(const ChannelRow& values, std::string_view separator) {

@@ -50,7 +50,8 @@ class ValuePanel : public QObject {
   // the panel shows none.
   QString caption(int channel) const;
   QString unit(int channel) const;
-  // "Volts [V]": the name with its unit, as the chart's legend and picture title give it.
+  // "Battery A Volts [V]": the name outside the panel (with its group where another group has
+  // the same caption) and the unit, as the chart's legend and picture title give it.
   QString seriesName(int channel) const;
 
   // Shows a packet's values, each as the panel writes its channel, marked where it crosses a

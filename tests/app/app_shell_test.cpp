@@ -4,9 +4,11 @@
 
 #include <unistd.h>
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <cstring>
@@ -54,34 +56,49 @@ TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
   EXPECT_EQ(m_shell->aboutBox()->findChild<QLabel*>(QStringLiteral("version"))->text(), loaded);
 }
 
-// "File" > "Settings…", above "Exit", shows "Packets held" as chosen before: the choice takes
-// effect at once and at the next start; Cancel changes nothing.
+// "File" > "Settings…", above "Exit", shows "Packets held" as chosen before, written as the
+// packet label writes numbers: the choice takes effect at once and at the next start; a number
+// out of range is refused with a message; Cancel changes nothing.
 TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
   QMenu* file = m_window.menuBar()->actions().front()->menu();
   const QList<QAction*> items = file->actions();
   ASSERT_GE(items.size(), 2);
   EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Se&ttings\u2026"));
   open({test::generatedLog(342, 7)});
-  int shown = 0;
-  int before = 5000;
-  for (const auto& [chosen, accepted, held] :
-       {std::tuple{250, true, 250}, {7, true, 100}, {900, false, 100}}) {
-    QTimer::singleShot(0, [&shown, chosen = chosen, accepted = accepted] {
+  // typed, OK (or Cancel), the packets held then, the text shown when the dialog opened
+  const std::tuple<const char*, bool, int, const char*> steps[] = {{"250", true, 250, "5000"},
+                                                                   {"12000", true, 12000, "250"},
+                                                                   {"7", true, 12000, "12000"},
+                                                                   {"900", false, 12000, "12000"}};
+  int kept = 342;
+  for (const auto& [typed, ok, held, before] : steps) {
+    QString shown;
+    QStringList boxes;
+    QTimer::singleShot(0, [&, typed = typed, ok = ok] {
       auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("packetsHeld"));
-      shown = spin->value();
-      spin->setValue(chosen);
-      accepted ? dialog->accept() : dialog->reject();
+      ASSERT_NE(dialog, nullptr);
+      auto* text =
+          dialog->findChild<QSpinBox*>(QStringLiteral("packetsHeld"))->findChild<QLineEdit*>();
+      shown = text->text();
+      text->setText(QLatin1String(typed));
+      const auto button = ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel;
+      boxes = test::answerBoxes(
+          [&] { dialog->findChild<QDialogButtonBox*>()->button(button)->click(); });
+      if (dialog->isVisible()) dialog->reject();
     });
     items[items.size() - 2]->trigger();
-    EXPECT_EQ(shown, std::exchange(before, held)) << chosen;
-    EXPECT_EQ(m_window.packets().capacity(), held) << chosen;
-    EXPECT_EQ(count(), std::min(342, held)) << chosen;
+    EXPECT_EQ(shown, before) << typed;
+    EXPECT_EQ(boxes, QString(typed) == "7"
+                         ? QStringList("Packets held must be a whole number from 100 to 10000000.")
+                         : QStringList())
+        << typed;
+    EXPECT_EQ(m_window.packets().capacity(), held) << typed;
+    kept = std::min(kept, held);
+    EXPECT_EQ(count(), kept) << typed;
     MainWindow next;
     AppShell shell(
         next, [] { return std::nullopt; }, QString());
-    EXPECT_EQ(next.packets().capacity(), held) << chosen;
+    EXPECT_EQ(next.packets().capacity(), held) << typed;
   }
   user_settings::rememberPacketsHeld(5000);
 }

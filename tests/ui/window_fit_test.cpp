@@ -278,6 +278,15 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
     for (const QPoint d : deltas) wheel(target, target == chart() ? onChart : QPoint(5, 5), d);
     EXPECT_EQ(packet(), expected) << target->objectName().toStdString() << deltas[0].y();
   }
+  // After a click on the chart its keys move as the scroll bar's do.
+  click(chart());
+  for (const auto& [key, expected] : {std::pair{Qt::Key_End, 342},
+                                      {Qt::Key_Home, 1},
+                                      {Qt::Key_PageDown, 18},
+                                      {Qt::Key_Right, 19}}) {
+    QTest::keyClick(chart(), key);
+    EXPECT_EQ(packet(), expected) << key;
+  }
 
   // Tab: the log view, then every visible option button (1 to 29) and value field (0 to 29)
   // once, frame by frame in reading order and top to bottom within a frame, then the scroll bar.

@@ -153,16 +153,31 @@ TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
   EXPECT_TRUE(holds(boxes[0], "limits.ini:4: section [40]"));
   EXPECT_TRUE(open({log}).isEmpty());  // told once
   // packet: RAAC, its text colour, the chart's read-out
-  const std::tuple<int, const char*, QColor, const char*> cases[] = {
-      {1, "256", QGuiApplication::palette().color(QPalette::Text), "256 mAh\n"},
-      {2, "512", rgb(0xB86E00), "512 mAh, above yellow high"},
-      {3, "768", rgb(0xC00000), "768 mAh, above red high"},
+  // Relative luminance and contrast as the accessibility guidelines reckon them.
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const auto contrast = [&](const QColor& a, const QColor& b) {
+    const double one = luminance(a);
+    const double other = luminance(b);
+    return (std::max(one, other) + 0.05) / (std::min(one, other) + 0.05);
+  };
+  // packet: RAAC, the hue of its text (-1: the usual text), the chart's read-out
+  const std::tuple<int, const char*, int, const char*> cases[] = {
+      {1, "256", -1, "256 mAh\n"},
+      {2, "512", 36, "512 mAh, above yellow high"},
+      {3, "768", 0, "768 mAh, above red high"},
   };
   const ChartGeometry& g = chart()->geometry();
-  for (const auto& [row, value, colour, readOut] : cases) {
+  for (const auto& [row, value, hue, readOut] : cases) {
     scroll()->setValue(row);
     EXPECT_EQ(field(1), value);
-    EXPECT_EQ(fieldOf(1)->palette().color(QPalette::Text), colour) << row;
+    const QColor text = fieldOf(1)->palette().color(QPalette::Text);
+    EXPECT_NEAR(text.hsvHue(), hue, 6) << row;
+    EXPECT_EQ(text == QGuiApplication::palette().color(QPalette::Text), hue < 0) << row;
     const ChartGeometry::Column& bar = g.columns[std::size_t(row - 1)];
     EXPECT_TRUE(holds(chart()->toolTipAt(QPoint(bar.x, bar.bottom - 1)), readOut));
   }
@@ -171,6 +186,16 @@ TEST_F(WindowTest, ValuesOutsideTheirLimitsAreMarkedInPanelAndChart) {
   EXPECT_EQ(g.beyond[2].red, true);
   EXPECT_EQ(g.beyond[2].bottom, std::lround(g.mapValueToY(600)));
   EXPECT_EQ(g.beyond[0].bottom, std::lround(g.mapValueToY(300)));
+  // Both marks read on the charted field's light yellow and on a second channel's teal.
+  for (const int second : {-1, 1}) {
+    if (second > 0) m_window.chartChannel(4);
+    if (second > 0) m_window.toggleSecondChannel(second);
+    for (const int row : {2, 3}) {
+      scroll()->setValue(row);
+      const QPalette colours = fieldOf(1)->palette();
+      EXPECT_GE(contrast(colours.color(QPalette::Text), colours.color(QPalette::Base)), 4.5) << row;
+    }
+  }
   QFile::remove(limits);
 }
 
@@ -196,9 +221,10 @@ TEST_F(WindowTest, LabelsByOnBoardTimeJumpAtAClockReset) {
   EXPECT_TRUE(readOut.startsWith("Packet 3: ") && readOut.contains("0d 00:01:00"))
       << readOut.toStdString();
   // A copied or saved picture says what it shows above the chart.
-  EXPECT_EQ(chart()->pictureTitle(), QString::fromUtf8("RAAC [mAh] \u00b7 reset.log \u00b7 packets "
-                                                       "1\u20134 \u00b7 on-board 2d 14:05 \u2013 "
-                                                       "0d 00:02"));
+  EXPECT_EQ(chart()->pictureTitle(),
+            QString::fromUtf8("Battery A RAAC [mAh] \u00b7 reset.log \u00b7 packets "
+                              "1\u20134 \u00b7 on-board 2d 14:05 \u2013 "
+                              "0d 00:02"));
   EXPECT_EQ(
       chartPicture(*chart()).height(),
       (chart()->height() + chart()->fontMetrics().height() + 8) * chart()->devicePixelRatio());
@@ -230,13 +256,14 @@ TEST_F(WindowTest, OptionButtonsChartOneOrTwoChannels) {
     EXPECT_EQ(fieldOf(second)->palette().color(QPalette::Base), rgb(0xD2EEEA));
   }
   // Battery A's temperature with its volts: legend, read-out, title and picture name both.
-  EXPECT_EQ(chart()->legend(), QStringList({"Temp [C]", "Volts [V]"}));
+  EXPECT_EQ(chart()->legend(), QStringList({"Battery A Temp [C]", "Battery A Volts [V]"}));
   const ChartGeometry& g = chart()->geometry();
-  const QString volts = QString::fromStdString(generalText(valuesOf(9)[4], "."));
+  const QString volts = QString::fromStdString(channelText(4, valuesOf(9)[4], "."));
   const QString readOut = chart()->toolTipAt(QPoint(g.columns[8].x, g.top + 1));
   EXPECT_TRUE(readOut.startsWith("Packet 9: ")) << readOut.toStdString();
-  EXPECT_TRUE(holds(readOut, "\nVolts: " + volts + " V"));
-  EXPECT_TRUE(chart()->pictureTitle().startsWith("Temp [C] and Volts [V] \u00b7 300_4.log"))
+  EXPECT_TRUE(holds(readOut, "\nBattery A Volts: " + volts + " V"));
+  EXPECT_TRUE(chart()->pictureTitle().startsWith(
+      "Battery A Temp [C] and Battery A Volts [V] \u00b7 300_4.log"))
       << chart()->pictureTitle().toStdString();
   const auto teal = [this] {
     int pixels = 0;
@@ -470,7 +497,7 @@ TEST_F(WindowTest, LimitsCrossingsAndTheAlarm) {
   EXPECT_TRUE(editLimits({{1, 1, "251.5"}, {1, 3, "255"}}).isEmpty());
   EXPECT_EQ(readFile(limitsFile.toStdString()),
             "[1]\n; Battery A RAAC [mAh]\nyellowHigh=251.5\nredHigh=255\n");
-  EXPECT_EQ(fieldOf(1)->palette().color(QPalette::Text), rgb(0xB86E00));  // 252, shown at once
+  EXPECT_NEAR(fieldOf(1)->palette().color(QPalette::Text).hsvHue(), 36, 6);  // 252, at once
   EXPECT_EQ(m_window.crossings().rowCount(), 1);
   append(log, packets(256, 257));
   ASSERT_TRUE(reach(5));
