@@ -37,7 +37,10 @@ QString elidedPath(const QString& path, const QFontMetrics& metrics, int width) 
   const QString folders = last >= 0 ? QString(kEllipsis) + QLatin1Char('/') : QString();
   const int room = width - metrics.horizontalAdvance(folders);
   if (room > 0 && metrics.horizontalAdvance(name) <= room) return folders + name;
-  return metrics.elidedText(folders + name, Qt::ElideMiddle, std::max(width, 0));
+  // A name cut to a letter or two says nothing: then the ellipsis alone stands for the path.
+  const QString shorter = metrics.elidedText(name, Qt::ElideMiddle, std::max(room, 0));
+  if (shorter.size() >= 5) return folders + shorter;
+  return metrics.horizontalAdvance(kEllipsis) <= width ? QString(kEllipsis) : QString();
 }
 
 int widthOf(const QList<ElidingLabel::Part>& parts, const QFontMetrics& metrics) {

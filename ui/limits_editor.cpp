@@ -6,8 +6,10 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <charconv>
 
 #include "telemetry/channel_table.h"
@@ -67,7 +69,18 @@ LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent) : QDialog
       m_table->setItem(row, column, new QTableWidgetItem(limit ? text(*limit) : QString()));
     }
   }
-  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // Rows at the font's height; columns wide enough for their caption and a long limit.
+  const QFontMetrics metrics = fontMetrics();
+  m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+  m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  int columns = 0;
+  for (int column = 0; column < 4; ++column) {
+    const int width = std::max(metrics.horizontalAdvance(QString::fromLatin1(kColumns[column])),
+                               metrics.horizontalAdvance(QStringLiteral("-4294967295.5"))) +
+                      16;
+    m_table->setColumnWidth(column, width);
+    columns += width;
+  }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     QString problem;
@@ -81,8 +94,11 @@ LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent) : QDialog
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_table);
   layout->addWidget(buttons);
-  const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-  resize(48 * em, 34 * fontMetrics().height());
+  m_table->setMinimumWidth(m_table->verticalHeader()->sizeHint().width() + columns +
+                           m_table->verticalScrollBar()->sizeHint().width() +
+                           2 * m_table->frameWidth());
+  m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() +
+                            16 * (metrics.height() + 6));
 }
 
 std::optional<LimitsTable> LimitsEditor::edited(QString* problem) const {
