@@ -334,6 +334,7 @@ void MainWindow::showLoad() {
 }
 
 void MainWindow::startFollowing(const QString& path) {
+  readLimits();
   m_packets.clear();
   m_packets.setWhenFull(PacketStore::WhenFull::DropOldest);
   m_logPath = path;
