@@ -126,6 +126,7 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   EXPECT_EQ(in("packetScrollBar").right(), in("logView").right());
   EXPECT_EQ(1040 - in("packetScrollBar").bottom(), standard.height() - scrollBar.bottom());
   EXPECT_EQ(in("fileLabel").y(), in("packetScrollBar").y());
+  EXPECT_FALSE(QRect(0, 0, 1920, 1040).intersects(in("valueField(30)")));  // kept out of sight
 
   // Smaller: the chart gives way first, then the log view, down to the least size; nothing
   // runs into its neighbour.
