@@ -30,7 +30,7 @@ QString elidedPath(const QString& path, const QFontMetrics& metrics, int width) 
         high = middle - 1;
       }
     }
-    const QString shorter = keeping(low);
+    QString shorter = keeping(low);
     if (metrics.horizontalAdvance(shorter) <= width) return shorter;
   }
   const QString name = last >= 0 ? path.mid(last + 1) : path;

@@ -11,7 +11,7 @@
 namespace twk {
 namespace {
 
-enum Column { kPacket, kTime, kChannel, kValue, kLimit, kColumns };
+enum Column { Packet, Time, Channel, Value, Limit, Columns };
 
 }  // namespace
 
@@ -55,20 +55,20 @@ int LimitCrossingsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int LimitCrossingsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumns;
+  return parent.isValid() ? 0 : Columns;
 }
 
 QVariant LimitCrossingsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const LimitCrossing& c = m_crossings[static_cast<std::size_t>(index.row())];
   if (role == Qt::ForegroundRole) return isRed(c.crossed) ? QColor(0xC0, 0, 0) : QVariant();
-  if (role == Qt::TextAlignmentRole && (index.column() == kPacket || index.column() == kValue)) {
+  if (role == Qt::TextAlignmentRole && (index.column() == Packet || index.column() == Value)) {
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
   }
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
-    case kPacket: return QString::number(c.packet);
-    case kTime: {
+    case Packet: return QString::number(c.packet);
+    case Time: {
       // The panel's clock of the packet, without its count of seconds.
       const int row = m_store.rowOf(c.packet);
       if (row < 1) return {};
@@ -77,9 +77,9 @@ QVariant LimitCrossingsModel::data(const QModelIndex& index, int role) const {
       const std::string time = channelText(0, values[0], ".");
       return QString::fromStdString(time.substr(time.find("=> ") + 3));
     }
-    case kChannel: return QString::fromStdString(channelLongName(c.channel));
-    case kValue: return valueText(c);
-    case kLimit: return QString::fromUtf8(limitText(c.crossed));
+    case Channel: return QString::fromStdString(channelLongName(c.channel));
+    case Value: return valueText(c);
+    case Limit: return QString::fromUtf8(limitText(c.crossed));
     default: return {};
   }
 }
@@ -87,7 +87,7 @@ QVariant LimitCrossingsModel::data(const QModelIndex& index, int role) const {
 QVariant LimitCrossingsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[] = {"Packet", "On-board time", "Channel", "Value", "Limit"};
-  return section >= 0 && section < kColumns ? QString::fromLatin1(kHeaders[section]) : QVariant();
+  return section >= 0 && section < Columns ? QString::fromLatin1(kHeaders[section]) : QVariant();
 }
 
 }  // namespace twk

@@ -104,7 +104,7 @@ LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent) : QDialog
 std::optional<LimitsTable> LimitsEditor::edited(QString* problem) const {
   LimitsTable limits;
   for (int row = 0; row < m_table->rowCount(); ++row) {
-    ChannelLimits& channel = limits.channels[static_cast<std::size_t>(row + kFirstChannel)];
+    ChannelLimits& channel = limits.channels[static_cast<std::size_t>(row) + kFirstChannel];
     for (int column = 0; column < 4; ++column) {
       const QString cell = m_table->item(row, column)->text();
       if (cell.trimmed().isEmpty()) continue;
