@@ -188,107 +188,92 @@ std::pair<double, double> ChartGeometry::lowAndHigh(std::span<const double> valu
   return {low, high};
 }
 
-ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input& input) {
-  ChartGeometry g;
-  g.left = input.left;
-  g.top = input.top;
-  g.width = std::max(input.width, 1);
-  g.height = std::max(input.height, 1);
-  g.rowCount = static_cast<int>(values.size());
-  if (values.empty()) return g;
-  g.shown = shownRows(input.shown, g.rowCount);
-  g.fitted = input.fitted;
-  g.limits = input.limits;
-  g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted, input.blocks);
+namespace {
 
-  const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
+// The columns of a series in the pixel columns of the rows shown; toY maps its values, and a
+// fitted series covers its values' band only, where bars reach from zero.
+template <typename ToY>
+std::vector<ChartGeometry::Column> columnsOf(const ChartGeometry& g, std::span<const double> series,
+                                             const ChartBlocks& blocks, bool fitted, ToY toY) {
+  using Column = ChartGeometry::Column;
   const std::int64_t n = g.shown.count;
   const std::int64_t w = g.width;
-  // The columns of a series in the pixel columns of the rows shown; toY maps its values, and a
-  // fitted series covers its values' band only, where bars reach from zero.
-  const auto columnsOf = [&](std::span<const double> series, const ChartBlocks& blocks, bool fitted,
-                             auto toY) {
-    std::vector<Column> columns;
-    const auto finish = [&](Column& c) {
-      c.top = toY(fitted ? c.high : std::max(c.high, 0.0));
-      c.bottom = toY(fitted ? c.low : std::min(c.low, 0.0));
-      c.spanTop = toY(c.high);
-      c.spanBottom = toY(c.low);
-      // A bar of zero height still shows where its packet is.
-      if (c.bottom <= c.top) c.bottom = c.top + 1;
-      if (c.spanBottom <= c.spanTop) c.spanBottom = c.spanTop + 1;
-      columns.push_back(c);
-    };
-    const std::span<const double> rows = series.subspan(static_cast<std::size_t>(g.shown.first),
-                                                        static_cast<std::size_t>(g.shown.count));
-    if (n <= w) {
-      // Every row gets its own bar with a gap to its neighbours once there is room for one. The
-      // gap is the same for all bars: where only some had one, bars would seem to merge.
-      columns.reserve(rows.size());
-      const int gap = static_cast<int>(w / n / 5);
-      for (std::int64_t i = 0; i < n; ++i) {
-        const int x0 = g.left + static_cast<int>(i * w / n);
-        const int x1 = g.left + static_cast<int>((i + 1) * w / n);
-        Column c;
-        c.x = x0 + gap / 2;
-        c.width = std::max(x1 - x0 - gap, 1);
-        c.firstRow = c.lastRow = g.shown.first + static_cast<int>(i);
-        c.low = c.high = rows[static_cast<std::size_t>(i)];
-        finish(c);
-      }
-    } else {
-      // More rows than pixels: row i lies in pixel column i * w / n, so every column holds at
-      // least one row and each row exactly one column.
-      columns.reserve(static_cast<std::size_t>(w));
-      std::int64_t row = 0;
-      for (std::int64_t x = 0; x < w; ++x) {
-        Column c;
-        c.x = g.left + static_cast<int>(x);
-        c.firstRow = g.shown.first + static_cast<int>(row);
-        // The rows with row * w / n == x, found without a division per row: a million rows
-        // are charted on each paint of a followed log.
-        const std::int64_t end = std::min(n, ((x + 1) * n + w - 1) / w);
-        std::tie(c.low, c.high) =
-            lowAndHigh(series, blocks, g.shown.first + row, g.shown.first + end);
-        row = end;
-        c.lastRow = g.shown.first + static_cast<int>(row - 1);
-        finish(c);
-      }
+  std::vector<Column> columns;
+  const auto finish = [&](Column& c) {
+    c.top = toY(fitted ? c.high : std::max(c.high, 0.0));
+    c.bottom = toY(fitted ? c.low : std::min(c.low, 0.0));
+    c.spanTop = toY(c.high);
+    c.spanBottom = toY(c.low);
+    // A bar of zero height still shows where its packet is.
+    if (c.bottom <= c.top) c.bottom = c.top + 1;
+    if (c.spanBottom <= c.spanTop) c.spanBottom = c.spanTop + 1;
+    columns.push_back(c);
+  };
+  const std::span<const double> rows = series.subspan(static_cast<std::size_t>(g.shown.first),
+                                                      static_cast<std::size_t>(g.shown.count));
+  if (n <= w) {
+    // Every row gets its own bar with a gap to its neighbours once there is room for one. The
+    // gap is the same for all bars: where only some had one, bars would seem to merge.
+    columns.reserve(rows.size());
+    const int gap = static_cast<int>(w / n / 5);
+    for (std::int64_t i = 0; i < n; ++i) {
+      const int x0 = g.left + static_cast<int>(i * w / n);
+      const int x1 = g.left + static_cast<int>((i + 1) * w / n);
+      Column c;
+      c.x = x0 + gap / 2;
+      c.width = std::max(x1 - x0 - gap, 1);
+      c.firstRow = c.lastRow = g.shown.first + static_cast<int>(i);
+      c.low = c.high = rows[static_cast<std::size_t>(i)];
+      finish(c);
     }
     return columns;
-  };
-  g.columns = columnsOf(values, input.blocks, g.fitted, pixelY);
-  if (input.overlay.size() == values.size()) {
-    g.overlayAxis = valueAxis(input.overlay, g.shown, g.fitted, input.overlayBlocks);
-    // Drawn as a line whatever the first series is drawn as: bars of two series would hide
-    // each other.
-    g.overlayColumns = columnsOf(input.overlay, input.overlayBlocks, true, [&g](double v) {
-      return static_cast<int>(std::lround(g.mapOverlayToY(v)));
-    });
   }
+  // More rows than pixels: row i lies in pixel column i * w / n, so every column holds at least
+  // one row and each row exactly one column.
+  columns.reserve(static_cast<std::size_t>(w));
+  std::int64_t row = 0;
+  for (std::int64_t x = 0; x < w; ++x) {
+    Column c;
+    c.x = g.left + static_cast<int>(x);
+    c.firstRow = g.shown.first + static_cast<int>(row);
+    // The rows with row * w / n == x, found without a division per row: a million rows are
+    // charted on each paint of a followed log.
+    const std::int64_t end = std::min(n, ((x + 1) * n + w - 1) / w);
+    std::tie(c.low, c.high) =
+        ChartGeometry::lowAndHigh(series, blocks, g.shown.first + row, g.shown.first + end);
+    row = end;
+    c.lastRow = g.shown.first + static_cast<int>(row - 1);
+    finish(c);
+  }
+  return columns;
+}
 
-  // What lies beyond a limit: above a high one from the limit up, below a low one down. A bar
-  // is coloured where it passes the limit; a fitted line gets the area between limit and value.
+// What lies beyond a limit: above a high one from the limit up, below a low one down. A bar is
+// coloured where it passes the limit; a fitted line gets the area between limit and value.
+void addBeyondStrips(ChartGeometry& g) {
+  const auto pixelY = [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); };
   for (const bool red : {false, true}) {
-    const std::optional<double> low = red ? input.limits.redLow : input.limits.yellowLow;
-    const std::optional<double> high = red ? input.limits.redHigh : input.limits.yellowHigh;
+    const std::optional<double> low = red ? g.limits.redLow : g.limits.yellowLow;
+    const std::optional<double> high = red ? g.limits.redHigh : g.limits.yellowHigh;
     if (!low && !high) continue;
-    for (const Column& c : g.columns) {
+    for (const ChartGeometry::Column& c : g.columns) {
       const double bottom = g.fitted ? c.low : std::min(c.low, 0.0);
       const double top = g.fitted ? c.high : std::max(c.high, 0.0);
       const auto strip = [&](double from, double to) {
         const int y0 = pixelY(to);
-        Strip s{c.x, c.width, y0, std::max(pixelY(from), y0 + 1), red};
-        g.beyond.push_back(s);
+        g.beyond.push_back({c.x, c.width, y0, std::max(pixelY(from), y0 + 1), red});
       };
       if (high && c.high > *high) strip(g.fitted ? *high : std::max(*high, bottom), top);
       if (low && c.low < *low) strip(bottom, g.fitted ? *low : std::min(*low, top));
     }
   }
+}
 
-  const int labelStep = input.divisionsPerLabel > 0
-                            ? input.divisionsPerLabel
-                            : autoDivisions(g.shown.count, g.width, input.labelWidth);
+// The category labels and ticks, every so many rows.
+void addCategories(ChartGeometry& g, const ChartGeometry::Input& input) {
+  const int labelStep = input.divisionsPerLabel > 0 ? input.divisionsPerLabel
+                                                    : ChartGeometry::autoDivisions(
+                                                          g.shown.count, g.width, input.labelWidth);
   const int tickStep = input.divisionsPerTick > 0 ? input.divisionsPerTick : labelStep;
   const double categoryWidth = static_cast<double>(g.width) / g.shown.count;
   // Labels and ticks stay on the same rows while the user pans: every step-th row of all.
@@ -304,6 +289,34 @@ ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input
   for (int k = firstOf(tickStep); k <= g.shown.last(); k += tickStep) {
     g.ticks.push_back({k, g.left + (k - g.shown.first) * categoryWidth});
   }
+}
+
+}  // namespace
+
+ChartGeometry ChartGeometry::compute(std::span<const double> values, const Input& input) {
+  ChartGeometry g;
+  g.left = input.left;
+  g.top = input.top;
+  g.width = std::max(input.width, 1);
+  g.height = std::max(input.height, 1);
+  g.rowCount = static_cast<int>(values.size());
+  if (values.empty()) return g;
+  g.shown = shownRows(input.shown, g.rowCount);
+  g.fitted = input.fitted;
+  g.limits = input.limits;
+  g.axis = input.axis ? *input.axis : valueAxis(values, g.shown, g.fitted, input.blocks);
+  g.columns = columnsOf(g, values, input.blocks, g.fitted,
+                        [&g](double v) { return static_cast<int>(std::lround(g.mapValueToY(v))); });
+  if (input.overlay.size() == values.size()) {
+    g.overlayAxis = valueAxis(input.overlay, g.shown, g.fitted, input.overlayBlocks);
+    // Drawn as a line whatever the first series is drawn as: bars of two series would hide
+    // each other.
+    g.overlayColumns = columnsOf(g, input.overlay, input.overlayBlocks, true, [&g](double v) {
+      return static_cast<int>(std::lround(g.mapOverlayToY(v)));
+    });
+  }
+  addBeyondStrips(g);
+  addCategories(g, input);
   return g;
 }
 
