@@ -148,35 +148,36 @@ int followLog(const std::string& path, const std::string& separator) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The system's messages (strerror) in the user's language.
-  std::setlocale(LC_ALL, "");
-
-  static const option kOptions[] = {
-      {"output", required_argument, nullptr, 'o'},  {"keep-going", no_argument, nullptr, 'k'},
-      {"follow", no_argument, nullptr, 'f'},        {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 'V'},       {"limits", required_argument, nullptr, 'L'},
-      {"decimal", required_argument, nullptr, 'D'}, {nullptr, 0, nullptr, 0}};
+// What the command line asks for.
+struct Options {
   std::optional<std::string> outputPath;
   std::optional<std::string> limitsPath;
   std::optional<std::string> decimal;
   bool follow = false;
   bool keepGoing = false;
+};
+
+// Reads the options into options; returns the exit status where the program ends here (an
+// answer or a wrong option), else -1, optind then naming the first log.
+int readOptions(int argc, char** argv, Options& options) {
+  static const option kOptions[] = {
+      {"output", required_argument, nullptr, 'o'},  {"keep-going", no_argument, nullptr, 'k'},
+      {"follow", no_argument, nullptr, 'f'},        {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'V'},       {"limits", required_argument, nullptr, 'L'},
+      {"decimal", required_argument, nullptr, 'D'}, {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":o:kfhV", kOptions, nullptr)) != -1;) {
     switch (c) {
-      case 'o': outputPath = optarg; break;
-      case 'k': keepGoing = true; break;
-      case 'L': limitsPath = optarg; break;
+      case 'o': options.outputPath = optarg; break;
+      case 'k': options.keepGoing = true; break;
+      case 'L': options.limitsPath = optarg; break;
       case 'D':
         if (std::string_view(optarg) != "." && std::string_view(optarg) != ",") {
           return usageError("--decimal takes \".\" or \",\", not '" + std::string(optarg) + "'");
         }
-        decimal = optarg;
+        options.decimal = optarg;
         break;
-      case 'f': follow = true; break;
+      case 'f': options.follow = true; break;
       case 'h':
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
@@ -193,25 +194,12 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (optind >= argc) return usageError("no log file given");
-  // The window's separator: Qt's for the locale that LC_ALL, LC_NUMERIC or LANG names, from Qt's
-  // own locale data, so a locale not installed here gives the same as where it is.
-  const std::string separator = decimal ? *decimal : QLocale::system().decimalPoint().toStdString();
-  if (follow) {
-    if (outputPath) return usageError("--follow writes to standard output only, not with -o");
-    if (limitsPath) return usageError("--limits is not taken with --follow");
-    if (argc - optind > 1) return usageError("--follow follows one log file");
-    if (std::string_view(argv[optind]) == "-") {
-      return usageError("--follow needs a log file, not standard input");
-    }
-    return followLog(argv[optind], separator);
-  }
-  if (outputPath && outputPath->empty()) return usageError("the output file name is empty");
-  if (outputPath && overwritesAnInput(*outputPath, argv + optind, argc - optind)) {
-    std::fprintf(stderr, "twk-csv: %s: the output would overwrite an input\n", outputPath->c_str());
-    return 2;
-  }
+  return optind >= argc ? usageError("no log file given") : -1;
+}
 
+// Converts the logs as one load to the output, reporting crossings of the limits; the exit
+// status.
+int convertLogs(const Options& options, const std::string& separator, char** logs, int count) {
   // A file-size limit makes the write fail instead of ending the program, so the temporary
   // output file is removed like on any other failed write.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -219,11 +207,12 @@ int main(int argc, char** argv) {
   try {
     // The limits are read first: a file named but missing is an error, not an empty table.
     std::optional<twk::CsvLimitScan> limitScan;
-    if (limitsPath) {
-      if (::access(limitsPath->c_str(), F_OK) != 0) {
-        throw twk::Error(twk::ErrorKind::OpenFailed, *limitsPath, 0, twk::systemReason(errno));
+    if (options.limitsPath) {
+      if (::access(options.limitsPath->c_str(), F_OK) != 0) {
+        throw twk::Error(twk::ErrorKind::OpenFailed, *options.limitsPath, 0,
+                         twk::systemReason(errno));
       }
-      twk::LimitsTable limits = twk::readLimitsFile(*limitsPath);
+      twk::LimitsTable limits = twk::readLimitsFile(*options.limitsPath);
       for (const twk::Error& problem : limits.problems) {
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", problem.what());
       }
@@ -231,13 +220,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "twk-csv: %s\n", line.c_str());
       });
     }
-    Output output(outputPath);
+    Output output(options.outputPath);
     std::string header;
     twk::appendCsvHeader(header, twk::defaultCaptions());
     output.write(header);
-    twk::CsvConverterOptions options;
-    if (keepGoing) {
-      options.skipped = [&skipped](const twk::Error& error) {
+    twk::CsvConverterOptions converterOptions;
+    if (options.keepGoing) {
+      converterOptions.skipped = [&skipped](const twk::Error& error) {
         skipped = true;
         std::fprintf(stderr, "twk-csv: %s; line skipped\n", error.what());
       };
@@ -247,10 +236,10 @@ int main(int argc, char** argv) {
           output.write(rows);
           if (limitScan) limitScan->scan(rows);
         },
-        separator, std::move(options));
-    for (int i = optind; i < argc; ++i) {
-      if (converter.convertLog(argv[i]) == 0) {
-        const std::string name(std::string_view(argv[i]) == "-" ? twk::kStdinName : argv[i]);
+        separator, std::move(converterOptions));
+    for (int i = 0; i < count; ++i) {
+      if (converter.convertLog(logs[i]) == 0) {
+        const std::string name(std::string_view(logs[i]) == "-" ? twk::kStdinName : logs[i]);
         std::fprintf(stderr, "twk-csv: %s: no Tarnwick packets\n", name.c_str());
       }
     }
@@ -261,4 +250,36 @@ int main(int argc, char** argv) {
     return 1;
   }
   return skipped ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The system's messages (strerror) in the user's language.
+  std::setlocale(LC_ALL, "");
+  Options options;
+  if (const int status = readOptions(argc, argv, options); status >= 0) return status;
+  // The window's separator: Qt's for the locale that LC_ALL, LC_NUMERIC or LANG names, from Qt's
+  // own locale data, so a locale not installed here gives the same as where it is.
+  const std::string separator =
+      options.decimal ? *options.decimal : QLocale::system().decimalPoint().toStdString();
+  if (options.follow) {
+    if (options.outputPath)
+      return usageError("--follow writes to standard output only, not with -o");
+    if (options.limitsPath) return usageError("--limits is not taken with --follow");
+    if (argc - optind > 1) return usageError("--follow follows one log file");
+    if (std::string_view(argv[optind]) == "-") {
+      return usageError("--follow needs a log file, not standard input");
+    }
+    return followLog(argv[optind], separator);
+  }
+  if (options.outputPath && options.outputPath->empty()) {
+    return usageError("the output file name is empty");
+  }
+  if (options.outputPath && overwritesAnInput(*options.outputPath, argv + optind, argc - optind)) {
+    std::fprintf(stderr, "twk-csv: %s: the output would overwrite an input\n",
+                 options.outputPath->c_str());
+    return 2;
+  }
+  return convertLogs(options, separator, argv + optind, argc - optind);
 }
