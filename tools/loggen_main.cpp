@@ -109,15 +109,7 @@ int appendLive(const char* path, std::uint64_t seed, double others, double rate,
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  static const option kOptions[] = {
-      {"packets", required_argument, nullptr, 'p'}, {"size-mb", required_argument, nullptr, 'm'},
-      {"seed", required_argument, nullptr, 's'},    {"others", required_argument, nullptr, 'r'},
-      {"random-words", no_argument, nullptr, 'w'},  {"output", required_argument, nullptr, 'o'},
-      {"live", no_argument, nullptr, 'l'},          {"rate", required_argument, nullptr, 'R'},
-      {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0}};
+struct Options {
   std::uint64_t packets = 0;
   bool packetsGiven = false;
   double sizeMb = 0;
@@ -127,31 +119,41 @@ int main(int argc, char** argv) {
   const char* outputPath = nullptr;
   bool live = false;
   double rate = 1;
+};
+
+// Reads the options; returns the exit status where the program ends here, else -1.
+int readOptions(int argc, char** argv, Options& o) {
+  static const option kOptions[] = {
+      {"packets", required_argument, nullptr, 'p'}, {"size-mb", required_argument, nullptr, 'm'},
+      {"seed", required_argument, nullptr, 's'},    {"others", required_argument, nullptr, 'r'},
+      {"random-words", no_argument, nullptr, 'w'},  {"output", required_argument, nullptr, 'o'},
+      {"live", no_argument, nullptr, 'l'},          {"rate", required_argument, nullptr, 'R'},
+      {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":o:h", kOptions, nullptr)) != -1;) {
     switch (c) {
       case 'p':
-        if (!parseUnsigned(optarg, packets)) return usageError("--packets needs a whole number");
-        packetsGiven = true;
+        if (!parseUnsigned(optarg, o.packets)) return usageError("--packets needs a whole number");
+        o.packetsGiven = true;
         break;
       case 'm':
-        if (!parseNonNegative(optarg, sizeMb) || sizeMb <= 0) {
+        if (!parseNonNegative(optarg, o.sizeMb) || o.sizeMb <= 0) {
           return usageError("--size-mb needs a positive number");
         }
         break;
       case 's':
-        if (!parseUnsigned(optarg, seed)) return usageError("--seed needs a whole number");
+        if (!parseUnsigned(optarg, o.seed)) return usageError("--seed needs a whole number");
         break;
       case 'r':
-        if (!parseNonNegative(optarg, others) || others > 100) {
+        if (!parseNonNegative(optarg, o.others) || o.others > 100) {
           return usageError("--others needs a number from 0 to 100");
         }
         break;
-      case 'w': randomWords = true; break;
-      case 'o': outputPath = optarg; break;
-      case 'l': live = true; break;
+      case 'w': o.randomWords = true; break;
+      case 'o': o.outputPath = optarg; break;
+      case 'l': o.live = true; break;
       case 'R':
-        if (!parseNonNegative(optarg, rate) || rate <= 0) {
+        if (!parseNonNegative(optarg, o.rate) || o.rate <= 0) {
           return usageError("--rate needs a positive number");
         }
         break;
@@ -163,25 +165,24 @@ int main(int argc, char** argv) {
       default: return usageError("unknown option");
     }
   }
-  if (optind < argc) return usageError("unexpected argument");
-  if (live) {
-    if (outputPath == nullptr) return usageError("--live needs -o FILE");
-    return appendLive(outputPath, seed, others, rate, packetsGiven ? packets : UINT64_MAX);
-  }
-  if (!packetsGiven && sizeMb == 0) packets = 3000;
-  const std::uint64_t maxBytes = sizeMb > 0 ? static_cast<std::uint64_t>(sizeMb * 1e6) : UINT64_MAX;
-  const std::uint64_t maxPackets = packetsGiven || sizeMb == 0 ? packets : UINT64_MAX;
+  return optind < argc ? usageError("unexpected argument") : -1;
+}
 
+// Writes a whole log at once; the exit status.
+int writeLog(const Options& o) {
+  const std::uint64_t packets = !o.packetsGiven && o.sizeMb == 0 ? 3000 : o.packets;
+  const std::uint64_t maxBytes =
+      o.sizeMb > 0 ? static_cast<std::uint64_t>(o.sizeMb * 1e6) : UINT64_MAX;
+  const std::uint64_t maxPackets = o.packetsGiven || o.sizeMb == 0 ? packets : UINT64_MAX;
   std::FILE* output = stdout;
-  if (outputPath != nullptr) {
-    output = std::fopen(outputPath, "wb");
+  if (o.outputPath != nullptr) {
+    output = std::fopen(o.outputPath, "wb");
     if (output == nullptr) {
-      std::fprintf(stderr, "twk-loggen: %s: %s\n", outputPath, std::strerror(errno));
+      std::fprintf(stderr, "twk-loggen: %s: %s\n", o.outputPath, std::strerror(errno));
       return 1;
     }
   }
-
-  twk::LogGenerator generator(seed, others, randomWords);
+  twk::LogGenerator generator(o.seed, o.others, o.randomWords);
   std::string text;
   generator.appendHeader(text);
   std::uint64_t written = 0;
@@ -197,11 +198,22 @@ int main(int argc, char** argv) {
   }
   if (ok) ok = std::fwrite(text.data(), 1, text.size(), output) == text.size();
   if (std::fflush(output) != 0) ok = false;
-  if (outputPath != nullptr && std::fclose(output) != 0) ok = false;
+  if (o.outputPath != nullptr && std::fclose(output) != 0) ok = false;
   if (!ok) {
     std::fprintf(stderr, "twk-loggen: %s: write failed: %s\n",
-                 outputPath != nullptr ? outputPath : "standard output", std::strerror(errno));
+                 o.outputPath != nullptr ? o.outputPath : "standard output", std::strerror(errno));
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (const int status = readOptions(argc, argv, o); status >= 0) return status;
+  if (!o.live) return writeLog(o);
+  if (o.outputPath == nullptr) return usageError("--live needs -o FILE");
+  return appendLive(o.outputPath, o.seed, o.others, o.rate,
+                    o.packetsGiven ? o.packets : UINT64_MAX);
 }
