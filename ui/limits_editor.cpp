@@ -49,7 +49,8 @@ QString text(double value) {
 
 }  // namespace
 
-LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent) : QDialog(parent) {
+LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent)
+    : QDialog(parent), m_limits(limits) {
   setWindowTitle(QStringLiteral("Edit Limits"));
   m_table = new QTableWidget(kLastChannel - kFirstChannel + 1, 4, this);
   m_table->setObjectName(QStringLiteral("limitsTable"));
@@ -102,9 +103,11 @@ LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent) : QDialog
 }
 
 std::optional<LimitsTable> LimitsEditor::edited(QString* problem) const {
-  LimitsTable limits;
+  // The channels the table leaves out keep the limits the file gave them.
+  LimitsTable limits{m_limits.channels, {}};
   for (int row = 0; row < m_table->rowCount(); ++row) {
     ChannelLimits& channel = limits.channels[static_cast<std::size_t>(row) + kFirstChannel];
+    channel = {};
     for (int column = 0; column < 4; ++column) {
       const QString cell = m_table->item(row, column)->text();
       if (cell.trimmed().isEmpty()) continue;

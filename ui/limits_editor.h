@@ -28,6 +28,7 @@ class LimitsEditor : public QDialog {
   static void edit(MainWindow& window);
 
  private:
+  LimitsTable m_limits;  // as the editor opened
   QTableWidget* m_table = nullptr;
 };
 
