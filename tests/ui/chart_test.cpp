@@ -55,9 +55,8 @@ TEST(BarChart, PaintsEveryNarrowBar) {
   const QImage image = chart.grab().toImage();
   ASSERT_EQ(chart.geometry().columns.size(), 400u);
   for (const Column& c : chart.geometry().columns) {
-    for (int x = c.x; x < c.x + c.width; ++x) {
+    for (int x = c.x; x < c.x + c.width; ++x)
       EXPECT_NE(image.pixelColor(x, c.bottom - 1), chart.palette().color(QPalette::Base)) << x;
-    }
   }
 }
 
@@ -138,10 +137,8 @@ TEST(ChartGeometry, FittedAndSecondSeriesShowEverySpikeOnTheirOwnAxes) {
     volts[i] = 3.85 + double(i % 7) * 0.001;
     celsius[i] = -10.0 + double(i % 400) / 8;
   }
-  volts[1234] = 4.1;  // one-packet spikes up and down
-  volts[3210] = 3.5;
-  celsius[1234] = 39;
-  celsius[3210] = -9;
+  // One-packet spikes up and down.
+  std::tie(volts[1234], volts[3210], celsius[1234], celsius[3210]) = std::tuple(4.1, 3.5, 39, -9);
   // fitted, rows shown -> the first axis's min and max, the second's
   const std::tuple<bool, Range, double, double, double, double> cases[] = {
       {false, {}, 0, 5, -10, 40},
