@@ -54,27 +54,27 @@ class WindowFit : public test::WindowTest {
     return control<QWidget>(QLatin1String(name));
   }
   // Within the client area.
-  QRect in(const char* name) const {
-    QWidget* w = placed(name);
+  QRect in(const QWidget* w) const {
     return {w->mapTo(m_window.centralWidget(), QPoint()), w->size()};
   }
+  QRect in(const char* name) const { return in(placed(name)); }
   void resizeClient(QSize size) {
     m_window.resize(size + m_window.size() - m_window.centralWidget()->size());
     QApplication::processEvents();
   }
-  // The pixels p of a picture of size where is(p).
+  // The pixels p of a picture where is(p).
   template <typename Is>
-  static QPolygon where(QSize size, Is is) {
+  static QPolygon where(const QImage& picture, Is is) {
     QPolygon points;
-    for (int i = 0; i < size.width() * size.height(); ++i) {
-      const QPoint p(i % size.width(), i / size.width());
+    for (int i = 0; i < picture.width() * picture.height(); ++i) {
+      const QPoint p(i % picture.width(), i / picture.width());
       if (is(p)) points << p;
     }
     return points;
   }
   // Where a and b differ, in the part of b that a covers.
   static QPolygon differing(const QImage& a, const QImage& b) {
-    return where(a.size(), [&](QPoint p) { return a.pixel(p) != b.pixel(p); });
+    return where(a, [&](QPoint p) { return a.pixel(p) != b.pixel(p); });
   }
   // The chart on the screen is its picture below the title, but for the marker.
   void expectChartAsPictured() const {
@@ -108,14 +108,14 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
   for (int n = 1; n < 30; ++n) {
     const QRect around = button(n)->geometry().adjusted(-2, -1, 2, 1);
     const QImage shot = button(n)->parentWidget()->grab(around).toImage();
-    const QRect ink = where(shot.size(), [&](QPoint p) {
-                        return shot.pixel(p) != shot.pixel(0, 0);
-                      }).boundingRect();
+    const QRgb paper = shot.pixel(0, 0);
+    const QRect ink = where(shot, [&](QPoint p) { return shot.pixel(p) != paper; }).boundingRect();
     EXPECT_GE(ink.width(), 10) << n;
     EXPECT_EQ(ink.height(), ink.width()) << n;
   }
 
-  // Larger: the chart on the screen is drawn anew at its new size.
+  // Larger: each control moves and grows by its role; the chart on the screen is drawn anew at
+  // its new size.
   onScreen(chart());  // painted at the default size first
   resizeClient({1920, 1040});
   const QSize more = QSize(1920, 1040) - standard;
@@ -129,6 +129,7 @@ TEST_F(WindowFit, OtherSizesShareTheDifferenceFromTheDefault) {
 
   // Smaller: the chart gives way first, then the log view, down to the least size; nothing
   // runs into its neighbour.
+  // How much lower than at the default size.
   const auto less = [&](const char* name) { return laid[name].height() - in(name).height(); };
   resizeClient(standard - QSize(0, 100));
   EXPECT_EQ(std::pair(less("logView"), less("chart")), std::pair(0, 100));
@@ -163,7 +164,7 @@ TEST_F(WindowFit, OnASmallScreenTheBottomRowStaysInView) {
   // and after it stays whole.
   auto* label = static_cast<ElidingLabel*>(placed("fileLabel"));
   const QString status =
-      QString::fromUtf8("Following \u00b7 118 packets \u00b7 5 lines skipped \u00b7 ");
+      QStringLiteral("Following \u00b7 118 packets \u00b7 5 lines skipped \u00b7 ");
   label->setParts({{status},
                    {"/srv/ground-station/passes/2026-12-07/uhf-receiver-2/pass.log", true},
                    {" (emptied at 12:01:07)"}});
@@ -213,6 +214,7 @@ TEST_F(WindowFit, FittedToAWideScreenItDoesNotScrollSideways) {
     m_window.fitToScreen();
     const double ratio = m_window.devicePixelRatioF();
     const int step = qRound(ratio);
+    // NOLINTNEXTLINE(bugprone-integer-division): whole steps of device pixels, rounded down
     const auto granted = [&](int n) { return qRound(qRound(n * ratio) / step * step / ratio); };
     m_window.resize(granted(m_window.width()), granted(m_window.height()));
     QApplication::processEvents();
@@ -220,7 +222,8 @@ TEST_F(WindowFit, FittedToAWideScreenItDoesNotScrollSideways) {
   }
 }
 
-TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
+// Keys, the wheel and Tab move through the packets; the chart's marker, zoom and pan.
+TEST_F(WindowFit, KeysWheelTabAndTheChartsMarkerZoomAndPan) {
   open({test::generatedLog(342, 7)});
   QWidget* s = scroll();
   QWidget* c = chart();
@@ -259,8 +262,7 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   EXPECT_EQ(order[order.size() - 2], scroll());
   EXPECT_EQ(std::set<QWidget*>(order.begin(), order.end()).size(), 1u + 29 + 30 + 1);
   const auto reading = [this](QWidget* w) {
-    const QPoint frame = w->parentWidget()->mapTo(m_window.centralWidget(), QPoint());
-    return std::tuple(frame.y(), frame.x(), w->y(), w->x());
+    return std::tuple(in(w->parentWidget()).y(), in(w->parentWidget()).x(), w->y(), w->x());
   };
   for (std::size_t i = 2; i + 2 < order.size(); ++i)
     EXPECT_LT(reading(order[i - 1]), reading(order[i])) << order[i]->objectName().toStdString();
@@ -269,10 +271,8 @@ TEST_F(WindowFit, KeysWheelAndTabMoveThroughThePackets) {
   QTest::keyClick(&logView(), Qt::Key_Backtab);
   ASSERT_EQ(QApplication::focusWidget(), scroll());
   EXPECT_NE(scroll()->grab().toImage(), unfocused);
-}
 
-TEST_F(WindowFit, MarkerZoomPanAndReset) {
-  open({test::generatedLog(342, 7)});  // fewer packets than pixels: each has its own bar
+  // Fewer packets than pixels: each has its own bar.
   const ChartGeometry& g = chart()->geometry();
   // The marker is drawn on the packet shown, and only there: the old one is erased on the
   // screen, where only its strip and the new one's are painted again.
@@ -290,13 +290,10 @@ TEST_F(WindowFit, MarkerZoomPanAndReset) {
   EXPECT_LT(shown, 40);
   EXPECT_NEAR(chart()->rowAt(at), 200, 1);
   EXPECT_TRUE(chart()->autoCategorySpacing());  // up to 100 rows: automatic
-  // Its labels stand apart, measured by the widest number.
-  const QFontMetrics metrics(chart()->font());
-  const auto half = [&](const ChartGeometry::Mark& m) {
-    return metrics.horizontalAdvance(QString::number(chart()->rowNumber(m.row + 1))) / 2.0;
-  };
+  // Its labels, all of three digits, stand apart by more than the width of one.
+  const int wide = QFontMetrics(chart()->font()).horizontalAdvance(chart()->categoryLabel(200));
   for (std::size_t i = 1; i < g.labels.size(); ++i)
-    EXPECT_GT(g.labels[i].x - g.labels[i - 1].x, half(g.labels[i]) + half(g.labels[i - 1]));
+    EXPECT_GT(g.labels[i].x - g.labels[i - 1].x, wide) << g.labels[i].row;
 
   // A drag pans without choosing a packet; a click without one chooses the packet under it.
   const auto drag = [&](int by) {
@@ -359,8 +356,7 @@ TEST_F(WindowFit, CopyAndSaveTheChart) {
   // the vector form may be shaded differently, its labels under the axis sized as on the screen.
   const int axis = chart()->geometry().top + chart()->geometry().height + 5;
   const auto ink = [axis](const QImage& image) {
-    return where(image.size(),
-                 [&](QPoint p) { return p.y() >= axis && qGray(image.pixel(p)) < 128; })
+    return where(image, [&](QPoint p) { return p.y() >= axis && qGray(image.pixel(p)) < 128; })
         .size();
   };
   for (const auto& [name, shaded] : {std::pair{"chart.png", 0.0}, {"chart.SVG", 0.05}}) {
