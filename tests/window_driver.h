@@ -24,6 +24,7 @@
 #include "ui/main_window.h"
 
 // GoogleTest shows a QString as its text.
+// NOLINTNEXTLINE(readability-identifier-naming): GoogleTest's name
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }

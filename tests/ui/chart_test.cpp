@@ -16,29 +16,27 @@
 namespace twk {
 namespace {
 
-ChartGeometry::Input plot(int width, int labelsEvery = 0, int labelWidth = 0) {
-  return {.left = 40,
-          .top = 10,
-          .width = width,
-          .height = 280,
-          .divisionsPerLabel = labelsEvery,
-          .divisionsPerTick = labelsEvery,
-          .labelWidth = labelWidth,
-          .shown = {}};
+using Column = ChartGeometry::Column;
+using Range = ChartGeometry::Range;
+
+ChartGeometry::Input plot(int width, Range shown = {}, int labelsEvery = 0, int labelWidth = 0) {
+  ChartGeometry::Input in{.left = 40, .top = 10, .width = width, .height = 280, .shown = shown};
+  in.divisionsPerLabel = in.divisionsPerTick = labelsEvery;
+  in.labelWidth = labelWidth;
+  return in;
 }
 
 TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
   const ChartGeometry g = ChartGeometry::compute(std::vector<double>{3, -2, 0}, plot(600));
-  const int zero = static_cast<int>(std::lround(g.mapValueToY(0)));
-  EXPECT_EQ(g.columns[0].bottom, zero);
-  EXPECT_EQ(g.columns[1].top, zero);
-  EXPECT_EQ(g.columns[2].bottom - g.columns[2].top, 1);
+  const auto zero = std::lround(g.mapValueToY(0));
+  const auto& c = g.columns;
+  EXPECT_EQ(std::tuple(c[0].bottom, c[1].top, c[2].bottom - c[2].top), std::tuple(zero, zero, 1));
   EXPECT_EQ(ChartGeometry::compute(std::vector<double>{1200, 2130}, plot(600)).axis.min, 0);
 
   // Labels every 250 of 5000 packets, 31.25 pixels apart: 30 pixels wide, every other one fits.
   const std::vector<double> values(5000, 1.0);
-  EXPECT_EQ(ChartGeometry::compute(values, plot(625, 250, 0)).labels.size(), 20u);
-  const ChartGeometry wide = ChartGeometry::compute(values, plot(625, 250, 30));
+  EXPECT_EQ(ChartGeometry::compute(values, plot(625, {}, 250)).labels.size(), 20u);
+  const ChartGeometry wide = ChartGeometry::compute(values, plot(625, {}, 250, 30));
   EXPECT_EQ(wide.ticks.size(), 20u);
   ASSERT_EQ(wide.labels.size(), 10u);
   EXPECT_EQ(wide.labels[1].row, 500);
@@ -53,23 +51,14 @@ TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
 TEST(BarChart, PaintsEveryNarrowBar) {
   BarChart chart;
   chart.resize(625, 313);
-  std::vector<double> values;
-  for (int row = 1; row <= 400; ++row) values.push_back(row % 7 + 1);
-  chart.setNumberedRows(values, 1);
+  chart.setNumberedRows(std::vector<double>(400, 2.0), 1);
   const QImage image = chart.grab().toImage();
-  const ChartGeometry& g = chart.geometry();
-  ASSERT_EQ(g.columns.size(), 400u);
-  const QColor background = chart.palette().color(QPalette::Base);
-  int unpainted = 0;
-  for (const ChartGeometry::Column& c : g.columns) {
+  ASSERT_EQ(chart.geometry().columns.size(), 400u);
+  for (const Column& c : chart.geometry().columns) {
     for (int x = c.x; x < c.x + c.width; ++x)
-      unpainted += image.pixelColor(x, c.bottom - 1) == background;
+      EXPECT_NE(image.pixelColor(x, c.bottom - 1), chart.palette().color(QPalette::Base)) << x;
   }
-  EXPECT_EQ(unpainted, 0);
-  EXPECT_EQ(g.columns[0].width, 1);
 }
-
-using Range = ChartGeometry::Range;
 
 TEST(ChartRange, ZoomKeepsTheRowUnderTheMouseAndStaysInsideTheRows) {
   // shown, anchor fraction, factor -> range
@@ -87,29 +76,20 @@ TEST(ChartRange, ZoomKeepsTheRowUnderTheMouseAndStaysInsideTheRows) {
 }
 
 TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
-  std::vector<double> values(5000);
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] = double(i);
+  const std::vector<double> values(5000, 1.0);
   // Fewer rows than pixels and more, zoomed and not; bars 4 and 5 pixels wide.
   const std::tuple<Range, int> cases[] = {
       {{1234, 400}, 1800}, {{0, 0}, 1800}, {{2000, 50}, 625}, {{0, 0}, 625}, {{1000, 130}, 625}};
   for (const auto& [shown, width] : cases) {
-    const ChartGeometry g = ChartGeometry::compute(values, {.left = 40,
-                                                            .top = 10,
-                                                            .width = width,
-                                                            .height = 200,
-                                                            .divisionsPerLabel = 20,
-                                                            .divisionsPerTick = 20,
-                                                            .labelWidth = 0,
-                                                            .shown = shown});
+    const ChartGeometry g = ChartGeometry::compute(values, plot(width, shown, 20));
     const Range expected = shown.count > 0 ? shown : Range{0, 5000};
-    ASSERT_EQ(g.shown, expected);
     EXPECT_EQ(g.columns.front().firstRow, expected.first);
     EXPECT_EQ(g.columns.back().lastRow, expected.last());
     // Labels stay on every 20th row of all rows, so panning does not drag them along.
     ASSERT_FALSE(g.labels.empty());
     for (const ChartGeometry::Mark& m : g.labels) EXPECT_EQ(m.row % 20, 0);
     // The marker stands on its row's bar, and the row under it is one of that bar's.
-    for (const ChartGeometry::Column& c : g.columns) {
+    for (const Column& c : g.columns) {
       for (int row = c.firstRow; row <= c.lastRow; row += 3) {
         const int x = g.xOfRow(row);
         EXPECT_TRUE(x >= c.x && x < c.x + c.width) << row;
@@ -137,45 +117,70 @@ TEST(ChartGeometry, FittedAxisHasRoundStepsAndAirAroundTheValues) {
       {1200, 1300, 1150, 1350, 50},    // air: ends on a step would touch the frame
   };
   for (const auto& [low, high, min, max, step] : cases) {
+    SCOPED_TRACE(testing::Message() << low << ".." << high);
     const ChartGeometry::Axis a = ChartGeometry::fittedAxis(low, high);
-    EXPECT_NEAR(a.min, min, 1e-9) << low << ".." << high;
-    EXPECT_NEAR(a.max, max, 1e-9) << low << ".." << high;
-    EXPECT_NEAR(a.step, step, 1e-12) << low << ".." << high;
-    EXPECT_TRUE(a.min < low && a.max > high) << low << ".." << high;
+    EXPECT_NEAR(a.min, min, 1e-9);
+    EXPECT_NEAR(a.max, max, 1e-9);
+    EXPECT_NEAR(a.step, step, 1e-12);
   }
 }
 
-// A fitted chart spans the rows shown, zoomed or not, and its columns cover just the band of
-// their values, each value of 5000 inside its column's band.
-TEST(ChartGeometry, FittedChartFollowsTheRowsShownAndKeepsEverySpike) {
-  std::vector<double> values(5000, 3.85);
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] += (i % 7) * 0.001;
-  values[1234] = 4.1;  // one-packet spikes up and down
-  values[3210] = 3.5;
+// A fitted series spans the rows shown, zoomed or not; a second series gets an axis of its own
+// values (those shown where fitted, all for bars), in the first one's pixel columns. A fitted
+// series and a second one are drawn as the band of each column's values, and every value of
+// 5000 in 625 pixels, one-packet spikes included, lies inside its column's band. Beyond a low
+// limit the strip reaches from the limit to the lowest value, for bars to zero. A second series
+// of another length is left out.
+TEST(ChartGeometry, FittedAndSecondSeriesShowEverySpikeOnTheirOwnAxes) {
+  std::vector<double> volts(5000), celsius(5000);
+  for (std::size_t i = 0; i < volts.size(); ++i) {
+    volts[i] = 3.85 + double(i % 7) * 0.001;
+    celsius[i] = -10.0 + double(i % 400) / 8;
+  }
+  // One-packet spikes up and down.
+  std::tie(volts[1234], volts[3210], celsius[1234], celsius[3210]) = std::tuple(4.1, 3.5, 39, -9);
+  // fitted, rows shown -> the first axis's min and max, the second's
+  const std::tuple<bool, Range, double, double, double, double> cases[] = {
+      {false, {}, 0, 5, -10, 40},
+      {true, {}, 3.4, 4.2, -20, 60},
+      {true, {100, 50}, 3.848, 3.858, 2, 10},  // without the spikes: closer to small changes
+      {false, {100, 50}, 0, 5, -10, 40}};
+  for (const auto& [fitted, shown, min, max, min2, max2] : cases) {
+    SCOPED_TRACE(testing::Message() << fitted << " " << shown.count);
+    ChartGeometry::Input in = plot(625, shown);
+    in.fitted = fitted;
+    in.overlay = celsius;
+    in.limits.redLow = 3.6;
+    const ChartGeometry g = ChartGeometry::compute(volts, in);
+    EXPECT_NEAR(g.axis.min, min, 1e-9);
+    EXPECT_NEAR(g.axis.max, max, 1e-9);
+    EXPECT_NEAR(g.overlayAxis.min, min2, 1e-9);
+    EXPECT_NEAR(g.overlayAxis.max, max2, 1e-9);
+    ASSERT_EQ(g.overlayColumns.size(), g.columns.size());
+    for (std::size_t i = 0; i < g.columns.size(); ++i) {
+      EXPECT_EQ(g.overlayColumns[i].x, g.columns[i].x);
+      for (const bool second : {false, true}) {
+        const Column& c = second ? g.overlayColumns[i] : g.columns[i];
+        // The band of its values where drawn as a line, a bar reaching to zero otherwise.
+        EXPECT_EQ(c.top == c.spanTop && c.bottom == c.spanBottom, second || fitted);
+        for (int row = c.firstRow; row <= c.lastRow; ++row) {
+          const double v = (second ? celsius : volts)[std::size_t(row)];
+          const double y = second ? g.mapOverlayToY(v) : g.mapValueToY(v);
+          EXPECT_TRUE(y >= c.spanTop - 0.5 && y <= c.spanBottom + 0.5) << row << " " << second;
+        }
+      }
+    }
+    if (shown.count == 0) {
+      ASSERT_EQ(g.beyond.size(), 1u);
+      EXPECT_EQ(g.beyond[0].top, std::lround(g.mapValueToY(3.6)));
+      EXPECT_EQ(g.beyond[0].bottom, std::lround(g.mapValueToY(fitted ? 3.5 : 0)));
+    }
+  }
   ChartGeometry::Input input = plot(625);
-  input.fitted = true;
-  const ChartGeometry all = ChartGeometry::compute(values, input);
-  EXPECT_NEAR(all.axis.min, 3.4, 1e-9);
-  EXPECT_NEAR(all.axis.max, 4.2, 1e-9);
-  // No bar from zero: a column covers the band of its values only.
-  for (const ChartGeometry::Column& c : all.columns)
-    EXPECT_LE(c.bottom, std::lround(all.mapValueToY(c.low)) + 1) << c.firstRow;
-  // Below a low limit: the band from the lowest value up to the limit.
-  input.limits.redLow = 3.6;
-  const ChartGeometry limited = ChartGeometry::compute(values, input);
-  ASSERT_EQ(limited.beyond.size(), 1u);
-  EXPECT_EQ(limited.beyond[0].top, std::lround(limited.mapValueToY(3.6)));
-  EXPECT_EQ(limited.beyond[0].bottom, std::lround(limited.mapValueToY(3.5)));
-  input.limits = {};
-  input.shown = {2000, 500};  // without the spikes: the axis closes in on the small changes
-  const ChartGeometry zoomed = ChartGeometry::compute(values, input);
-  EXPECT_NEAR(zoomed.axis.min, 3.848, 1e-9);
-  EXPECT_NEAR(zoomed.axis.max, 3.858, 1e-9);
+  input.overlay = std::span(celsius).first(4999);
+  EXPECT_TRUE(ChartGeometry::compute(volts, input).overlayColumns.empty());
 }
 
-// A second series gets an axis of its own values (those shown where fitted, all for bars) and a
-// band in the first series' pixel columns; every value of 5000 in 625 pixels, one-packet spikes
-// included, lies inside its column's band. One of another length is left out.
 // The blocks kept for a followed log of many rows give the columns and axes that looking at
 // every row gives, wherever the rows start in a block and whichever rows are shown. The rows
 // before the series in its storage are far off, so that using them would show.
@@ -184,70 +189,31 @@ TEST(ChartGeometry, BlocksGiveTheColumnsOfEveryRow) {
   std::vector<double> storage(200'003);
   for (double& v : storage) v = std::uniform_real_distribution<>(-5, 20)(random);
   for (const int row : {0, 1, 63, 64, 127, 150'000, 199'999}) storage[row] = row % 2 ? 70 : -40;
+  // What a chart draws of both series: the axes and each column's lowest and highest value.
+  const auto drawn = [](const ChartGeometry& g) {
+    std::vector<double> d{g.axis.min, g.axis.max, g.overlayAxis.min, g.overlayAxis.max};
+    for (const Column& c : g.columns) d.insert(d.end(), {c.low, c.high});
+    for (const Column& c : g.overlayColumns) d.insert(d.end(), {c.low, c.high});
+    return d;
+  };
   std::vector<std::pair<double, double>> blocks;
-  const ChartGeometry::Range ranges[] = {{}, {1234, 150'000}, {70'000, 129}, {100, 199'000}};
   for (const int front : {0, 1, 63, 64, 100}) {
     std::vector<double> far(storage);
     std::fill_n(far.begin(), front, 1e9);
     ChartBlocks::fill(far, 0, blocks);
     const std::span<const double> values = std::span(far).subspan(front);
-    for (const auto& shown : ranges) {
+    for (const Range shown : {Range{}, {1234, 150'000}, {70'000, 129}, {100, 199'000}}) {
       for (const bool fitted : {false, true}) {
-        ChartGeometry::Input in = plot(600);
-        in.shown = shown;
+        ChartGeometry::Input in = plot(600, shown);
         in.fitted = fitted;
         in.overlay = values;
         const ChartGeometry plain = ChartGeometry::compute(values, in);
         in.blocks = in.overlayBlocks = {std::span(blocks).subspan(front / 64), front % 64};
-        const ChartGeometry quick = ChartGeometry::compute(values, in);
-        EXPECT_EQ(quick.axis.min, plain.axis.min);
-        EXPECT_EQ(quick.axis.max, plain.axis.max);
-        EXPECT_EQ(quick.overlayAxis.max, plain.overlayAxis.max);
-        ASSERT_EQ(quick.columns.size(), plain.columns.size());
-        for (std::size_t c = 0; c < plain.columns.size(); ++c) {
-          EXPECT_EQ(quick.columns[c].low, plain.columns[c].low) << front << " " << c;
-          EXPECT_EQ(quick.columns[c].high, plain.columns[c].high) << front << " " << c;
-          EXPECT_EQ(quick.overlayColumns[c].spanTop, plain.overlayColumns[c].spanTop);
-        }
+        EXPECT_EQ(drawn(ChartGeometry::compute(values, in)), drawn(plain))
+            << front << " " << shown.first << " " << fitted;
       }
     }
   }
-}
-
-TEST(ChartGeometry, OverlayHasItsOwnAxisInTheSameColumns) {
-  std::vector<double> volts(5000), celsius(5000);
-  for (std::size_t i = 0; i < volts.size(); ++i) {
-    volts[i] = 3.8 + double(i % 11) * 0.01;
-    celsius[i] = -10.0 + double(i % 400) / 8;
-  }
-  celsius[1234] = 39;  // one-packet spikes up and down
-  celsius[3210] = -9;
-  // fitted, rows shown -> the second axis's min and max
-  const std::tuple<bool, Range, double, double> cases[] = {{false, {0, 0}, -10, 40},
-                                                           {true, {0, 0}, -20, 60},
-                                                           {true, {100, 50}, 2, 10},
-                                                           {false, {100, 50}, -10, 40}};
-  for (const auto& [fitted, shown, min, max] : cases) {
-    ChartGeometry::Input input = plot(625);
-    input.fitted = fitted;
-    input.shown = shown;
-    input.overlay = celsius;
-    const ChartGeometry g = ChartGeometry::compute(volts, input);
-    EXPECT_NEAR(g.overlayAxis.min, min, 1e-9) << fitted << " " << shown.count;
-    EXPECT_NEAR(g.overlayAxis.max, max, 1e-9) << fitted << " " << shown.count;
-    ASSERT_EQ(g.overlayColumns.size(), g.columns.size());
-    for (std::size_t i = 0; i < g.columns.size(); ++i) {
-      const ChartGeometry::Column& c = g.overlayColumns[i];
-      EXPECT_EQ(c.x, g.columns[i].x);
-      for (int row = c.firstRow; row <= c.lastRow; ++row) {
-        const double y = g.mapOverlayToY(celsius[std::size_t(row)]);
-        EXPECT_TRUE(y >= c.top - 0.5 && y <= c.bottom + 0.5) << row;
-      }
-    }
-  }
-  ChartGeometry::Input input = plot(625);
-  input.overlay = std::span(celsius).first(4999);
-  EXPECT_TRUE(ChartGeometry::compute(volts, input).overlayColumns.empty());
 }
 
 }  // namespace
