@@ -4,18 +4,23 @@
 # follow the log under Xvfb, one holding 5000 packets and one 1,000,000, and so does
 # `twk-csv -f`. At the end each window writes its CSV, and the script reports what each shows
 # against the lines written, the lines skipped, each window's peak memory and CPU share, and
-# whether a modal box ever appeared. Nothing may be lost or doubled: `twk-csv -f`'s rows and the
-# big window's CSV must equal a batch `twk-csv -k` of the logs as written, and the small window's
-# CSV its newest 5000 rows. Not run by test.sh; it takes MINUTES and a little more.
+# whether a modal box ever appeared, with a table of each window's memory (VmRSS) once a minute.
+# Both windows have limits that the values cross now and then, so that their lists of crossings
+# change and the alarm rises while they follow. Nothing may be lost or doubled: `twk-csv -f`'s
+# rows and the big window's CSV must equal a batch `twk-csv -k` of the logs as written, and the
+# small window's CSV its newest 5000 rows. Not run by test.sh; it takes MINUTES and a little more.
 #
 #   tools/soak.sh [MINUTES [RATE]]    (defaults 10 and 200; needs the release build)
 #
 # SOAK_SHOTS=FOLDER keeps a screenshot of each window at the end, after the last skipped line
-# and past the 5000 packets held.
+# and past the 5000 packets held. SOAK_PRELOAD=N starts the log with N beacons already in it,
+# which the windows take in their first read: with N at a million the big window is full from
+# the start, and its memory should stay flat while it follows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
 rate=${2:-200}
+preload=${SOAK_PRELOAD:-0}
 bin=${SOAK_BIN:-build/release}
 decoder=$PWD/$bin/twk-decoder twk_csv=$PWD/$bin/twk-csv loggen=$PWD/$bin/twk-loggen
 for p in "$decoder" "$twk_csv" "$loggen"; do
@@ -52,6 +57,7 @@ wait_for "the window manager" xdotool get_num_desktops
 
 log=$work/station.log
 : >"$log"
+((preload == 0)) || "$loggen" --packets "$preload" --seed 1 -o "$log"
 held=(5000 1000000)
 apps=()
 mains=()
@@ -61,6 +67,10 @@ for n in "${held[@]}"; do
   mkdir -p "$work/w$n/bin" "$work/w$n/config/twk"
   cp "$decoder" "$work/w$n/bin/twk-decoder"
   printf '[Packets]\nheld=%s\n' "$n" >"$work/w$n/config/twk/twk-decoder.conf"
+  # Crossed now and then: battery 1 volts (low early, high all along), the amplifier's
+  # temperature, and RSSI near the station; red some 80 times a minute at 200 beacons a second.
+  printf '%s\n' '[4]' yellowLow=3.95 redLow=3.9 yellowHigh=4.035 '[24]' yellowHigh=36 redHigh=40 \
+    '[25]' yellowHigh=-90 redHigh=-75 >"$work/w$n/config/twk/limits.ini"
   (cd "$work/w$n" && XDG_CONFIG_HOME="$work/w$n/config" exec "$work/w$n/bin/twk-decoder" \
     >"$work/w$n/out" 2>&1) &
   app=$!
@@ -85,6 +95,13 @@ done
 "$twk_csv" -f "$log" >"$work/follow.csv" 2>"$work/follow.err" &
 follower=$!
 pids+=("$follower")
+read_rows() {
+  local lines
+  lines=$(wc -l <"$work/follow.csv")
+  echo $((lines > 0 ? lines - 1 : 0))
+}
+caught_up() { (($(read_rows) >= preload)); }
+wait_for "twk-csv -f to read the preload" caught_up
 
 start=$(date +%s)
 "$loggen" --live --rate "$rate" --packets "$packets" --seed 7 -o "$log" &
@@ -110,20 +127,34 @@ cut_log() {
   : >"$log"
 }
 seconds=$((minutes * 60))
+memory=()
+# Each second: the most windows on screen; each minute: the packets read so far (by twk-csv -f)
+# and each window's packets held and resident memory.
+tick() {
+  local row i rows w
+  sleep 1
+  for i in 0 1; do
+    w=$(windows "${apps[$i]}")
+    ((w > most_windows[i])) && most_windows[i]=$w
+  done
+  (($(date +%s) - start >= 60 * ${#memory[@]})) || return 0
+  rows=$(read_rows)
+  row=$(printf '%6d %9d' "${#memory[@]}" "$rows")
+  for i in 0 1; do
+    row+=$(printf ' %12d %8s' "$((rows < held[i] ? rows : held[i]))" \
+      "$(awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/${apps[$i]}/status")")
+  done
+  memory+=("$row")
+}
 events=("$((seconds / 5)) too_long" "$((2 * seconds / 5)) too_long" "$((seconds / 2)) cut"
   "$((3 * seconds / 5)) too_long" "$((4 * seconds / 5)) too_long")
 most_windows=(0 0)
 for event in "${events[@]}"; do
   read -r at what <<<"$event"
-  while (($(date +%s) - start < at)); do
-    sleep 1
-    for i in 0 1; do
-      w=$(windows "${apps[$i]}")
-      ((w > most_windows[i])) && most_windows[i]=$w
-    done
-  done
+  while (($(date +%s) - start < at)); do tick; done
   if [ "$what" = cut ]; then paused cut_log; else paused add_too_long; fi
 done
+while (($(date +%s) - start <= seconds)); do tick; done
 wait "$station" || fail "the station ended with status $?"
 cat "$log" >>"$work/written.log"
 sleep 3  # the followers read within a fraction of a second
@@ -169,5 +200,8 @@ cmp -s "$work/batch.csv" "$work/follow.csv" && follow_same=yes || follow_same=NO
 echo "soak: $minutes min at $rate beacons/s: $batch_rows packets and $skipped lines too long written, one truncation"
 echo "twk-csv -f: $follow_rows rows, equal to a batch twk-csv -k of the lines written: $follow_same; $follow_skipped lines reported skipped"
 printf '%s\n' "${report[@]}"
+echo "memory each minute: packets read by twk-csv -f, each window's packets held and VmRSS in MB"
+printf '%6s %9s %12s %8s %12s %8s\n' minute read "held/${held[0]}" MB "held/${held[1]}" MB
+printf '%s\n' "${memory[@]}"
 [ "$follow_same" = yes ] && [[ "${report[*]}" != *": NO;"* ]] &&
   ((most_windows[0] == 1 && most_windows[1] == 1)) || fail "something was lost, doubled or a box appeared"
