@@ -68,8 +68,8 @@ void LogView::insertAtCaret(const QString& text) {
   QTextCursor cursor = textCursor();
   const int start = cursor.selectionStart();
   cursor.setPosition(start);
+  // The cursor stands after what it inserted, also where the view dropped its oldest lines.
   insertLines(cursor, text);
-  cursor.setPosition(start + static_cast<int>(text.size()));
   setTextCursor(cursor);
 }
 
