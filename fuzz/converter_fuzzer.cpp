@@ -24,6 +24,7 @@
 #include <string>
 #include <tuple>
 
+#include "export/csv_converter.h"
 #include "fuzz_check.h"
 #include "intake/store_loader.h"
 #include "simple_csv.h"
