@@ -57,13 +57,13 @@ class GoldenTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
   const std::string log = std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".log";
-  const std::string expected =
-      std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".expected.csv";
+  const std::string expected = fs::path(log).replace_extension(".expected.csv");
   PacketStore store(kMostPacketsHeld);
   test::LoadSink sink;
   ASSERT_NO_THROW(storeLog(log, sink, store, 0));
-  std::string core;
-  appendCsvHeader(core, defaultCaptions());
+  std::string header;
+  appendCsvHeader(header, defaultCaptions());
+  std::string core = header;
   ChannelRow values;
   for (int p = 1; p <= store.count(); ++p) {
     convertPacket(store.bytes(p), values);
@@ -71,9 +71,7 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
   }
   EXPECT_EQ(mismatch(expected, core, GetParam()), "");
   // The expected bytes are also what the straightforward reference decoder gives.
-  std::string reference;
-  appendCsvHeader(reference, defaultCaptions());
-  reference += test::simpleCsvRows(log, ".", true).rows;
+  const std::string reference = header + test::simpleCsvRows(log, ".", true).rows;
   EXPECT_EQ(mismatch(expected, reference, GetParam() + ".reference"), "");
   const std::string converted = run(std::string("LC_ALL=C '") + TWK_CSV_PATH + "' '" + log + "'");
   EXPECT_EQ(mismatch(expected, converted, GetParam() + ".twk-csv"), "");
