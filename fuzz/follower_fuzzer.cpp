@@ -118,16 +118,27 @@ int openNew(const std::string& path) {
   return fd;
 }
 
+// The followed files live in memory where the system offers it (a tmpfs at /dev/shm): on a
+// disk, each file renamed over another is written out first. The same path serves every input.
+const std::string& followedPath() {
+  static const std::string path = [] {
+    if (::access("/dev/shm", W_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
+    static const test::TempDir dir;
+    return dir.file("pass.log");
+  }();
+  return path;
+}
+
 // The files of one script and what the model knows of them.
 struct Files {
-  std::string path;
-  int pathFd = -1;       // the file at the path
-  int oldFd = -1;        // the followed file, once another was renamed over the path
-  std::string pathText;  // what the file at the path holds
-  std::string oldText;   // what the followed file holds, once replaced
-  std::string looked;    // what the followed file held at the last look
-  std::string read;      // what the follower read of it since it began reading it
-  std::string pending;   // the rest of a line written in part
+  std::string path = followedPath();
+  int pathFd = openNew(path);  // the file at the path
+  int oldFd = -1;              // the followed file, once another was renamed over the path
+  std::string pathText;        // what the file at the path holds
+  std::string oldText;         // what the followed file holds, once replaced
+  std::string looked;          // what the followed file held at the last look
+  std::string read;            // what the follower read of it since it began reading it
+  std::string pending;         // the rest of a line written in part
 
   ~Files() {
     ::close(pathFd);
@@ -141,7 +152,6 @@ struct Files {
     pathText += text;
   }
   void truncate(std::size_t size) {
-    size = std::min(size, pathText.size());
     TWK_FUZZ_CHECK(::ftruncate(pathFd, static_cast<off_t>(size)) == 0);
     pathText.resize(size);
   }
@@ -178,17 +188,6 @@ bool lastBytesKept(const std::string& looked, const std::string& now) {
   return now.size() >= looked.size() && now.compare(from, count, looked, from, count) == 0;
 }
 
-// The followed files live in memory where the system offers it (a tmpfs at /dev/shm): on a
-// disk, each file renamed over another is written out first. The same path serves every input.
-const std::string& followedPath() {
-  static const std::string path = [] {
-    if (::access("/dev/shm", W_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
-    static const test::TempDir dir;
-    return dir.file("pass.log");
-  }();
-  return path;
-}
-
 // Within 64 steps the files outgrow kLastBytes and go through every kind of change many times;
 // what longer scripts add is mostly time per input.
 constexpr int kMostSteps = 64;
@@ -197,8 +196,6 @@ constexpr int kMostSteps = 64;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Files files;
-  files.path = followedPath();
-  files.pathFd = openNew(files.path);
   // What the file holds when following starts or starts again is read on the caller's thread,
   // and for one script in 256 (by a hash of all its bytes) on a pool, as the window and twk-csv
   // -f do. A pool's threads are started and ended for every catch-up, which under the

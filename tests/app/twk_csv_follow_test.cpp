@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,30 +32,27 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   FILE* csv =
       ::popen(("echo $$; exec " TWK_CSV_PATH " -f " + log + " 2>" + dir.file("err")).c_str(), "r");
   ASSERT_NE(csv, nullptr);
-  std::string out;
-  // Reads until out holds count lines or ten seconds have passed; the lines it holds.
-  const auto readLines = [&](long count) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    pollfd ready{::fileno(csv), POLLIN, 0};
-    while (std::count(out.begin(), out.end(), '\n') < count &&
-           std::chrono::steady_clock::now() < until) {
-      char buffer[4096];
-      if (::poll(&ready, 1, 100) <= 0) continue;
-      const ssize_t got = ::read(ready.fd, buffer, sizeof buffer);
-      if (got <= 0) break;
-      out.append(buffer, static_cast<std::size_t>(got));
-    }
-    return std::count(out.begin(), out.end(), '\n');
-  };
-  const auto append = [&log](const std::string& text) {
-    std::ofstream(log, std::ios::app | std::ios::binary) << text;
-  };
   // Whether done() comes true within ten seconds.
   const auto eventually = [](const auto& done) {
     for (int tries = 0; tries < 1000; ++tries, ::usleep(10000)) {
       if (done()) return true;
     }
     return false;
+  };
+  std::string out;
+  // Reads until out holds count lines or ten seconds have passed; the lines it holds.
+  const auto readLines = [&](long count) {
+    pollfd ready{::fileno(csv), POLLIN, 0};
+    eventually([&] {
+      char buffer[4096];
+      const ssize_t got = ::poll(&ready, 1, 0) > 0 ? ::read(ready.fd, buffer, sizeof buffer) : 0;
+      if (got > 0) out.append(buffer, static_cast<std::size_t>(got));
+      return std::count(out.begin(), out.end(), '\n') >= count;
+    });
+    return std::count(out.begin(), out.end(), '\n');
+  };
+  const auto append = [&log](const std::string& text) {
+    std::ofstream(log, std::ios::app | std::ios::binary) << text;
   };
 
   EXPECT_EQ(readLines(3), 3);  // the process id, the header, the first row

@@ -47,14 +47,13 @@ TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
   std::vector<std::uint64_t> lines;
   for (const Error& e : t.problems) lines.push_back(e.line());
   EXPECT_EQ(lines, (std::vector<std::uint64_t>{1, 11, 12, 13, 14, 16}));
-}
 
-TEST(ChannelLimits, MissingFileGivesNoLimitsAndNoProblems) {
-  test::TempDir dir;
-  const LimitsTable t = readLimitsFile(dir.file("none.ini"));
-  EXPECT_TRUE(t.problems.empty());
-  for (const ChannelLimits& c : t.channels) EXPECT_FALSE(c.any());
-  EXPECT_THROW(readLimitsFile(dir.path().string()), Error);  // a folder is no file
+  // A missing file gives no limits and no problems; a folder is no file.
+  const test::TempDir dir;
+  const LimitsTable none = readLimitsFile(dir.file("none.ini"));
+  EXPECT_TRUE(none.problems.empty());
+  for (const ChannelLimits& c : none.channels) EXPECT_FALSE(c.any());
+  EXPECT_THROW(readLimitsFile(dir.path().string()), Error);
 }
 
 TEST(ChannelLimits, TheMostSevereLimitCrossedIsNamed) {
