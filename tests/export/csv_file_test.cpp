@@ -42,7 +42,8 @@ TEST(CsvFile, ReplacedWholeOrNotAtAll) {
     EXPECT_THROW(writeCsvFile(path, defaultCaptions(), rows, "."), Error) << path;
   }
   EXPECT_EQ(test::readFile(target), expected);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);  // out, link, new
+  // Nothing beside out.csv, link.csv and new.csv.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 
   // The file is written beside the target, so a folder on another file system than the
   // temporary folder (memory, in /dev/shm) takes it too.
