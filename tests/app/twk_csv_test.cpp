@@ -122,17 +122,17 @@ TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
       "exec " TWK_CSV_PATH " -o " + out + " " + good,
       signalled("KILL"),
   };
+  const std::string shell = "exec 2>/dev/null </dev/null; umask 022; ";
   const std::string named =
-      "export LD_PRELOAD=" TWK_NO_UNNAMED_FILES
-      " ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0; ";
+      shell + "export LD_PRELOAD=" TWK_NO_UNNAMED_FILES
+              " ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0; ";
   const std::string written = run(good).out;
-  for (const std::string& fileSystem : {std::string(), named}) {
+  for (const std::string& fileSystem : {shell, named}) {
     for (const std::string& script : cases) {
-      if (!fileSystem.empty() && script == cases[5]) continue;
+      if (fileSystem == named && script == cases[5]) continue;
       std::filesystem::remove(out);
       if (script != cases[4]) dir.write("out.csv", "old");
-      const int status =
-          std::system(("exec 2>/dev/null </dev/null; umask 022; " + fileSystem + script).c_str());
+      const int status = std::system((fileSystem + script).c_str());
       EXPECT_EQ(status == 0, script == cases[4]) << fileSystem << script;
       EXPECT_EQ(test::readFile(out), script == cases[4] ? written : "old") << fileSystem << script;
       EXPECT_EQ(std::filesystem::status(out).permissions() & std::filesystem::perms::all,
@@ -181,14 +181,15 @@ TEST_F(TwkCsv, OneLoadOfSeveralInputsAndKeepGoingPastLinesThatCannotBeStored) {
 TEST_F(TwkCsv, DecimalSeparatorFollowsTheLocale) {
   const std::string line = dir.write("half.log", test::telemetryLine(test::word(37, 0x00FF)));
   const std::string limits = dir.write("limits.ini", "[2]\nyellowHigh=19.9\n");
+  const std::string files = "--limits " + limits + " " + line;
   const std::tuple<std::string, std::string, std::string> cases[] = {
-      {"LC_ALL=de_DE.UTF-8", "", "19,921875"},
-      {"LC_ALL=de_DE.UTF-8", "--decimal . ", "19.921875"},
-      {"LC_ALL=C", "--decimal=, ", "19,921875"},
+      {"LC_ALL=de_DE.UTF-8 ", "", "19,921875"},
+      {"LC_ALL=de_DE.UTF-8 ", "--decimal . ", "19.921875"},
+      {"LC_ALL=C ", "--decimal=, ", "19,921875"},
   };
   for (const auto& [environment, option, value] : cases) {
-    SCOPED_TRACE(environment + " " + option);
-    const Outcome outcome = run(option + "--limits " + limits + " " + line, environment);
+    SCOPED_TRACE(environment + option);
+    const Outcome outcome = run(option + files, environment);
     EXPECT_NE(outcome.out.find(";" + value + ";"), std::string::npos);
     EXPECT_EQ(outcome.err,
               "twk-csv: packet 1; Battery A Avg. Current; " + value + "; above yellow high\n");

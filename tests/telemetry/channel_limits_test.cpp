@@ -6,6 +6,7 @@
 
 #include "telemetry/limit_crossings.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include "temp_dir.h"
@@ -41,9 +42,7 @@ TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
   EXPECT_EQ(t.channels[4].redHigh, 4.2);
   EXPECT_EQ(t.channels[4].yellowLow, 3.6);
   EXPECT_FALSE(t.channels[4].redLow);  // [31]'s key is skipped with its section
-  int withLimits = 0;
-  for (const ChannelLimits& c : t.channels) withLimits += c.any();
-  EXPECT_EQ(withLimits, 2);
+  EXPECT_EQ(std::ranges::count_if(t.channels, &ChannelLimits::any), 2);
   std::vector<std::uint64_t> lines;
   for (const Error& e : t.problems) lines.push_back(e.line());
   EXPECT_EQ(lines, (std::vector<std::uint64_t>{1, 11, 12, 13, 14, 16}));
@@ -52,7 +51,7 @@ TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
   const test::TempDir dir;
   const LimitsTable none = readLimitsFile(dir.file("none.ini"));
   EXPECT_TRUE(none.problems.empty());
-  for (const ChannelLimits& c : none.channels) EXPECT_FALSE(c.any());
+  EXPECT_EQ(std::ranges::count_if(none.channels, &ChannelLimits::any), 0);
   EXPECT_THROW(readLimitsFile(dir.path().string()), Error);
 }
 
