@@ -24,33 +24,34 @@
 #include <string>
 #include <tuple>
 
+#include "export/csv_converter.h"
 #include "fuzz_check.h"
 #include "intake/store_loader.h"
 #include "simple_csv.h"
 
 namespace {
 
+using namespace twk;
+
 struct KeptConverter {
   std::string* rows = nullptr;  // where the rows of the log being converted go
-  std::unique_ptr<twk::CsvConverter> converter;
+  std::unique_ptr<CsvConverter> converter;
 };
 
-twk::test::CsvRows convertedRows(const std::string& path, const std::string& separator,
-                                 std::size_t chunkSize, unsigned threads) {
+test::CsvRows convertedRows(const std::string& path, const std::string& separator,
+                            std::size_t chunkSize, unsigned threads) {
   static std::map<std::tuple<std::string, std::size_t, unsigned>, KeptConverter> kept;
   KeptConverter& entry = kept[{separator, chunkSize, threads}];
   if (!entry.converter) {
-    twk::CsvConverterOptions options;
-    options.chunkSize = chunkSize;
-    options.threads = threads;
-    entry.converter = std::make_unique<twk::CsvConverter>(
-        [&entry](std::string_view rows) { entry.rows->append(rows); }, separator, options);
+    entry.converter = std::make_unique<CsvConverter>(
+        [&entry](std::string_view rows) { entry.rows->append(rows); }, separator,
+        CsvConverterOptions{.chunkSize = chunkSize, .threads = threads, .skipped = {}});
   }
-  twk::test::CsvRows result;
+  test::CsvRows result;
   entry.rows = &result.rows;
   try {
     entry.converter->convertLog(path);
-  } catch (const twk::Error& e) {
+  } catch (const Error& e) {
     result.error = e.what();
   }
   return result;
@@ -72,25 +73,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string path = "/proc/self/fd/" + std::to_string(fd);
   TWK_FUZZ_CHECK(fd >= 0 && ::ftruncate(fd, 0) == 0);
   TWK_FUZZ_CHECK(::pwrite(fd, data + 1, size - 1, 0) == static_cast<ssize_t>(size - 1));
-  const twk::test::CsvRows expected = twk::test::simpleCsvRows(path, separator);
-  const twk::test::CsvRows converted = convertedRows(path, separator, chunkSize, threads);
+  const test::CsvRows expected = test::simpleCsvRows(path, separator);
+  const test::CsvRows converted = convertedRows(path, separator, chunkSize, threads);
   TWK_FUZZ_CHECK(converted == expected);
   // The window's load takes the same path, reading on past lines that cannot be stored: the same
   // packet bytes and skipped lines as the reference decoder reading on.
-  struct LineSink : twk::reference::StoreSink {
+  struct LineSink : reference::StoreSink {
     using StoreSink::StoreSink;
-    void lineSkipped(const twk::Error& e) override { lines.push_back("!" + std::string(e.what())); }
+    void lineSkipped(const Error& e) override { lines.push_back("!" + std::string(e.what())); }
     std::vector<std::string> lines;
   };
   // The stores are kept too and emptied: a fresh one would clear its first block of slots.
-  static twk::PacketStore line(twk::kMostPacketsHeld);
-  static twk::PacketStore chunked(twk::kMostPacketsHeld);
+  static PacketStore line(kMostPacketsHeld);
+  static PacketStore chunked(kMostPacketsHeld);
   line.clear();
   chunked.clear();
   LineSink lineSink(line);
-  twk::test::LoadSink chunkedSink;
-  twk::reference::decodeLog(path, lineSink);
-  twk::storeLog(path, chunkedSink, chunked, 0, chunkSize, threads);
+  test::LoadSink chunkedSink;
+  reference::decodeLog(path, lineSink);
+  storeLog(path, chunkedSink, chunked, 0, chunkSize, threads);
   TWK_FUZZ_CHECK(chunkedSink.lines == lineSink.lines);
   TWK_FUZZ_CHECK(chunked.count() == line.count());
   for (int row = 1; row <= chunked.count(); ++row) {

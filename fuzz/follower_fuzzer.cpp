@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/csv_converter.h"
@@ -35,17 +36,20 @@ namespace {
 
 using namespace twk;
 
+// The name the model's texts are decoded under, and the follower's reports renamed to.
+constexpr const char* kModelName = "pass.log";
+
 // The rows of the packets the follower gives, as twk-csv writes them, and the lines it skips,
 // named as the model names the log.
 struct RowSink {
   test::CsvRows result;
-  std::string name;
   CsvConverter converter{[this](std::string_view rows) { result.rows += rows; },
                          ".",
                          {.skipped = [this](const Error& e) {
                            TWK_FUZZ_CHECK(e.kind() == ErrorKind::LineTooLong);
-                           result.error += Error(e.kind(), name, e.line(), e.reason()).what() +
-                                           std::string("\n");
+                           result.error +=
+                               Error(e.kind(), kModelName, e.line(), e.reason()).what() +
+                               std::string("\n");
                          }}};
 };
 
@@ -98,15 +102,10 @@ std::string completeLines(const std::string& text) {
 // As many bytes as the follower compares at each look: the end of what it read last.
 constexpr std::size_t kLastBytes = 4096;
 
-// The name the model's texts are decoded under, and the follower's reports renamed to.
-constexpr const char* kModelName = "pass.log";
-
-// The rows and the reports of skipped lines the straightforward decoder makes of a text.
-test::CsvRows decoded(const std::string& text) {
-  test::CsvRows result;
-  test::CsvRowsSink sink(result, ".", true);
+// Adds the rows and the reports of skipped lines the straightforward decoder makes of a text.
+void decode(const std::string& text, test::CsvRows& into) {
+  test::CsvRowsSink sink(into, ".", true);
   reference::decodeText(text, kModelName, sink);
-  return result;
 }
 
 void writeAll(int fd, const std::string& text) {
@@ -119,20 +118,31 @@ int openNew(const std::string& path) {
   return fd;
 }
 
+// The followed files live in memory where the system offers it (a tmpfs at /dev/shm): on a
+// disk, each file renamed over another is written out first. The same path serves every input.
+const std::string& followedPath() {
+  static const std::string path = [] {
+    if (::access("/dev/shm", W_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
+    static const test::TempDir dir;
+    return dir.file("pass.log");
+  }();
+  return path;
+}
+
 // The files of one script and what the model knows of them.
 struct Files {
-  std::string path;
-  int pathFd = -1;       // the file at the path
-  int oldFd = -1;        // the followed file, once another was renamed over the path
-  std::string pathText;  // what the file at the path holds
-  std::string oldText;   // what the followed file holds, once replaced
-  std::string looked;    // what the followed file held at the last look
-  std::string read;      // what the follower read of it since it began reading it
-  std::string pending;   // the rest of a line written in part
+  std::string path = followedPath();
+  int pathFd = openNew(path);  // the file at the path
+  int oldFd = -1;              // the followed file, once another was renamed over the path
+  std::string pathText;        // what the file at the path holds
+  std::string oldText;         // what the followed file holds, once replaced
+  std::string looked;          // what the followed file held at the last look
+  std::string read;            // what the follower read of it since it began reading it
+  std::string pending;         // the rest of a line written in part
 
   ~Files() {
     ::close(pathFd);
-    if (oldFd >= 0) ::close(oldFd);
+    ::close(oldFd);  // -1 when none
   }
 
   void append(std::string text) {
@@ -142,7 +152,6 @@ struct Files {
     pathText += text;
   }
   void truncate(std::size_t size) {
-    size = std::min(size, pathText.size());
     TWK_FUZZ_CHECK(::ftruncate(pathFd, static_cast<off_t>(size)) == 0);
     pathText.resize(size);
   }
@@ -179,17 +188,6 @@ bool lastBytesKept(const std::string& looked, const std::string& now) {
   return now.size() >= looked.size() && now.compare(from, count, looked, from, count) == 0;
 }
 
-// The followed files live in memory where the system offers it (a tmpfs at /dev/shm): on a
-// disk, each file renamed over another is written out first. The same path serves every input.
-const std::string& followedPath() {
-  static const std::string path = [] {
-    if (::access("/dev/shm", W_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
-    static const test::TempDir dir;
-    return dir.file("pass.log");
-  }();
-  return path;
-}
-
 // Within 64 steps the files outgrow kLastBytes and go through every kind of change many times;
 // what longer scripts add is mostly time per input.
 constexpr int kMostSteps = 64;
@@ -198,8 +196,6 @@ constexpr int kMostSteps = 64;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Files files;
-  files.path = followedPath();
-  files.pathFd = openNew(files.path);
   // What the file holds when following starts or starts again is read on the caller's thread,
   // and for one script in 256 (by a hash of all its bytes) on a pool, as the window and twk-csv
   // -f do. A pool's threads are started and ended for every catch-up, which under the
@@ -216,33 +212,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // most scripts.
   static RowSink sink;
   sink.result = {};
-  sink.name = kModelName;
   test::CsvRows expected;  // the rows and reports of the texts given up
-
-  auto giveUp = [&](const test::CsvRows& text) {
-    expected.rows += text.rows;
-    expected.error += text.error;
-  };
 
   // One look: what the model expects, then what the follower gives.
   auto look = [&] {
-    LogFollower::Change change = LogFollower::Change::None;
+    using enum LogFollower::Change;
+    LogFollower::Change change = None;
     if (files.oldFd >= 0) {
       // Drained to its end, a last open line included, from where the last look ended.
-      giveUp(decoded(readOn(files.read, files.looked, files.oldText)));
-      ::close(files.oldFd);
-      files.oldFd = -1;
-      files.looked.clear();
-      files.read.clear();
-      change = LogFollower::Change::Replaced;
+      decode(readOn(files.read, files.looked, files.oldText), expected);
+      ::close(std::exchange(files.oldFd, -1));
+      change = Replaced;
     } else if (!lastBytesKept(files.looked, files.pathText)) {
       // Read again from its start; the open line of the last look is dropped.
-      giveUp(decoded(completeLines(files.read)));
-      files.looked.clear();
-      files.read.clear();
-      change = LogFollower::Change::Truncated;
+      decode(completeLines(files.read), expected);
+      change = Truncated;
     }
-    files.read = readOn(files.read, files.looked, files.pathText);
+    // After a change the file at the path is read whole.
+    files.read = change == None ? readOn(files.read, files.looked, files.pathText) : files.pathText;
     files.looked = files.pathText;
     TWK_FUZZ_CHECK(follower.read(sink.converter) == change);
   };
@@ -271,8 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   look();
   // The followed file's last open line waits for its end.
-  giveUp(decoded(completeLines(files.read)));
-  TWK_FUZZ_CHECK(sink.result.rows == expected.rows);
-  TWK_FUZZ_CHECK(sink.result.error == expected.error);
+  decode(completeLines(files.read), expected);
+  TWK_FUZZ_CHECK(sink.result == expected);
   return 0;
 }

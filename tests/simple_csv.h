@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/error.h"
-#include "export/csv_converter.h"
 #include "export/csv_writer.h"
 #include "intake/packet_sink.h"
 #include "reference/reference_decoder.h"
@@ -29,9 +28,7 @@ struct CsvRowsSink : reference::PacketSink {
   bool readOn;
 
   CsvRowsSink(CsvRows& r, std::string s, bool o) : result(r), separator(std::move(s)), readOn(o) {}
-  void packetStored() override {
-    PacketBytes bytes;
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(row[i]);
+  void packetStored(const PacketBytes& bytes) override {
     ChannelRow values;
     convertPacket(bytes, values);
     appendCsvRow(result.rows, values, separator);
@@ -70,21 +67,5 @@ struct LoadSink : PacketSink {
     lines.push_back("!" + std::string(error.what()));
   }
 };
-
-inline CsvRows convertedCsvRows(const std::string& path, const std::string& separator,
-                                CsvConverterOptions options, bool readOn = false) {
-  CsvRows result;
-  if (readOn) {
-    options.skipped = [&result](const Error& e) { result.error += e.what() + std::string("\n"); };
-  }
-  CsvConverter converter([&result](std::string_view rows) { result.rows += rows; }, separator,
-                         options);
-  try {
-    converter.convertLog(path);
-  } catch (const Error& e) {
-    result.error += e.what();
-  }
-  return result;
-}
 
 }  // namespace twk::test

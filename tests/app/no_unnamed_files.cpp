@@ -7,35 +7,21 @@
 #include <cerrno>
 #include <cstdarg>
 
-namespace {
-
-int openFile(const char* name, const char* path, int flags, mode_t mode) {
+extern "C" int open(const char* path, int flags, ...) {
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list args;
+    va_start(args, flags);
+    mode = va_arg(args, mode_t);
+    va_end(args);
+  }
   if ((flags & O_TMPFILE) == O_TMPFILE) {
     errno = EOPNOTSUPP;
     return -1;
   }
   using Open = int (*)(const char*, int, ...);
-  return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, name))(path, flags, mode);
+  return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "open"))(path, flags, mode);
 }
 
-mode_t modeOf(int flags, va_list args) {
-  return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
-}
-
-}  // namespace
-
-extern "C" int open(const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  const mode_t mode = modeOf(flags, args);
-  va_end(args);
-  return openFile("open", path, flags, mode);
-}
-
-extern "C" int open64(const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  const mode_t mode = modeOf(flags, args);
-  va_end(args);
-  return openFile("open64", path, flags, mode);
-}
+// On 64-bit systems open64 is the same call.
+extern "C" int open64(const char* path, int flags, ...) __attribute__((alias("open")));

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,50 +32,52 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
   FILE* csv =
       ::popen(("echo $$; exec " TWK_CSV_PATH " -f " + log + " 2>" + dir.file("err")).c_str(), "r");
   ASSERT_NE(csv, nullptr);
+  // Whether done() comes true within ten seconds.
+  const auto eventually = [](const auto& done) {
+    for (int tries = 0; tries < 1000; ++tries, ::usleep(10000)) {
+      if (done()) return true;
+    }
+    return false;
+  };
   std::string out;
   // Reads until out holds count lines or ten seconds have passed; the lines it holds.
   const auto readLines = [&](long count) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     pollfd ready{::fileno(csv), POLLIN, 0};
-    while (std::count(out.begin(), out.end(), '\n') < count &&
-           std::chrono::steady_clock::now() < until) {
+    eventually([&] {
       char buffer[4096];
-      if (::poll(&ready, 1, 100) <= 0) continue;
-      const ssize_t got = ::read(ready.fd, buffer, sizeof buffer);
-      if (got <= 0) break;
-      out.append(buffer, static_cast<std::size_t>(got));
-    }
+      const ssize_t got = ::poll(&ready, 1, 0) > 0 ? ::read(ready.fd, buffer, sizeof buffer) : 0;
+      if (got > 0) out.append(buffer, static_cast<std::size_t>(got));
+      return std::count(out.begin(), out.end(), '\n') >= count;
+    });
     return std::count(out.begin(), out.end(), '\n');
   };
   const auto append = [&log](const std::string& text) {
     std::ofstream(log, std::ios::app | std::ios::binary) << text;
   };
-  // Whether twk-csv has read the log to its end within ten seconds.
+
+  EXPECT_EQ(readLines(3), 3);  // the process id, the header, the first row
+  const std::string proc = "/proc/" + out.substr(0, out.find('\n'));
+  // Whether twk-csv has read the log to its end.
   const auto readToEnd = [&] {
-    const std::string proc = "/proc/" + out.substr(0, out.find('\n'));
     const std::string end = "pos:\t" + std::to_string(std::filesystem::file_size(log)) + "\n";
-    for (int tries = 0; tries < 1000; ++tries, ::usleep(10000)) {
-      for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd")) {
-        std::error_code error;
-        if (std::filesystem::read_symlink(fd, error) == log &&
-            test::readFile(proc + "/fdinfo/" + fd.path().filename().string()).starts_with(end)) {
-          return true;
-        }
+    for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd")) {
+      std::error_code error;
+      if (std::filesystem::read_symlink(fd, error) == log &&
+          test::readFile(proc + "/fdinfo/" + fd.path().filename().string()).starts_with(end)) {
+        return true;
       }
     }
     return false;
   };
-
-  EXPECT_EQ(readLines(3), 3);  // the process id, the header, the first row
   append(lines[1] + tooLong + lines[2].substr(0, 60));
   EXPECT_EQ(readLines(4), 4);  // the second row, while the third line is half written
   append(lines[2].substr(60) + tooWide.substr(0, 70000));
   EXPECT_EQ(readLines(5), 5);
   append(tooWide.substr(70000, 10));
-  EXPECT_TRUE(readToEnd());
+  EXPECT_TRUE(eventually(readToEnd));
   append(tooWide.substr(70010) + lines[3]);
   EXPECT_EQ(readLines(6), 6);
-  const std::string written = test::readFile(log);
+  std::filesystem::copy_file(log, dir.file("all.log"));
   // Rotated three times, the old files kept: one watch stays on the log, one on its folder.
   const auto notes = [&dir] {
     const std::string err = test::readFile(dir.file("err"));
@@ -86,42 +87,33 @@ TEST(TwkCsvFollow, EachRowComesOnceItsLineIsCompleteAndSigtermEndsIt) {
     const long before = notes();
     std::filesystem::rename(log, log + "." + std::to_string(i));
     dir.write("pass.log", "");
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (notes() == before && std::chrono::steady_clock::now() < until) ::usleep(10000);
+    EXPECT_TRUE(eventually([&] { return notes() > before; }));
   }
-  const std::string pid = out.substr(0, out.find('\n'));
   int watches = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + pid + "/fdinfo")) {
+  for (const auto& entry : std::filesystem::directory_iterator(proc + "/fdinfo")) {
     const std::string info = test::readFile(entry.path().string());
-    for (std::size_t at = 0; (at = info.find("inotify wd:", at)) != std::string::npos; ++at) {
+    for (std::size_t at = 0; (at = info.find("inotify wd:", at)) != std::string::npos; ++at)
       ++watches;
-    }
   }
   EXPECT_EQ(watches, 2);
   ::kill(std::stoi(out), SIGTERM);
   const int status = ::pclose(csv);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   // Each line skipped, then each replacement, noted in turn.
-  std::string expected;
-  for (const char* line : {":1", ":4"}) {
-    expected += "twk-csv: " + log + line +
-                ": line too long: 302 hex digits after un-escaping (at most 301 fit); line "
-                "skipped\n";
-  }
-  expected += "twk-csv: " + log +
-              ":6: line too long: 90026 characters besides blanks (at most 65535 are read); line "
-              "skipped\n";
-  for (int i = 0; i < 3; ++i) {
-    expected += "twk-csv: " + log + ": replaced, reading the new file from its start\n";
-  }
-  EXPECT_EQ(test::readFile(dir.file("err")), expected);
+  const std::string at = "twk-csv: " + log;
+  const std::string digits =
+      ": line too long: 302 hex digits after un-escaping (at most 301 fit); line skipped\n";
+  const std::string replaced = at + ": replaced, reading the new file from its start\n";
+  EXPECT_EQ(test::readFile(dir.file("err")),
+            at + ":1" + digits + at + ":4" + digits + at +
+                ":6: line too long: 90026 characters besides blanks (at most 65535 are read); line "
+                "skipped\n" +
+                replaced + replaced + replaced);
 
   // The same rows as the batch converter's, reading on past the same lines.
-  const std::string all = dir.write("all.log", written);
-  ASSERT_NE(
-      std::system(
-          (TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + all + " 2>/dev/null").c_str()),
-      0);
+  const std::string batch =
+      TWK_CSV_PATH " -k -o " + dir.file("all.csv") + " " + dir.file("all.log");
+  ASSERT_NE(std::system((batch + " 2>/dev/null").c_str()), 0);
   EXPECT_EQ(out.substr(out.find('\n') + 1), test::readFile(dir.file("all.csv")));
 }
 

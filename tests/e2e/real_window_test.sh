@@ -18,11 +18,9 @@ fail() {
   import -window root "$PWD/real_window_failure.png" 2>/dev/null || true
   exit 1
 }
-wait_for() {  # up to 60 seconds for a command to succeed
-  local what=$1
-  shift
-  for _ in $(seq 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "waited in vain for $what"
+wait_for() {  # up to 60 seconds for the command after $1, what it waits for, to succeed
+  for _ in $(seq 600); do "${@:2}" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "waited in vain for $1"
 }
 shown() { xdotool search --onlyvisible --name "$1"; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }

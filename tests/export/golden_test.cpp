@@ -32,38 +32,33 @@ std::vector<std::string> goldenCases() {
   return cases;
 }
 
-std::string run(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    out.append(buffer, n);
-  }
-  if (pipe != nullptr && pclose(pipe) != 0) out += "\n(exit status not 0)";
-  return out;
+// What a shell command writes to standard output, kept as file; a failure is noted after it.
+std::string run(const std::string& command, const std::string& file) {
+  const bool failed = std::system((command + " >'" + file + "'").c_str()) != 0;
+  return test::readFile(file) + (failed ? "\n(exit status not 0)" : "");
 }
 
 // Empty when actual is as expected; else where actual was kept and the diff against expected.
 std::string mismatch(const std::string& expected, const std::string& actual,
                      const std::string& name) {
   if (actual == test::readFile(expected)) return {};
-  fs::create_directories(TWK_GOLDEN_OUTPUT_DIR);
   const std::string kept = fs::path(TWK_GOLDEN_OUTPUT_DIR) / (name + ".actual.csv");
   std::ofstream(kept, std::ios::binary) << actual;
-  return kept + " differs:\n" + run("diff -u '" + expected + "' '" + kept + "'");
+  return kept + " differs:\n" + run("diff -u '" + expected + "' '" + kept + "'", kept + ".diff");
 }
 
 class GoldenTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
   const std::string log = std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".log";
-  const std::string expected =
-      std::string(TWK_GOLDEN_DATA_DIR) + "/" + GetParam() + ".expected.csv";
+  const std::string expected = fs::path(log).replace_extension(".expected.csv");
+  fs::create_directories(TWK_GOLDEN_OUTPUT_DIR);
   PacketStore store(kMostPacketsHeld);
   test::LoadSink sink;
   ASSERT_NO_THROW(storeLog(log, sink, store, 0));
-  std::string core;
-  appendCsvHeader(core, defaultCaptions());
+  std::string header;
+  appendCsvHeader(header, defaultCaptions());
+  std::string core = header;
   ChannelRow values;
   for (int p = 1; p <= store.count(); ++p) {
     convertPacket(store.bytes(p), values);
@@ -71,11 +66,11 @@ TEST_P(GoldenTest, CoreAndTwkCsvGiveTheExpectedBytes) {
   }
   EXPECT_EQ(mismatch(expected, core, GetParam()), "");
   // The expected bytes are also what the straightforward reference decoder gives.
-  std::string reference;
-  appendCsvHeader(reference, defaultCaptions());
-  reference += test::simpleCsvRows(log, ".", true).rows;
+  const std::string reference = header + test::simpleCsvRows(log, ".", true).rows;
   EXPECT_EQ(mismatch(expected, reference, GetParam() + ".reference"), "");
-  const std::string converted = run(std::string("LC_ALL=C '") + TWK_CSV_PATH + "' '" + log + "'");
+  const std::string converted =
+      run("LC_ALL=C '" TWK_CSV_PATH "' '" + log + "'",
+          fs::path(TWK_GOLDEN_OUTPUT_DIR) / (GetParam() + ".twk-csv.csv"));
   EXPECT_EQ(mismatch(expected, converted, GetParam() + ".twk-csv"), "");
 }
 

@@ -271,7 +271,6 @@ TEST(PacketStore, HoldsTheNewestOfAFollowedLogAndTheFirstOfALoad) {
     for (int n = 1; n <= c.appended && store.hasRoom(); ++n) {
       if (std::count(c.passesBefore.begin(), c.passesBefore.end(), n) != 0) store.markPassStart();
       PacketBytes& bytes = store.append();
-      bytes.fill(0);
       bytes[35] = static_cast<std::uint8_t>(n >> 8);
       bytes[36] = static_cast<std::uint8_t>(n);
     }

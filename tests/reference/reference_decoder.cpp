@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "intake/log_file.h"
 #include "intake/telemetry_line.h"
@@ -14,14 +15,13 @@ namespace {
 std::string readAll(const LogFile& file) {
   std::string bytes;
   char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(file.fd(), buffer, sizeof buffer);
-    if (got == 0) return bytes;
+  for (ssize_t got; (got = ::read(file.fd(), buffer, sizeof buffer)) != 0;) {
     if (got < 0 && errno != EINTR) {
       throw Error(ErrorKind::ReadFailed, file.name(), 1, systemReason(errno));
     }
     if (got > 0) bytes.append(buffer, static_cast<std::size_t>(got));
   }
+  return bytes;
 }
 
 // UTF-8's mark is dropped; UTF-16 text becomes its characters, each outside ASCII a '?'.
@@ -39,45 +39,32 @@ std::string characters(const std::string& bytes) {
   return text;
 }
 
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-    text.replace(at, from.size(), to);
-  }
-}
-
+// The escape table, each pair replaced all through the line in this order, then the blanks
+// dropped.
 std::string unescaped(std::string_view line) {
   std::string text(line);
-  replaceAll(text, "D7 DF", "FF");
-  replaceAll(text, "D7 D8", "F8");
-  replaceAll(text, "D7 D9", "F9");
-  replaceAll(text, "D7 DA", "FA");
-  replaceAll(text, "D7 DE", "FB");
-  replaceAll(text, "D7 D6", "D7");
+  const std::pair<std::string_view, std::string_view> escapes[] = {
+      {"D7 DF", "FF"}, {"D7 D8", "F8"}, {"D7 D9", "F9"},
+      {"D7 DA", "FA"}, {"D7 DE", "FB"}, {"D7 D6", "D7"},
+  };
+  for (const auto& [from, to] : escapes) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+      text.replace(at, from.size(), to);
+    }
+  }
   std::erase(text, ' ');
   return text;
 }
 
 // The value of a byte's hex text: its leading hex digits, else 0.
-std::int32_t byteValue(std::string_view pair) {
+std::uint8_t byteValue(std::string_view pair) {
   const auto digit = [](char c) {
     const std::size_t at = std::string_view("0123456789ABCDEFabcdef").find(c);
     return at == std::string_view::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
   };
   if (pair.empty() || digit(pair[0]) < 0) return 0;
-  if (pair.size() < 2 || digit(pair[1]) < 0) return digit(pair[0]);
-  return digit(pair[0]) * 16 + digit(pair[1]);
-}
-
-// The byte loop: positions 0 to L / 2 rounded half to even for a line of L characters, those
-// past 150 not written, the rest 0; true where the line reaches past position 150.
-bool storeLineBytes(std::string_view shown, PacketRow& row) {
-  std::size_t last = shown.size() / 2;
-  if (shown.size() % 2 == 1 && last % 2 == 1) ++last;  // half to even
-  row.fill(0);
-  for (std::size_t i = 0; i <= last && i < row.size(); ++i) {
-    row[i] = 2 * i < shown.size() ? byteValue(shown.substr(2 * i, 2)) : 0;
-  }
-  return last >= row.size();
+  if (pair.size() < 2 || digit(pair[1]) < 0) return static_cast<std::uint8_t>(digit(pair[0]));
+  return static_cast<std::uint8_t>(digit(pair[0]) * 16 + digit(pair[1]));
 }
 
 void decodeLine(std::string_view line, const std::string& name, std::uint64_t number,
@@ -85,35 +72,25 @@ void decodeLine(std::string_view line, const std::string& name, std::uint64_t nu
   if (line.substr(std::min<std::size_t>(12, line.size()), 20) != "58 30 54 57 4B 2D 31") return;
   const auto nonBlanks =
       static_cast<std::size_t>(line.size() - std::count(line.begin(), line.end(), ' '));
-  if (nonBlanks > kMaxLineLength) {
-    sink.lineSkipped(Error(ErrorKind::LineTooLong, name, number, lineTooLongReason(nonBlanks, 0)));
-    return;
-  }
   const std::string shown = unescaped(line);
-  PacketRow probe;
-  if (storeLineBytes(shown, probe)) {
+  // The byte loop writes positions 0 to L / 2 rounded half to even for a line of L characters
+  // (those past its end 0); a line that reaches past position 150, or is too long to read, is
+  // skipped.
+  std::size_t last = shown.size() / 2;
+  if (shown.size() % 2 == 1 && last % 2 == 1) ++last;
+  if (nonBlanks > kMaxLineLength || last >= kBytePositions) {
     sink.lineSkipped(
-        Error(ErrorKind::LineTooLong, name, number, lineTooLongReason(0, shown.size())));
+        Error(ErrorKind::LineTooLong, name, number, lineTooLongReason(nonBlanks, shown.size())));
     return;
   }
-  if (!sink.hasRoom()) {
-    sink.lineShown(shown);
-    throw Error(
-        ErrorKind::TableFull, name, number,
-        "packet table full: a load holds at most " + std::to_string(sink.capacity()) + " packets");
+  PacketBytes bytes{};  // the positions the channels read
+  for (std::size_t i = 0; i < bytes.size() && 2 * i < shown.size(); ++i) {
+    bytes[i] = byteValue(shown.substr(2 * i, 2));
   }
-  PacketRow& row = sink.nextRow();
-  sink.lineShown(shown);
-  storeLineBytes(shown, row);
-  sink.packetStored();
+  sink.packetStored(bytes);
 }
 
 }  // namespace
-
-void StoreSink::packetStored() {
-  PacketBytes& bytes = m_store.append();
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(row[i]);
-}
 
 void decodeLog(const std::string& path, PacketSink& sink) {
   const LogFile file(path);

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "core/error.h"
 #include "intake/packet_store.h"
@@ -14,39 +11,29 @@
 // six replace-all passes, the hex pairs of the byte loop, and the limits of a line.
 namespace twk::reference {
 
-// A packet as the byte loop fills it: one value 0..255 per byte position.
-using PacketRow = std::array<double, kBytePositions>;
-
-// Receives, for each telemetry line that can be stored: hasRoom, nextRow, lineShown,
-// packetStored; and lineSkipped for one that cannot.
+// Receives the bytes of each telemetry line that can be stored, and lineSkipped for one that
+// cannot.
 class PacketSink {
  public:
   virtual ~PacketSink() = default;
-  virtual bool hasRoom() const { return true; }
-  virtual PacketRow& nextRow() { return row; }
-  virtual void lineShown(std::string_view) {}
-  virtual void packetStored() = 0;
+  virtual void packetStored(const PacketBytes& bytes) = 0;
   // By default the error ends the reading; a sink that reads on past it returns.
   virtual void lineSkipped(const Error& error) { throw error; }
-  virtual int capacity() const { return kDefaultPacketsHeld; }
-
-  PacketRow row{};
 };
 
-// Fills a packet store after the packets it holds, as its capacity allows.
+// Fills a packet store after the packets it holds. Only a store bigger than any log read here
+// will do: a full one is not checked for.
 class StoreSink : public PacketSink {
  public:
   explicit StoreSink(PacketStore& store) : m_store(store) {}
-  bool hasRoom() const override { return m_store.hasRoom(); }
-  void packetStored() override;
-  int capacity() const override { return m_store.capacity(); }
+  void packetStored(const PacketBytes& bytes) override { m_store.append() = bytes; }
 
  private:
   PacketStore& m_store;
 };
 
 // Decodes the log at path ("-" reads standard input) into sink. Throws Error: OpenFailed,
-// ReadFailed, TableFull, or what the sink's lineSkipped throws.
+// ReadFailed, or what the sink's lineSkipped throws.
 void decodeLog(const std::string& path, PacketSink& sink);
 
 // The same for a log's bytes already in memory, read under the given name.

@@ -6,6 +6,7 @@
 
 #include "telemetry/limit_crossings.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include "temp_dir.h"
@@ -41,20 +42,17 @@ TEST(ChannelLimits, FileSetsEachKindAndReportsAndSkipsMalformedLines) {
   EXPECT_EQ(t.channels[4].redHigh, 4.2);
   EXPECT_EQ(t.channels[4].yellowLow, 3.6);
   EXPECT_FALSE(t.channels[4].redLow);  // [31]'s key is skipped with its section
-  int withLimits = 0;
-  for (const ChannelLimits& c : t.channels) withLimits += c.any();
-  EXPECT_EQ(withLimits, 2);
+  EXPECT_EQ(std::ranges::count_if(t.channels, &ChannelLimits::any), 2);
   std::vector<std::uint64_t> lines;
   for (const Error& e : t.problems) lines.push_back(e.line());
   EXPECT_EQ(lines, (std::vector<std::uint64_t>{1, 11, 12, 13, 14, 16}));
-}
 
-TEST(ChannelLimits, MissingFileGivesNoLimitsAndNoProblems) {
-  test::TempDir dir;
-  const LimitsTable t = readLimitsFile(dir.file("none.ini"));
-  EXPECT_TRUE(t.problems.empty());
-  for (const ChannelLimits& c : t.channels) EXPECT_FALSE(c.any());
-  EXPECT_THROW(readLimitsFile(dir.path().string()), Error);  // a folder is no file
+  // A missing file gives no limits and no problems; a folder is no file.
+  const test::TempDir dir;
+  const LimitsTable none = readLimitsFile(dir.file("none.ini"));
+  EXPECT_TRUE(none.problems.empty());
+  EXPECT_EQ(std::ranges::count_if(none.channels, &ChannelLimits::any), 0);
+  EXPECT_THROW(readLimitsFile(dir.path().string()), Error);
 }
 
 TEST(ChannelLimits, TheMostSevereLimitCrossedIsNamed) {
@@ -72,29 +70,26 @@ TEST(ChannelLimits, TheMostSevereLimitCrossedIsNamed) {
     EXPECT_EQ(crossedLimit(l, value), crossed) << value;
     EXPECT_EQ(limitText(crossedLimit(l, value)), text) << value;
   }
-  ChannelLimits zero;
-  zero.redHigh = 0;
-  EXPECT_EQ(crossedLimit(zero, 1), LimitCrossed::RedHigh);  // a limit of 0 counts
+  EXPECT_EQ(crossedLimit({{}, {}, {}, 0}, 1), LimitCrossed::RedHigh);  // a red high of 0 counts
 }
 
 // The window writes what its limits editor holds; the file reads back as the same limits, and
 // names each channel as its crossings are named.
 TEST(ChannelLimits, AWrittenFileReadsBackAndCrossingsAreFoundPacketByPacket) {
-  LimitsTable table;
-  table.channels[4] = {.yellowLow = 3.7, .redLow = 0.1 + 0.2};
-  table.channels[9] = {.yellowHigh = -1e-05, .redHigh = 4294967295.5};
-  table.channels[25] = {.redLow = -118.5};
+  LimitsTable table;  // each channel's yellowLow, yellowHigh, redLow and redHigh
+  table.channels[4] = {3.7, {}, 0.1 + 0.2, {}};
+  table.channels[9] = {{}, -1e-05, {}, 4294967295.5};
+  table.channels[25] = {{}, {}, -118.5, {}};
   const std::string text = limitsFileText(table);
   const LimitsTable back = parseLimits(text, "limits.ini");
   EXPECT_TRUE(back.problems.empty());
-  for (int n = 0; n < kChannelCount; ++n) {
-    const ChannelLimits& a = table.channels[std::size_t(n)];
-    const ChannelLimits& b = back.channels[std::size_t(n)];
-    EXPECT_TRUE(a.yellowLow == b.yellowLow && a.yellowHigh == b.yellowHigh &&
-                a.redLow == b.redLow && a.redHigh == b.redHigh)
-        << n << "\n"
-        << text;
-  }
+  const auto values = [](const LimitsTable& t) {
+    std::vector<std::optional<double>> all;
+    for (const ChannelLimits& c : t.channels)
+      all.insert(all.end(), {c.yellowLow, c.yellowHigh, c.redLow, c.redHigh});
+    return all;
+  };
+  EXPECT_EQ(values(back), values(table)) << text;
   EXPECT_NE(text.find("[4]\n; Battery A Volts [V]\n"), std::string::npos) << text;
   EXPECT_NE(text.find("[25]\n; RSSI [dB]\nredLow=-118.5\n"), std::string::npos) << text;
 
@@ -106,8 +101,8 @@ TEST(ChannelLimits, AWrittenFileReadsBackAndCrossingsAreFoundPacketByPacket) {
     for (const std::size_t at : {35, 45}) bytes[at] = std::uint8_t(raac >> 8);
   }
   LimitsTable raac;
-  raac.channels[1] = {.yellowHigh = 300, .redHigh = 600};
-  raac.channels[6] = {.yellowLow = 300};
+  raac.channels[1] = {{}, 300, {}, 600};
+  raac.channels[6] = {300, {}, {}, {}};
   std::vector<LimitCrossing> found;
   findLimitCrossings(store, raac, 2, found);
   const std::vector<LimitCrossing> expected = {{2, 1, 512, LimitCrossed::YellowHigh},

@@ -10,7 +10,8 @@ namespace {
 
 TEST(ValueText, EachRuleAtItsEdges) {
   struct Case {
-    int channel;  // whose panel rule applies; -1 for the CSV's general text
+    int channel;  // whose panel rule applies; -1 for the CSV's general text, -2 for the chart's
+                  // time labels (the panel's clock to the minute)
     double x;
     const char* separator;
     const char* text;
@@ -41,25 +42,18 @@ TEST(ValueText, EachRuleAtItsEdges) {
       {0, 1344, ".", "3.5 sec  => 0d 00:00:04"},
       {0, 34583424, ".", "90061. sec  => 1d 01:01:01"},
       {0, 0, ".", ". sec  => 0d 00:00:00"},
+      {-2, (2 * 86400 + 14 * 3600 + 5 * 60 + 59) * 384.0, ".", "2d 14:05"},
+      {-2, 0, ".", "0d 00:00"},
+      {-2, -384, ".", "-1d 23:59"},
+      {-2, (123 * 86400.0 + 3600) * 384, ".", "123d 01:00"},
+      {-2, 1e30, ".", "2604166666666666535197605888"},  // no clock: the whole seconds
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(
-        c.channel < 0 ? generalText(c.x, c.separator) : channelText(c.channel, c.x, c.separator),
-        c.text)
-        << "channel " << c.channel << ": " << c.x;
+    const std::string text = c.channel == -2   ? shortTimeText(c.x)
+                             : c.channel == -1 ? generalText(c.x, c.separator)
+                                               : channelText(c.channel, c.x, c.separator);
+    EXPECT_EQ(text, c.text) << "channel " << c.channel << ": " << c.x;
   }
-}
-
-// The chart's time labels: the panel's clock to the minute.
-TEST(ValueText, ShortTimeIsThePanelsClockToTheMinute) {
-  const std::pair<double, const char*> cases[] = {
-      {(2 * 86400 + 14 * 3600 + 5 * 60 + 59) * 384.0, "2d 14:05"},
-      {0, "0d 00:00"},
-      {-384, "-1d 23:59"},
-      {(123 * 86400.0 + 3600) * 384, "123d 01:00"},
-      {1e30, "2604166666666666535197605888"},  // no clock: the whole seconds
-  };
-  for (const auto& [count, text] : cases) EXPECT_EQ(shortTimeText(count), text) << count;
 }
 
 }  // namespace
