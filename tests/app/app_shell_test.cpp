@@ -33,9 +33,6 @@ class AppShellTest : public test::WindowTest {
     m_window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
   }
-  QStringList writeCsvFileAs() {
-    return test::answerBoxes([this] { m_shell->writeCsvFileAs(); });
-  }
 };
 
 // "Info" shows the one about box, centred over the window but not owned by it; Esc closes it,
@@ -114,8 +111,7 @@ TEST_F(AppShellTest, ShortcutsF10AndAccessKeys) {
       {"Alt+F", opened(file)},
       {"Alt+T", opened(tlm)},
       {"Alt+I", [this] { return m_shell->aboutBox() != nullptr; }},
-      {"Ctrl+Q", [this] { return !m_window.isVisible(); }},
-  };
+      {"Ctrl+Q", [this] { return !m_window.isVisible(); }}};
   for (const auto& [key, done] : keys) {
     QTest::keySequence(&m_window, QKeySequence(QLatin1String(key)));
     EXPECT_TRUE(done()) << key;
@@ -124,12 +120,12 @@ TEST_F(AppShellTest, ShortcutsF10AndAccessKeys) {
   }
   // Every caption's access key is its own within its menu, and "&" is only the mark.
   for (const QList<QAction*>& actions : {bar, file->actions(), tlm->actions()}) {
-    QStringList keys;
+    QStringList mnemonics;
     for (QAction* action : actions) {
-      if (!action->isSeparator()) keys += QKeySequence::mnemonic(action->text()).toString();
+      if (!action->isSeparator()) mnemonics += QKeySequence::mnemonic(action->text()).toString();
     }
-    EXPECT_FALSE(keys.contains("")) << keys.join(' ').toStdString();
-    EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(' ').toStdString();
+    EXPECT_FALSE(mnemonics.contains("")) << mnemonics.join(' ').toStdString();
+    EXPECT_EQ(mnemonics.removeDuplicates(), 0) << mnemonics.join(' ').toStdString();
   }
 }
 
@@ -147,8 +143,8 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   for (const bool afterEmptyLoad : {false, true}) {
     if (afterEmptyLoad) open({test::writeLog("plan.txt", {"pass planning, nothing received"})});
     const QStringList boxes = exportCsv();
-    EXPECT_TRUE(boxes.value(0).startsWith("No packets are loaded")) << boxes.join("").toStdString();
-    EXPECT_EQ(writeCsvFileAs(), boxes);
+    EXPECT_TRUE(oneBox(boxes, {"No packets are loaded, so no CSV file was written."}));
+    EXPECT_EQ(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }), boxes);
   }
   EXPECT_TRUE(suggested.isEmpty());  // not asked
   EXPECT_EQ(readFile(csvPath()), "kept\n");
@@ -158,11 +154,12 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   open({log});
   EXPECT_TRUE(exportCsv().isEmpty());
   answer.clear();
-  EXPECT_TRUE(writeCsvFileAs().isEmpty());  // cancelled: nothing happens
+  // Cancelled: nothing happens.
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }).isEmpty());
   EXPECT_EQ(std::filesystem::path(suggested.toStdString()),
             std::filesystem::path(log).parent_path() / "twk_telemetry.csv");
   answer = QString::fromStdString(elsewhere.file("pass.csv"));
-  EXPECT_TRUE(writeCsvFileAs().isEmpty());
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }).isEmpty());
   EXPECT_EQ(readFile(elsewhere.file("pass.csv")), readFile(csvPath()));
 
   // A program folder that cannot be written: the message points to the other item, which
@@ -170,12 +167,11 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   std::filesystem::permissions(m_dir.path(), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   const bool root = geteuid() == 0;
-  if (root && (chown(m_dir.path().c_str(), 65534, 65534) != 0 || seteuid(65534) != 0)) {
-    FAIL() << "cannot act as nobody";
-  }
+  ASSERT_FALSE(root && (chown(m_dir.path().c_str(), 65534, 65534) != 0 || seteuid(65534) != 0))
+      << "cannot act as nobody";
   answer = QString::fromStdString(m_dir.file("other.csv"));
   const QStringList boxes = exportCsv();
-  const QStringList asBoxes = writeCsvFileAs();
+  const QStringList asBoxes = test::answerBoxes([this] { m_shell->writeCsvFileAs(); });
   if (root && seteuid(0) != 0) std::abort();
   const QString denied = QString::fromUtf8(std::strerror(EACCES));
   const QString hint = QStringLiteral("Use \"TLM File\" > \"Write CSV File As");
