@@ -480,10 +480,11 @@ TEST_F(WindowTest, LimitsCrossingsAndTheAlarm) {
   EXPECT_EQ(packetLabel(), "5/6");
   // Another program's limits, read again by themselves; no alarm for packets already shown. The
   // second change comes when the window's own write has settled.
-  for (const auto& [text, crossings] :
+  for (const auto& [text, rows] :
        {std::pair{"[6]\nyellowLow=1\n", 6}, {"[6]\nyellowLow=1\n[1]\nredLow=300\n", 11}}) {
     std::ofstream(limitsFile.toStdString()) << text;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window.crossings().rowCount() == crossings; }, 5000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&, n = rows] { return m_window.crossings().rowCount() == n; }, 5000))
         << m_window.crossings().rowCount();
   }
   EXPECT_FALSE(alarm->isVisible());
