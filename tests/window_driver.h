@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <filesystem>
 #include <optional>
+#include <type_traits>
 
 #include "app/app_shell.h"
 #include "log_text.h"
@@ -71,11 +72,39 @@ inline QStringList answerBoxes(const std::function<void()>& action) {
   return texts;
 }
 
-// Whether text holds part, saying what text was where not.
+// Runs show and, once it brings up a modal D, user on it; a dialog still open then is rejected.
+// Returns the texts of the message boxes that the user's steps brought up, answered.
+template <typename D = QDialog>
+QStringList withDialog(const std::function<void()>& show,
+                       const std::type_identity_t<std::function<void(D&)>>& user) {
+  QStringList boxes;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    poll.stop();
+    boxes = answerBoxes([&] { user(*dialog); });
+    if (dialog->isVisible()) dialog->reject();
+  });
+  poll.start(5);
+  show();
+  return boxes;
+}
+
+// Whether text holds part, saying what text was where it was not, or was.
 inline ::testing::AssertionResult holds(const QString& text, const QString& part) {
-  if (text.contains(part)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << '"' << text.toStdString() << "\" lacks \"" << part.toStdString() << '"';
+  return (text.contains(part) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+         << '"' << text.toStdString() << "\" and \"" << part.toStdString() << '"';
+}
+
+// Whether boxes are one message box that holds parts in this order, or none for no parts.
+inline ::testing::AssertionResult oneBox(const QStringList& boxes, const QStringList& parts) {
+  bool found = boxes.size() == (parts.isEmpty() ? 0 : 1);
+  qsizetype at = 0;
+  for (const QString& part : parts) found = found && (at = boxes[0].indexOf(part, at)) >= 0;
+  return (found ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+         << boxes.size() << " boxes \"" << boxes.join("\", \"").toStdString() << "\" for \""
+         << parts.join("\", \"").toStdString() << '"';
 }
 
 // The main window and its shell as the program builds them, driven as a user drives it: a file

@@ -22,6 +22,8 @@
 namespace twk {
 namespace {
 
+using test::holds;
+using test::oneBox;
 using test::readFile;
 
 class AppShellTest : public test::WindowTest {
@@ -60,44 +62,35 @@ TEST_F(AppShellTest, OneAboutBoxCentredWithoutAnOwnerAndLoadedAnewAfterEsc) {
 // packet label writes numbers: the choice takes effect at once and at the next start; a number
 // out of range is refused with a message; Cancel changes nothing.
 TEST_F(AppShellTest, PacketsHeldIsAppliedAndKept) {
-  QMenu* file = m_window.menuBar()->actions().front()->menu();
-  const QList<QAction*> items = file->actions();
-  ASSERT_GE(items.size(), 2);
-  EXPECT_EQ(items[items.size() - 2]->text(), QStringLiteral("Se&ttings\u2026"));
+  const QList<QAction*> items = m_window.menuBar()->actions().front()->menu()->actions();
+  QAction* settings = items.value(items.size() - 2);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(settings->text(), QStringLiteral("Se&ttings\u2026"));
   open({test::generatedLog(342, 7)});
-  // typed, OK (or Cancel), the packets held then, the text shown when the dialog opened
-  const std::tuple<const char*, bool, int, const char*> steps[] = {{"250", true, 250, "5000"},
-                                                                   {"12000", true, 12000, "250"},
-                                                                   {"7", true, 12000, "12000"},
-                                                                   {"900", false, 12000, "12000"}};
-  int kept = 342;
-  for (const auto& [typed, ok, held, before] : steps) {
+  // typed, the button pressed; the packets held then, the text shown when the dialog opened,
+  // the message
+  using Box = QDialogButtonBox;
+  const std::tuple<const char*, Box::StandardButton, int, const char*, const char*> steps[] = {
+      {"250", Box::Ok, 250, "5000", ""},
+      {"12000", Box::Ok, 12000, "250", ""},
+      {"7", Box::Ok, 12000, "12000", "Packets held must be a whole number from 100 to 10000000."},
+      {"900", Box::Cancel, 12000, "12000", ""}};
+  for (const auto& [typed, button, held, before, box] : steps) {
     QString shown;
-    QStringList boxes;
-    QTimer::singleShot(0, [&, typed = typed, ok = ok] {
-      auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      auto* text =
-          dialog->findChild<QSpinBox*>(QStringLiteral("packetsHeld"))->findChild<QLineEdit*>();
-      shown = text->text();
-      text->setText(QLatin1String(typed));
-      const auto button = ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel;
-      boxes = test::answerBoxes(
-          [&] { dialog->findChild<QDialogButtonBox*>()->button(button)->click(); });
-      if (dialog->isVisible()) dialog->reject();
-    });
-    items[items.size() - 2]->trigger();
+    const QStringList boxes = test::withDialog<SettingsDialog>(
+        [&] { settings->trigger(); },
+        [&, typed = typed, button = button](SettingsDialog& dialog) {
+          auto* text = dialog.findChild<QLineEdit*>();
+          shown = text->text();
+          text->setText(QLatin1String(typed));
+          dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+        });
     EXPECT_EQ(shown, before) << typed;
-    EXPECT_EQ(boxes, QString(typed) == "7"
-                         ? QStringList("Packets held must be a whole number from 100 to 10000000.")
-                         : QStringList())
-        << typed;
+    EXPECT_EQ(boxes.join(""), box) << typed;
     EXPECT_EQ(m_window.packets().capacity(), held) << typed;
-    kept = std::min(kept, held);
-    EXPECT_EQ(count(), kept) << typed;
+    EXPECT_EQ(count(), 250) << typed;  // the newest of the 342, as many as the least held
     MainWindow next;
-    AppShell shell(
-        next, [] { return std::nullopt; }, QString());
+    AppShell shell(next, {}, {});
     EXPECT_EQ(next.packets().capacity(), held) << typed;
   }
   user_settings::rememberPacketsHeld(5000);
@@ -118,8 +111,7 @@ TEST_F(AppShellTest, ShortcutsF10AndAccessKeys) {
       {"Alt+F", opened(file)},
       {"Alt+T", opened(tlm)},
       {"Alt+I", [this] { return m_shell->aboutBox() != nullptr; }},
-      {"Ctrl+Q", [this] { return !m_window.isVisible(); }},
-  };
+      {"Ctrl+Q", [this] { return !m_window.isVisible(); }}};
   for (const auto& [key, done] : keys) {
     QTest::keySequence(&m_window, QKeySequence(QLatin1String(key)));
     EXPECT_TRUE(done()) << key;
@@ -128,91 +120,71 @@ TEST_F(AppShellTest, ShortcutsF10AndAccessKeys) {
   }
   // Every caption's access key is its own within its menu, and "&" is only the mark.
   for (const QList<QAction*>& actions : {bar, file->actions(), tlm->actions()}) {
-    QSet<QChar> keysUsed;
+    QStringList mnemonics;
     for (QAction* action : actions) {
-      if (action->isSeparator()) continue;
-      const QString text = action->text();
-      const qsizetype mark = text.indexOf('&');
-      ASSERT_GE(mark, 0) << text.toStdString();
-      EXPECT_FALSE(keysUsed.contains(text[mark + 1].toLower())) << text.toStdString();
-      keysUsed.insert(text[mark + 1].toLower());
+      if (!action->isSeparator()) mnemonics += QKeySequence::mnemonic(action->text()).toString();
     }
+    EXPECT_FALSE(mnemonics.contains("")) << mnemonics.join(' ').toStdString();
+    EXPECT_EQ(mnemonics.removeDuplicates(), 0) << mnemonics.join(' ').toStdString();
   }
 }
 
-// With no packet loaded, neither command writes: a message says so, and the files stay.
-TEST_F(AppShellTest, NoCsvFileWithoutPackets) {
-  m_dir.write("twk_telemetry.csv", "kept\n");
-  const std::string chosen = m_dir.write("chosen.csv", "mine\n");
-  const std::string note = test::writeLog("plan.txt", {"pass planning, nothing received"});
-  bool asked = false;
-  m_shell->csvExport().setSaveChooser([&](const QString&) {
-    asked = true;
-    return QString::fromStdString(chosen);
-  });
-  for (const bool afterEmptyLoad : {false, true}) {
-    if (afterEmptyLoad) open({note});
-    const QStringList boxes = exportCsv();
-    const QStringList asBoxes = test::answerBoxes([this] { m_shell->writeCsvFileAs(); });
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes[0].startsWith("No packets are loaded")) << boxes[0].toStdString();
-    EXPECT_EQ(asBoxes, boxes);
-  }
-  EXPECT_FALSE(asked);
-  EXPECT_EQ(readFile(csvPath()), "kept\n");
-  EXPECT_EQ(readFile(chosen), "mine\n");
-}
-
+// Write CSV File As writes the bytes of Write CSV File where the user chooses. With no packet
+// loaded neither command writes: a message says so, and the files stay.
 TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
-  const std::string log = test::generatedLog(40, 9);
-  open({log});
-  EXPECT_TRUE(exportCsv().isEmpty());
-  const std::string expected = readFile(csvPath());
+  m_dir.write("twk_telemetry.csv", "kept\n");
   test::TempDir elsewhere;
   QString suggested;
-  QString answer;
+  QString answer = QString::fromStdString(elsewhere.write("pass.csv", "mine\n"));
   m_shell->csvExport().setSaveChooser([&](const QString& s) {
     suggested = s;
     return answer;
   });
-  const auto saveAs = [this] { return test::answerBoxes([this] { m_shell->writeCsvFileAs(); }); };
+  for (const bool afterEmptyLoad : {false, true}) {
+    if (afterEmptyLoad) open({test::writeLog("plan.txt", {"pass planning, nothing received"})});
+    const QStringList boxes = exportCsv();
+    EXPECT_TRUE(oneBox(boxes, {"No packets are loaded, so no CSV file was written."}));
+    EXPECT_EQ(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }), boxes);
+  }
+  EXPECT_TRUE(suggested.isEmpty());  // not asked
+  EXPECT_EQ(readFile(csvPath()), "kept\n");
+  EXPECT_EQ(readFile(answer.toStdString()), "mine\n");
 
-  EXPECT_TRUE(saveAs().isEmpty());  // cancelled: nothing happens
+  const std::string log = test::generatedLog(40, 9);
+  open({log});
+  EXPECT_TRUE(exportCsv().isEmpty());
+  answer.clear();
+  // Cancelled: nothing happens.
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }).isEmpty());
   EXPECT_EQ(std::filesystem::path(suggested.toStdString()),
             std::filesystem::path(log).parent_path() / "twk_telemetry.csv");
   answer = QString::fromStdString(elsewhere.file("pass.csv"));
-  EXPECT_TRUE(saveAs().isEmpty());
-  EXPECT_EQ(readFile(elsewhere.file("pass.csv")), expected);
+  EXPECT_TRUE(test::answerBoxes([this] { m_shell->writeCsvFileAs(); }).isEmpty());
+  EXPECT_EQ(readFile(elsewhere.file("pass.csv")), readFile(csvPath()));
 
   // A program folder that cannot be written: the message points to the other item, which
   // reports a folder of its own choosing without that hint. Root acts as "nobody" for it.
   std::filesystem::permissions(m_dir.path(), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   const bool root = geteuid() == 0;
-  if (root && (chown(m_dir.path().c_str(), 65534, 65534) != 0 || seteuid(65534) != 0)) {
-    FAIL() << "cannot act as nobody";
-  }
+  ASSERT_FALSE(root && (chown(m_dir.path().c_str(), 65534, 65534) != 0 || seteuid(65534) != 0))
+      << "cannot act as nobody";
   answer = QString::fromStdString(m_dir.file("other.csv"));
   const QStringList boxes = exportCsv();
-  const QStringList asBoxes = saveAs();
+  const QStringList asBoxes = test::answerBoxes([this] { m_shell->writeCsvFileAs(); });
   if (root && seteuid(0) != 0) std::abort();
-  ASSERT_EQ(boxes.size(), 1);
-  ASSERT_EQ(asBoxes.size(), 1);
-  for (const auto& [box, target, hint] :
-       {std::tuple(boxes[0], QString::fromStdString(csvPath()), true),
-        std::tuple(asBoxes[0], answer, false)}) {
-    EXPECT_TRUE(box.contains(target)) << box.toStdString();
-    EXPECT_TRUE(box.contains(QString::fromUtf8(std::strerror(EACCES))));
-    EXPECT_EQ(box.contains("TLM File\" > \"Write CSV File As"), hint);
-  }
+  const QString denied = QString::fromUtf8(std::strerror(EACCES));
+  const QString hint = QStringLiteral("Use \"TLM File\" > \"Write CSV File As");
+  EXPECT_TRUE(oneBox(boxes, {QString::fromStdString(csvPath()), denied, hint}));
+  EXPECT_TRUE(oneBox(asBoxes, {answer, denied}));
+  EXPECT_FALSE(holds(asBoxes.join(""), hint));
 }
 
 // Logs named at start are read also while the window is kept off the screen (started minimised,
 // on another workspace), where it is never exposed.
 TEST(AppShellStart, LogsNamedAtStartAreReadWhileTheWindowIsOffTheScreen) {
   MainWindow window;
-  auto* shell = new AppShell(
-      window, [] { return std::nullopt; }, QString());
+  auto* shell = new AppShell(window, {}, {});
   window.winId();  // the window system's window, never shown
   shell->openLogsWhenShown({QString::fromStdString(test::generatedLog(12, 1))});
   EXPECT_TRUE(QTest::qWaitFor([&] { return window.packets().count() == 12; }, 10000));

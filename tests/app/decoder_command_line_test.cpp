@@ -12,26 +12,21 @@ using Args = std::vector<std::string>;
 // What a command line comes to, in one line: the exit status and the first word written to
 // standard output or standard error, "usage" when the usage follows on standard error; or the
 // logs in brackets and what Qt gets after the program's name.
-std::string outcome(const Args& arguments) {
-  Args all = {"/usr/bin/twk-decoder"};
-  all.insert(all.end(), arguments.begin(), arguments.end());
+std::string outcome(Args arguments) {
+  arguments.insert(arguments.begin(), "/usr/bin/twk-decoder");
   std::ostringstream out, err;
-  const DecoderCommandLine line = readDecoderCommandLine(all, out, err);
-  const auto first = [](const std::ostringstream& s) {
-    return s.str().substr(0, s.str().find(' '));
-  };
+  const DecoderCommandLine line = readDecoderCommandLine(arguments, out, err);
+  const auto first = [](const std::string& s) { return s.substr(0, s.find(' ')); };
   if (line.exitStatus) {
-    return "exit " + std::to_string(*line.exitStatus) + " out:" + first(out) +
-           " err:" + first(err) +
+    return "exit " + std::to_string(*line.exitStatus) + " out:" + first(out.str()) +
+           " err:" + first(err.str()) +
            (err.str().find("\nUsage: twk-decoder ") != std::string::npos ? " usage" : "");
   }
   std::string text = "logs:";
   for (const std::string& log : line.logs) text += " [" + log + "]";
   text += " qt:";
-  for (const std::string& argument : line.qtArguments) {
-    if (&argument != &line.qtArguments.front()) text += " " + argument;
-  }
-  if (line.qtArguments.front() != all.front()) text += " (no program name)";
+  for (std::size_t i = 1; i < line.qtArguments.size(); ++i) text += " " + line.qtArguments[i];
+  if (line.qtArguments.front() != arguments.front()) text += " (no program name)";
   return text + (out.str().empty() && err.str().empty() ? "" : " (wrote)");
 }
 
