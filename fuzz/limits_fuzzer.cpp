@@ -1,12 +1,11 @@
 // The limits file as a user may have edited it: any text. Each line it skips is reported once,
 // in order, with its own line number, and is no blank line or comment; a key line it reports
 // sets nothing (made a comment, the file gives the same limits); and the limits written back
-// as a file read again as the same limits, with nothing reported. Limits are compared as they
-// are written, to 17 digits, so two NaNs of different payloads cannot be told apart.
+// as the window's limits editor writes them read again as the same limits, with nothing
+// reported. Limits are compared as written, in the fewest digits that read back as the same
+// number, so two NaNs of different payloads cannot be told apart.
 
 #include <cstdint>
-#include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,34 +13,8 @@
 #include "fuzz_check.h"
 #include "telemetry/channel_limits.h"
 
-namespace {
-
-using namespace twk;
-
-// The limits as a file, each number to its last bit.
-std::string written(const LimitsTable& table) {
-  std::string text;
-  const auto key = [&text](const char* name, const std::optional<double>& value) {
-    if (!value) return;
-    char number[40];
-    std::snprintf(number, sizeof number, "%.17g", *value);
-    text += std::string(name) + "=" + number + "\n";
-  };
-  for (std::size_t i = 0; i < table.channels.size(); ++i) {
-    const ChannelLimits& l = table.channels[i];
-    if (!l.any()) continue;
-    text += "[" + std::to_string(i) + "]\n";
-    key("yellowLow", l.yellowLow);
-    key("yellowHigh", l.yellowHigh);
-    key("redLow", l.redLow);
-    key("redHigh", l.redHigh);
-  }
-  return text;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace twk;
   const std::string text(reinterpret_cast<const char*>(data), size);
   const LimitsTable table = parseLimits(text, "limits.ini");
 
@@ -66,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++next;
   }
   for (; next < lines.size(); ++next) commented += std::string(lines[next]) + "\n";
-  TWK_FUZZ_CHECK(written(parseLimits(commented, "limits.ini")) == written(table));
+  TWK_FUZZ_CHECK(limitsFileText(parseLimits(commented, "limits.ini")) == limitsFileText(table));
 
-  const LimitsTable again = parseLimits(written(table), "limits.ini");
-  TWK_FUZZ_CHECK(again.problems.empty() && written(again) == written(table));
+  const LimitsTable again = parseLimits(limitsFileText(table), "limits.ini");
+  TWK_FUZZ_CHECK(again.problems.empty() && limitsFileText(again) == limitsFileText(table));
   return 0;
 }

@@ -13,14 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    const std::filesystem::path path = argv[i];
-    if (std::filesystem::is_directory(path)) {
-      for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
-        if (entry.is_regular_file()) inputs.push_back(entry.path());
-      }
-    } else {
-      inputs.push_back(path);
+    if (!std::filesystem::is_directory(argv[i])) {
+      inputs.emplace_back(argv[i]);
+      continue;
     }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i]))
+      if (entry.is_regular_file()) inputs.push_back(entry.path());
   }
   for (const auto& input : inputs) {
     std::ifstream in(input, std::ios::binary);

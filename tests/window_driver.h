@@ -47,14 +47,12 @@ inline std::string writeLog(const std::string& name, const std::vector<std::stri
 
 // A station log of twk-loggen's, made once per process.
 inline std::string generatedLog(int packets, int seed) {
-  const std::string path = logDir().file(std::to_string(packets) + "_" + std::to_string(seed));
-  const std::string command = std::string(TWK_LOGGEN_PATH) + " --packets " +
-                              std::to_string(packets) + " --seed " + std::to_string(seed) + " -o " +
-                              path + ".log";
-  if (!std::filesystem::exists(path + ".log") && std::system(command.c_str()) != 0) {
+  const std::string n = std::to_string(packets), s = std::to_string(seed);
+  const std::string path = logDir().file(n + "_" + s + ".log");
+  const std::string command = TWK_LOGGEN_PATH " --packets " + n + " --seed " + s + " -o " + path;
+  if (!std::filesystem::exists(path) && std::system(command.c_str()) != 0)
     throw std::runtime_error("failed: " + command);
-  }
-  return path + ".log";
+  return path;
 }
 
 // Runs action and answers every message box it shows as a user would; returns their texts.

@@ -178,6 +178,7 @@ TEST_F(AppShellTest, WriteCsvFileAsWritesTheSameBytesWhereTheUserChooses) {
   EXPECT_TRUE(oneBox(boxes, {QString::fromStdString(csvPath()), denied, hint}));
   EXPECT_TRUE(oneBox(asBoxes, {answer, denied}));
   EXPECT_FALSE(holds(asBoxes.join(""), hint));
+  EXPECT_FALSE(holds(fileLabel(), "other.csv"));  // not said to be written
 }
 
 // Logs named at start are read also while the window is kept off the screen (started minimised,

@@ -16,9 +16,8 @@ std::string readAll(const LogFile& file) {
   std::string bytes;
   char buffer[65536];
   for (ssize_t got; (got = ::read(file.fd(), buffer, sizeof buffer)) != 0;) {
-    if (got < 0 && errno != EINTR) {
+    if (got < 0 && errno != EINTR)
       throw Error(ErrorKind::ReadFailed, file.name(), 1, systemReason(errno));
-    }
     if (got > 0) bytes.append(buffer, static_cast<std::size_t>(got));
   }
   return bytes;
@@ -48,9 +47,8 @@ std::string unescaped(std::string_view line) {
       {"D7 DA", "FA"}, {"D7 DE", "FB"}, {"D7 D6", "D7"},
   };
   for (const auto& [from, to] : escapes) {
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
       text.replace(at, from.size(), to);
-    }
   }
   std::erase(text, ' ');
   return text;
@@ -84,9 +82,8 @@ void decodeLine(std::string_view line, const std::string& name, std::uint64_t nu
     return;
   }
   PacketBytes bytes{};  // the positions the channels read
-  for (std::size_t i = 0; i < bytes.size() && 2 * i < shown.size(); ++i) {
+  for (std::size_t i = 0; i < bytes.size() && 2 * i < shown.size(); ++i)
     bytes[i] = byteValue(shown.substr(2 * i, 2));
-  }
   sink.packetStored(bytes);
 }
 

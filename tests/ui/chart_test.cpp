@@ -105,26 +105,6 @@ TEST(ChartRange, APlotDrawsTheRowsShownAndTheMarkerOnItsRowsBar) {
   }
 }
 
-// Fit to Values: round steps around the values with air at both ends, zero or not, and a
-// constant series in the middle of its axis.
-TEST(ChartGeometry, FittedAxisHasRoundStepsAndAirAroundTheValues) {
-  // lowest, highest -> axis min, max, step
-  const std::tuple<double, double, double, double, double> cases[] = {
-      {3.80, 3.90, 3.75, 3.95, 0.05},  // battery volts: a 0.1 V change fills the plot
-      {3.85, 3.85, 3.6, 4.1, 0.1},     // constant
-      {0, 0, -1, 1, 0.5},              // constant zero
-      {-20, 45, -40, 60, 20},          // across zero
-      {1200, 1300, 1150, 1350, 50},    // air: ends on a step would touch the frame
-  };
-  for (const auto& [low, high, min, max, step] : cases) {
-    SCOPED_TRACE(testing::Message() << low << ".." << high);
-    const ChartGeometry::Axis a = ChartGeometry::fittedAxis(low, high);
-    EXPECT_NEAR(a.min, min, 1e-9);
-    EXPECT_NEAR(a.max, max, 1e-9);
-    EXPECT_NEAR(a.step, step, 1e-12);
-  }
-}
-
 // A fitted series spans the rows shown, zoomed or not; a second series gets an axis of its own
 // values (those shown where fitted, all for bars), in the first one's pixel columns. A fitted
 // series and a second one are drawn as the band of each column's values, and every value of
