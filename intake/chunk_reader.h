@@ -59,7 +59,8 @@ class ChunkReader {
 
   // While following: the log's last bytes read, as they came from the file (before a byte-order
   // mark, UTF-16 or a run of blanks is dealt with), and the offset they end at, the bytes read in
-  // all. A log emptied or written anew since they were read no longer holds them there.
+  // all. A log emptied or written anew since they were read no longer holds them there, whatever
+  // its size and inode say. Several lines' worth, as frames often end alike.
   static constexpr std::size_t kLastBytesKept = 4096;
   std::string_view lastBytesRead() const { return {m_lastBytes.data(), m_lastByteCount}; }
   std::uint64_t bytesRead() const { return m_bytesRead; }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -44,25 +45,20 @@ void LogFollower::restart() {
   m_reader->follow();
   m_lines = 0;
   m_atStart = true;
-  m_lastByteCount = 0;
 }
 
-// The bytes the reader was given, not what the file holds now: a station emptying the log as
-// the look ended would have changed that already, and the next pass would go unnoticed.
-void LogFollower::keepLastBytes() {
-  const std::string_view last = m_reader->lastBytesRead();
-  m_readTo = static_cast<off_t>(m_reader->bytesRead());
-  m_lastByteCount = last.size();
-  last.copy(m_lastBytes.data(), last.size());
-}
-
+// Compared with the bytes the reader was given, not with what the file held as the look ended: a
+// station emptying the log at that moment would have changed that already, and the next pass
+// would go unnoticed.
 bool LogFollower::rewritten() const {
-  if (!m_regular || m_lastByteCount == 0) return false;
-  std::array<char, kLastBytes> now{};
-  const ssize_t got = ::pread(m_file->fd(), now.data(), m_lastByteCount,
-                              m_readTo - static_cast<off_t>(m_lastByteCount));
-  return got != static_cast<ssize_t>(m_lastByteCount) ||
-         std::memcmp(now.data(), m_lastBytes.data(), m_lastByteCount) != 0;
+  const std::string_view last = m_reader->lastBytesRead();
+  if (!m_regular || last.empty()) return false;
+  std::array<char, ChunkReader::kLastBytesKept> now{};
+  const auto end = static_cast<off_t>(m_reader->bytesRead());
+  const ssize_t got =
+      ::pread(m_file->fd(), now.data(), last.size(), end - static_cast<off_t>(last.size()));
+  return got != static_cast<ssize_t>(last.size()) ||
+         std::memcmp(now.data(), last.data(), last.size()) != 0;
 }
 
 // Each look reads what came since the last one ended, the drain of a replaced file too. What a
@@ -95,7 +91,6 @@ LogFollower::Change LogFollower::read(ChunkSink& sink) {
     change = Change::Truncated;
   }
   readAppended(sink);
-  keepLastBytes();
   return change;
 }
 

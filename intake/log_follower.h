@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,7 +39,6 @@ class LogFollower {
   void open();
   void restart();
   void readAppended(ChunkSink& sink);
-  void keepLastBytes();
   bool rewritten() const;
 
   std::string m_path;
@@ -52,12 +50,6 @@ class LogFollower {
   std::unique_ptr<ChunkReader> m_reader;
   std::uint64_t m_lines = 0;  // the lines of the file read so far
   bool m_atStart = true;      // nothing of the file read yet: what it holds goes to the pool
-  // The last bytes read and where they end: a station that writes its log anew changes them,
-  // whatever the size and inode say. Several lines' worth, as frames often end alike.
-  static constexpr std::size_t kLastBytes = ChunkReader::kLastBytesKept;
-  std::array<char, kLastBytes> m_lastBytes{};
-  std::size_t m_lastByteCount = 0;
-  off_t m_readTo = 0;
 };
 
 }  // namespace twk

@@ -675,15 +675,14 @@ MUTANTS = [
      "static constexpr std::size_t kLastBytesKept = 4096;",
      "static constexpr std::size_t kLastBytesKept = 1;",
      "following a log reads a pass written anew as if appended when its last character is alike"),
-    ("follow-reference-reread", "intake/log_follower.cpp",
-     "  last.copy(m_lastBytes.data(), last.size());",
-     "  if (::pread(m_file->fd(), m_lastBytes.data(), last.size(), m_readTo - off_t(last.size()))"
-     " != ssize_t(last.size())) m_lastByteCount = 0;",
-     "a followed log emptied as a look ends: the next pass is never read, or read without its "
-     "first lines, and no truncation is noted"),
+    ("follow-reference-from-read-start", "intake/chunk_reader.cpp",
+     "std::memcpy(m_lastBytes.data() + kept, bytes + size - added, added);",
+     "std::memcpy(m_lastBytes.data() + kept, bytes, added);",
+     "a followed log read in large pieces is taken for written anew at the next look and read "
+     "again from its start"),
     ("follow-pipe-rewritten", "intake/log_follower.cpp",
-     "if (!m_regular || m_lastByteCount == 0) return false;",
-     "if (m_lastByteCount == 0) return false;",
+     "if (!m_regular || last.empty()) return false;",
+     "if (last.empty()) return false;",
      "following a pipe notes a truncation, and starts a new pass, at every look"),
     ("follow-pipe-seeked", "intake/log_follower.cpp",
      "if (m_regular && ::lseek(m_file->fd(), 0, SEEK_SET) != 0) {",
