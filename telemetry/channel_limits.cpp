@@ -139,10 +139,8 @@ std::string limitsFileText(const LimitsTable& limits) {
   for (int channel = 0; channel < kChannelCount; ++channel) {
     const ChannelLimits& l = limits.channels[static_cast<std::size_t>(channel)];
     if (!l.any()) continue;
-    const ChannelInfo& info = channelTable()[static_cast<std::size_t>(channel)];
     text += (text.empty() ? "[" : "\n[") + std::to_string(channel) + "]\n; " +
-            channelLongName(channel) +
-            (info.unit.empty() ? "" : " [" + std::string(info.unit) + "]") + "\n";
+            channelTitle(channel) + "\n";
     const std::pair<const char*, const std::optional<double>&> keys[] = {
         {"yellowLow", l.yellowLow},
         {"yellowHigh", l.yellowHigh},

@@ -51,4 +51,9 @@ std::string channelLongName(int channel) {
   return std::string(info.name);
 }
 
+std::string channelTitle(int channel) {
+  const std::string_view unit = channelTable().at(static_cast<std::size_t>(channel)).unit;
+  return channelLongName(channel) + (unit.empty() ? "" : " [" + std::string(unit) + "]");
+}
+
 }  // namespace twk

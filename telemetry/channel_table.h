@@ -23,5 +23,7 @@ const std::array<ChannelInfo, kChannelCount>& channelTable();
 // where another group has a channel of the same caption ("Battery A Volts"), else its caption
 // ("RSSI [dB]").
 std::string channelLongName(int channel);
+// The long name with the unit, where the channel has one: "Battery A Volts [V]".
+std::string channelTitle(int channel);
 
 }  // namespace twk

@@ -59,10 +59,7 @@ LimitsEditor::LimitsEditor(const LimitsTable& limits, QWidget* parent)
   m_table->setHorizontalHeaderLabels(headers);
   for (int channel = kFirstChannel; channel <= kLastChannel; ++channel) {
     const int row = channel - kFirstChannel;
-    const ChannelInfo& info = channelTable()[static_cast<std::size_t>(channel)];
-    QString name = QString::fromStdString(channelLongName(channel));
-    if (!info.unit.empty())
-      name += QStringLiteral(" [%1]").arg(QString::fromUtf8(info.unit.data()));
+    const QString name = QString::fromStdString(channelTitle(channel));
     m_table->setVerticalHeaderItem(row, new QTableWidgetItem(name));
     ChannelLimits channelLimits = limits.channels[static_cast<std::size_t>(channel)];
     for (int column = 0; column < 4; ++column) {

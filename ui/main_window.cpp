@@ -319,9 +319,7 @@ void MainWindow::showLoad() {
   // packets on the chart.
   m_navigator->startAtFirst();
   m_chart->startLoad();
-  std::vector<LimitCrossing> crossings;
-  findLimitCrossings(m_packets, m_limits, 1, crossings);
-  m_crossings->setCrossings(std::move(crossings));
+  findAllCrossings();
   acknowledgeAlarm();
   chartChannel(1);
   if (m_packets.count() > 0) {
@@ -437,11 +435,15 @@ void MainWindow::watchLimitsFile() {
   }
 }
 
-void MainWindow::reloadLimits() {
-  readLimits();
+void MainWindow::findAllCrossings() {
   std::vector<LimitCrossing> crossings;
   findLimitCrossings(m_packets, m_limits, 1, crossings);
   m_crossings->setCrossings(std::move(crossings));
+}
+
+void MainWindow::reloadLimits() {
+  readLimits();
+  findAllCrossings();
   if (m_packets.count() > 0) showChosenPacket();
 }
 

@@ -127,6 +127,8 @@ class MainWindow : public QMainWindow {
   // Reads the limits file of the user's configuration folder; tells of lines it skipped.
   void readLimits();
   void watchLimitsFile();
+  // Lists the crossings of every packet held anew, for a new load or new limits.
+  void findAllCrossings();
   void showAlarm();
 
   PacketStore m_packets;
