@@ -334,7 +334,7 @@ MUTANTS = [
      "  p.fillRect(m_chart.rect(), ",
      "the chart's labels are drawn in another font than the one they are measured in, and clipped"),
     ("label-clips-notes", "ui/eliding_label.cpp",
-     "  if (plain && shownText() == text()) return QLabel::paintEvent(event);",
+     "  if (plain && joined(shown) == text()) return QLabel::paintEvent(event);",
      "  if (plain) return QLabel::paintEvent(event);",
      "the file label's notes run past its end: \"last packet 5 min ago\" is cut off"),
     ("label-drops-file-name", "ui/eliding_label.cpp",

@@ -49,21 +49,23 @@ int widthOf(const QList<ElidingLabel::Part>& parts, const QFontMetrics& metrics)
   return width;
 }
 
+QString joined(const QList<ElidingLabel::Part>& parts) {
+  QString whole;
+  for (const ElidingLabel::Part& part : parts) whole += part.text;
+  return whole;
+}
+
 }  // namespace
 
 void ElidingLabel::setParts(const QList<Part>& parts) {
   m_parts = parts;
-  QString whole;
-  for (const Part& part : parts) whole += part.text;
-  setText(whole);
+  setText(joined(parts));
   update();
 }
 
 QList<ElidingLabel::Part> ElidingLabel::parts() const {
-  QString whole;
-  for (const Part& part : m_parts) whole += part.text;
   // A text set as a whole since is all path.
-  if (whole != text() || m_parts.isEmpty()) return {Part{text(), true}};
+  if (m_parts.isEmpty() || joined(m_parts) != text()) return {Part{text(), true}};
   return m_parts;
 }
 
@@ -91,16 +93,14 @@ QList<ElidingLabel::Part> ElidingLabel::shownParts() const {
 }
 
 QString ElidingLabel::shownText() const {
-  QString shown;
-  for (const Part& part : shownParts()) shown += part.text;
-  return shown;
+  return joined(shownParts());
 }
 
 void ElidingLabel::paintEvent(QPaintEvent* event) {
   const QList<Part> shown = shownParts();
   const bool plain =
       std::all_of(shown.begin(), shown.end(), [](const Part& p) { return !p.colour.isValid(); });
-  if (plain && shownText() == text()) return QLabel::paintEvent(event);
+  if (plain && joined(shown) == text()) return QLabel::paintEvent(event);
   QPainter painter(this);
   QRect rect = contentsRect();
   for (const Part& part : shown) {
