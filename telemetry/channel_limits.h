@@ -21,6 +21,7 @@ struct ChannelLimits {
   std::optional<double> redHigh;
 
   bool any() const { return yellowLow || yellowHigh || redLow || redHigh; }
+  bool operator==(const ChannelLimits&) const = default;
 };
 
 // The most severe limit a value crosses: red before yellow.

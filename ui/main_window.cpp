@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -442,7 +443,11 @@ void MainWindow::findAllCrossings() {
 }
 
 void MainWindow::reloadLimits() {
+  const std::array<ChannelLimits, kChannelCount> before = m_limits.channels;
   readLimits();
+  // The window's own write of the file comes back from the watcher: the same limits keep the
+  // list of crossings, which takes a look at every packet held.
+  if (m_limits.channels == before) return;
   findAllCrossings();
   if (m_packets.count() > 0) showChosenPacket();
 }
