@@ -94,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   storeLog(path, chunkedSink, chunked, 0, chunkSize, threads);
   TWK_FUZZ_CHECK(chunkedSink.lines == lineSink.lines);
   TWK_FUZZ_CHECK(chunked.count() == line.count());
-  for (int row = 1; row <= chunked.count(); ++row) {
+  for (int row = 1; row <= chunked.count(); ++row)
     TWK_FUZZ_CHECK(chunked.bytes(row) == line.bytes(row));
-  }
   return 0;
 }

@@ -82,9 +82,8 @@ class Script {
   // A few raw characters, line ends among them.
   std::string fragment() {
     std::string text;
-    for (unsigned count = 1 + next() % 8; count != 0; --count) {
+    for (unsigned count = 1 + next() % 8; count != 0; --count)
       text += static_cast<char>(next() & 0x7F);
-    }
     return text;
   }
 

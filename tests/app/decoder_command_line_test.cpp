@@ -52,9 +52,8 @@ TEST(DecoderCommandLine, LogsQtOptionsAndAnswersWithoutAWindow) {
       {{"a.log", "--", "-b.log", "--help", "-platform", "--"},
        "logs: [a.log] [-b.log] [--help] [-platform] [--] qt:"},
   };
-  for (const auto& [arguments, expected] : cases) {
+  for (const auto& [arguments, expected] : cases)
     EXPECT_EQ(outcome(arguments), expected) << testing::PrintToString(arguments);
-  }
 }
 
 }  // namespace

@@ -137,9 +137,8 @@ TEST_F(TwkCsv, InterruptedOutputLeavesNothingBehind) {
       EXPECT_EQ(test::readFile(out), script == cases[4] ? written : "old") << fileSystem << script;
       EXPECT_EQ(std::filesystem::status(out).permissions() & std::filesystem::perms::all,
                 std::filesystem::perms(0644));
-      for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string()[0], '.') << script << " left " << entry.path();
-      }
     }
   }
 }

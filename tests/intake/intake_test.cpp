@@ -51,9 +51,8 @@ TEST(ChannelBytes, WritesHalfTheLengthRoundedToEvenPlusOnePositions) {
     bytes.at.fill(99);
     readChannelBytes(c.shown, bytes);
     EXPECT_EQ(bytes.tooLong, c.tooLong) << c.shown.size();
-    for (const auto& [position, value] : c.cells) {
+    for (const auto& [position, value] : c.cells)
       EXPECT_EQ(bytes.at[std::size_t(position)], value) << c.shown << " at " << position;
-    }
   }
 }
 

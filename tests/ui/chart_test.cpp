@@ -42,9 +42,8 @@ TEST(ChartGeometry, BarsFromZeroAZeroStillShowsAndLabelsDoNotOverlap) {
   EXPECT_EQ(wide.labels[1].row, 500);
   // A label wider than the room left of its category's middle starts at the chart's edge, as
   // one at the right end ends there: "37d 20:18" stays whole.
-  for (const auto& [x, left] : {std::pair{300.0, 270}, {20.0, 0}, {590.0, 540}}) {
+  for (const auto& [x, left] : {std::pair{300.0, 270}, {20.0, 0}, {590.0, 540}})
     EXPECT_EQ(ChartGeometry::labelLeft(x, 60, 600), left) << x;
-  }
 }
 
 // Several hundred packets leave bars one or two pixels wide; each must reach the screen.

@@ -169,9 +169,8 @@ TEST_F(WindowTest, PanelAndOptionButtonsChartOneOrTwoChannels) {
   const auto buttons = m_window.findChildren<QRadioButton*>();
   for (const auto& [n, keys, first, second] : steps) {
     click(button(n), keys);
-    for (QRadioButton* b : buttons) {
+    for (QRadioButton* b : buttons)
       EXPECT_EQ(b->isChecked(), b == button(first)) << n << b->objectName().toStdString();
-    }
     EXPECT_EQ(chart()->value(9), valuesOf(9)[std::size_t(first)]) << n;
     ASSERT_EQ(chart()->hasOverlay(), second >= 0) << n;
     if (second < 0) continue;
@@ -502,9 +501,8 @@ TEST_F(WindowTest, ChartLabelSpacingAndTemperatureFilter) {
   };
   for (const auto& [packets, channel, position, value, divisions, charted] : cases) {
     m_window.packets().clear();
-    for (int i = 1; i <= packets; ++i) {
+    for (int i = 1; i <= packets; ++i)
       (m_window.packets().append() = PacketBytes{})[std::size_t(position)] = std::uint8_t(value);
-    }
     m_window.chartChannel(channel);
     EXPECT_EQ(chart()->autoCategorySpacing() ? 0 : chart()->divisionsPerLabel(), divisions)
         << packets;
@@ -653,9 +651,8 @@ TEST(UserSettings, DialogsAndTheWindowComeBackAsLeft) {
     type(dialog, followed + "/b.log");
   });
   EXPECT_EQ(typed, std::optional(QStringList(followed + "/b.log")));
-  for (const FileChooser& chooser : {openDialog, followDialog}) {
+  for (const FileChooser& chooser : {openDialog, followDialog})
     answer(chooser, [&](QFileDialog& d) { EXPECT_EQ(d.directory().absolutePath(), followed); });
-  }
 
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   // where it was left: the normal place, whether it was maximised, whether it comes back there
